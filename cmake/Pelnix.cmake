@@ -1,0 +1,50 @@
+# Build helpers shared by every folder.
+#
+# Each subsystem folder holds a portable core (its core/ subfolder: rules, tables and state
+# machines that need no Win32) and the Windows code that calls the system. The native preset
+# builds only the cores, which keeps them free of <windows.h>.
+
+set(PELNIX_SOURCE_ROOT ${CMAKE_SOURCE_DIR}/src)
+
+add_library(pelnix_options INTERFACE)
+target_include_directories(pelnix_options INTERFACE ${PELNIX_SOURCE_ROOT})
+target_compile_options(pelnix_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+
+if(WIN32)
+  target_compile_definitions(pelnix_options INTERFACE
+    UNICODE _UNICODE NOMINMAX STRICT _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
+  # Statically linked: the program and its libraries need no runtime DLLs.
+  target_link_options(pelnix_options INTERFACE -static -static-libgcc -static-libstdc++)
+else()
+  if(PELNIX_TSAN)
+    target_compile_options(pelnix_options INTERFACE -fsanitize=thread -g)
+    target_link_options(pelnix_options INTERFACE -fsanitize=thread)
+  elseif(PELNIX_SANITIZE)
+    target_compile_options(pelnix_options INTERFACE
+      -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g)
+    target_link_options(pelnix_options INTERFACE -fsanitize=address,undefined)
+  endif()
+endif()
+
+# pelnix_core_library(name sources...): a portable static library, built by both presets.
+function(pelnix_core_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_link_libraries(${name} PUBLIC pelnix_options)
+endfunction()
+
+# pelnix_win_library(name sources...): a static library of Windows code (windows preset only).
+function(pelnix_win_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_link_libraries(${name} PUBLIC pelnix_options)
+endfunction()
+
+# Output folders of the program as a user gets it, and of the demo build beside it.
+set(PELNIX_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+set(PELNIX_DEMO_DIR ${CMAKE_BINARY_DIR}/demo)
+
+# The Wine prefix of this build: its own registry and profile files, the null graphics driver.
+set(PELNIX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(PELNIX_WINE_ENV
+  "WINEPREFIX=${PELNIX_WINEPREFIX}"
+  "WINEDEBUG=-all"
+  "WINEDLLOVERRIDES=mscoree=d\;mshtml=d")

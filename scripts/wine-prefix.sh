@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Manages a Wine prefix of the build's own.
+#   wine-prefix.sh init  PREFIX [null|x11]   create it (null graphics driver unless x11 is asked)
+#   wine-prefix.sh start PREFIX              start a persistent wineserver for it
+#   wine-prefix.sh stop  PREFIX              stop that wineserver
+# The persistent server never inherits a pipe of the caller: a pipe it held open would
+# hang ctest or a `| tail`.
+set -euo pipefail
+
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+action=$1
+export WINEPREFIX=$2
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree=d;mshtml=d'
+driver=${3:-null}
+
+case $action in
+  init)
+    marker="$WINEPREFIX/.pelnix-$driver"
+    [ -f "$marker" ] && exit 0
+    mkdir -p "$WINEPREFIX"
+    if [ "$driver" = null ]; then
+      DISPLAY= "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+    else
+      "$WINE" wineboot -i >/dev/null 2>&1 </dev/null
+    fi
+    # Wait for the first start to finish and stop the server, so that the next start reads
+    # the new driver setting.
+    "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    touch "$marker"
+    ;;
+  start)
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
+    # Give the server a moment to take its socket before the first client starts.
+    for _ in $(seq 50); do
+      [ -d "/tmp/.wine-$(id -u)" ] && break
+      sleep 0.1
+    done
+    ;;
+  stop)
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    ;;
+  *)
+    echo "usage: $0 init|start|stop PREFIX [null|x11]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,134 @@
+// The Win32 backend of the HID seam: SETUPAPI, HID.DLL and the device handle itself.
+#include "device/hid_system.h"
+
+#include <dbt.h>
+
+#include <vector>
+
+namespace {
+
+class Win32HidSystem final : public HidSystem {
+public:
+  bool BeginEnumeration() override {
+    GUID hidGuid;
+    HidD_GetHidGuid(&hidGuid);
+    hidGuid_ = hidGuid;
+    set_ = SetupDiGetClassDevsW(&hidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    return set_ != INVALID_HANDLE_VALUE;
+  }
+
+  HidEnumStatus EnumerateInterface(DWORD index, std::wstring& devicePath, DWORD* error) override {
+    *error = 0;
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof(interfaceData);
+    if (!SetupDiEnumDeviceInterfaces(set_, nullptr, &hidGuid_, index, &interfaceData)) {
+      *error = GetLastError();
+      return *error == ERROR_NO_MORE_ITEMS ? HidEnumStatus::NoMoreItems : HidEnumStatus::Failed;
+    }
+    DWORD required = 0;
+    SetupDiGetDeviceInterfaceDetailW(set_, &interfaceData, nullptr, 0, &required, nullptr);
+    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
+      *error = GetLastError();
+      return HidEnumStatus::Failed;
+    }
+    std::vector<BYTE> buffer(required);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    deviceInfo_ = SP_DEVINFO_DATA{};
+    deviceInfo_.cbSize = sizeof(deviceInfo_);
+    if (!SetupDiGetDeviceInterfaceDetailW(set_, &interfaceData, detail, required, nullptr,
+                                          &deviceInfo_)) {
+      *error = GetLastError();
+      return HidEnumStatus::Failed;
+    }
+    devicePath = detail->DevicePath;
+    return HidEnumStatus::Found;
+  }
+
+  DWORD ReadPdoName(std::wstring& pdoName) override {
+    DWORD size = 0;
+    SetupDiGetDeviceRegistryPropertyW(set_, &deviceInfo_, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
+                                      nullptr, nullptr, 0, &size);
+    if (size == 0) return GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
+    std::vector<BYTE> buffer;
+    try {
+      buffer.resize(size + sizeof(wchar_t));
+    } catch (...) {
+      return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    if (!SetupDiGetDeviceRegistryPropertyW(set_, &deviceInfo_, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
+                                           nullptr, buffer.data(), size, nullptr)) {
+      return GetLastError();
+    }
+    // The stored string may lack its terminator; the extra zeroed character supplies one.
+    pdoName = reinterpret_cast<const wchar_t*>(buffer.data());
+    return 0;
+  }
+
+  void EndEnumeration() override {
+    if (set_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set_);
+    set_ = INVALID_HANDLE_VALUE;
+  }
+
+  HANDLE Open(const std::wstring& devicePath, bool overlapped) override {
+    return CreateFileW(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       overlapped ? FILE_FLAG_OVERLAPPED : 0, nullptr);
+  }
+  BOOL Close(HANDLE device) override { return CloseHandle(device); }
+
+  BOOLEAN GetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA* data) override {
+    return HidD_GetPreparsedData(device, data);
+  }
+  BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA data) override {
+    return HidD_FreePreparsedData(data);
+  }
+  BOOLEAN GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attributes) override {
+    attributes->Size = sizeof(HIDD_ATTRIBUTES);
+    return HidD_GetAttributes(device, attributes);
+  }
+  NTSTATUS GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) override {
+    return HidP_GetCaps(data, caps);
+  }
+
+  BOOLEAN SetOutputReport(HANDLE device, void* report, ULONG length) override {
+    return HidD_SetOutputReport(device, report, length);
+  }
+  BOOLEAN SetFeature(HANDLE device, void* report, ULONG length) override {
+    return HidD_SetFeature(device, report, length);
+  }
+
+  BOOL ReadFile(HANDLE device, void* buffer, DWORD length, OVERLAPPED* overlapped) override {
+    return ::ReadFile(device, buffer, length, nullptr, overlapped);
+  }
+  BOOL GetOverlappedResult(HANDLE device, OVERLAPPED* overlapped, DWORD* transferred,
+                           BOOL wait) override {
+    return ::GetOverlappedResult(device, overlapped, transferred, wait);
+  }
+  BOOL CancelIoEx(HANDLE device, OVERLAPPED* overlapped) override {
+    return ::CancelIoEx(device, overlapped);
+  }
+
+  HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) override {
+    DEV_BROADCAST_HANDLE filter{};
+    filter.dbch_size = sizeof(filter);
+    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    filter.dbch_handle = device;
+    return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+  }
+  BOOL UnregisterNotification(HDEVNOTIFY notification) override {
+    return UnregisterDeviceNotification(notification);
+  }
+
+private:
+  GUID hidGuid_{};
+  HDEVINFO set_ = INVALID_HANDLE_VALUE;
+  SP_DEVINFO_DATA deviceInfo_{};
+};
+
+}  // namespace
+
+HidSystem& DefaultHidSystem() {
+  static Win32HidSystem system;
+  return system;
+}

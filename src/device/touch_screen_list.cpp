@@ -1,0 +1,175 @@
+#include "device/touch_screen_list.h"
+
+#include <cstdio>
+#include <cwchar>
+#include <new>
+
+TouchScreenList::TouchScreenList(HidSystem& hid) : hid_(hid) {
+  EnumerateTouchScreens();
+  EnumerateMonitors();
+}
+
+TouchScreenList::~TouchScreenList() {
+  for (auto& slot : devices_) {
+    if (slot && slot->open) CloseHidInfo(slot->HidInfo);
+  }
+}
+
+TouchScreenDevice* TouchScreenList::device(int index) const {
+  if (index < 0 || index >= kMaxTouchScreens) return nullptr;
+  return devices_[index].get();
+}
+
+HANDLE TouchScreenList::handle(int index) const {
+  const TouchScreenDevice* d = device(index);
+  return d ? d->HidInfo.handle : INVALID_HANDLE_VALUE;
+}
+
+void TouchScreenList::EnumerateTouchScreens() {
+  if (!hid_.BeginEnumeration()) return;
+  for (DWORD index = 0;; ++index) {
+    std::wstring path;
+    DWORD error = 0;
+    const HidEnumStatus status = hid_.EnumerateInterface(index, path, &error);
+    // A failing step ends the enumeration: the touch screens accepted so far stay listed,
+    // and no index is retried.
+    if (status != HidEnumStatus::Found) break;
+
+    HidDevice info;
+    if (!OpenTouchScreen(path, info)) continue;
+    if (count_ >= kMaxTouchScreens) {
+      // The list is full: a 65th touch screen is closed again and not listed.
+      CloseHidInfo(info);
+      continue;
+    }
+    auto record = std::make_unique<TouchScreenDevice>();
+    record->HidInfo = info;
+    std::wstring pdo;
+    const DWORD pdoError = hid_.ReadPdoName(pdo);
+    if (pdoError == ERROR_NOT_ENOUGH_MEMORY) {
+      std::printf("Insufficient memory.\n");
+    } else if (pdoError != 0) {
+      std::printf("SetupDiGetDeviceRegistryProperty failed, Error: %lu",
+                  static_cast<unsigned long>(pdoError));
+    } else {
+      record->PdoName = std::make_unique<wchar_t[]>(pdo.size() + 1);
+      std::wmemcpy(record->PdoName.get(), pdo.c_str(), pdo.size() + 1);
+    }
+    record->open = 1;
+    // Slots fill from 0 upwards and stay dense during enumeration.
+    devices_[count_] = std::move(record);
+    ++count_;
+  }
+  hid_.EndEnumeration();
+}
+
+bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info) {
+  HANDLE handle = hid_.Open(path, false);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  info.handle = handle;
+  if (!hid_.GetPreparsedData(handle, &info.preparsed)) {
+    info.preparsed = nullptr;
+    CloseHidInfo(info);
+    return false;
+  }
+  if (!hid_.GetAttributes(handle, &info.attributes) ||
+      info.attributes.VendorID != kTouchScreenVendorId) {
+    CloseHidInfo(info);
+    return false;
+  }
+  hid_.GetCaps(info.preparsed, &info.caps);  // its status does not reject the device
+
+  // Reopened for overlapped I/O, so that the device thread can read and write with events.
+  hid_.Close(info.handle);
+  info.handle = hid_.Open(path, true);
+  if (info.handle == INVALID_HANDLE_VALUE) {
+    CloseHidInfo(info);
+    return false;
+  }
+  return true;
+}
+
+void TouchScreenList::CloseHidInfo(HidDevice& info) {
+  if (info.handle != INVALID_HANDLE_VALUE) hid_.Close(info.handle);
+  info.handle = INVALID_HANDLE_VALUE;
+  if (info.preparsed) hid_.FreePreparsedData(info.preparsed);
+  info.preparsed = nullptr;
+}
+
+namespace {
+BOOL CALLBACK AddMonitorRow(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<TouchScreenList*>(list)->AddMonitor(info.rcMonitor);
+  return TRUE;
+}
+}  // namespace
+
+void TouchScreenList::AddMonitor(const RECT& rect) {
+  // A 65th monitor is not recorded.
+  if (monitorCount_ >= kMaxMonitors) return;
+  monitors_[monitorCount_] = MonitorEntry{rect.left, rect.top, rect.right, rect.bottom, monitorCount_};
+  ++monitorCount_;
+}
+
+void TouchScreenList::EnumerateMonitors() {
+  EnumDisplayMonitors(nullptr, nullptr, &AddMonitorRow, reinterpret_cast<LPARAM>(this));
+}
+
+void TouchScreenList::RefreshMonitors() {
+  monitorCount_ = 0;
+  EnumerateMonitors();
+}
+
+void TouchScreenList::RegisterDeviceNotifications(HWND window) {
+  for (std::uint32_t i = 0; i < count_; ++i) {
+    TouchScreenDevice* d = devices_[i].get();
+    if (!d) continue;
+    HDEVNOTIFY notify = hid_.RegisterHandleNotification(window, d->HidInfo.handle);
+    if (notify) {
+      d->DeviceNotify = notify;
+      d->open = 1;
+      continue;
+    }
+    // Without a removal notification the program could not follow this touch screen: it is
+    // dropped. Its slot stays empty; every loop over the list skips empty slots.
+    if (d->open) CloseHidInfo(d->HidInfo);
+    devices_[i].reset();
+    --count_;
+  }
+}
+
+int TouchScreenList::FindByHandle(HANDLE handle) const {
+  for (std::uint32_t i = 0; i < count_ && i < kMaxTouchScreens; ++i) {
+    if (devices_[i] && devices_[i]->HidInfo.handle == handle) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TouchScreenList::Close(int index) {
+  TouchScreenDevice* d = device(index);
+  if (!d) return;
+  CloseHidInfo(d->HidInfo);
+  d->open = 0;
+}
+
+void TouchScreenList::RemoveAt(int index) {
+  TouchScreenDevice* d = device(index);
+  if (!d) return;
+  if (d->open) CloseHidInfo(d->HidInfo);
+  --count_;
+  devices_[index].reset();
+  mapping_[index].monitorNo = -1;
+  for (int j = index + 1; j < kMaxTouchScreens && devices_[j]; ++j) {
+    devices_[j - 1] = std::move(devices_[j]);
+    mapping_[j - 1] = MappingEntry{reinterpret_cast<std::intptr_t>(devices_[j - 1]->HidInfo.handle),
+                                   mapping_[j].monitorNo, j - 1};
+    mapping_[j] = MappingEntry{};
+  }
+}
+
+TouchScreenList& GetTouchScreenList() {
+  // Never destroyed: worker threads may still use its handles while the process ends.
+  static TouchScreenList* list = new TouchScreenList(DefaultHidSystem());
+  return *list;
+}
