@@ -48,3 +48,26 @@ set(PELNIX_WINE_ENV
   "WINEPREFIX=${PELNIX_WINEPREFIX}"
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree=d\;mshtml=d")
+
+# pelnix_program(<target> OUTPUT_DIR <dir> HID_BACKEND <library>): the program PelnixCpl.exe
+# built into <dir>, with the HID system of <library> (the Win32 backend for the program as a
+# user gets it, the simulated touch screens for the demo).
+set(PELNIX_PROGRAM_LIBRARIES pelnix_app pelnix_ui pelnix_calibration pelnix_diagnostics
+    pelnix_update pelnix_config pelnix_device pelnix_framework)
+function(pelnix_program target)
+  cmake_parse_arguments(P "" "OUTPUT_DIR;HID_BACKEND" "" ${ARGN})
+  add_executable(${target} WIN32
+    ${PELNIX_SOURCE_ROOT}/app/main.cpp
+    ${PELNIX_SOURCE_ROOT}/app/res/PelnixCpl.rc)
+  foreach(lib IN LISTS PELNIX_PROGRAM_LIBRARIES)
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  list(JOIN libs "," joined)
+  target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${joined},${P_HID_BACKEND}>" pelnix_options)
+  target_link_options(${target} PRIVATE -municode -mwindows)
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME PelnixCpl
+    RUNTIME_OUTPUT_DIRECTORY ${P_OUTPUT_DIR})
+endfunction()

@@ -1,0 +1,7 @@
+#pragma once
+// The console of the process that started the program, for the console commands.
+
+// Attaches to the parent's console and makes standard output write to it, unbuffered and in
+// text mode. A program started without a console keeps whatever standard output it was given
+// (a pipe or a file when a script started it). Always true.
+bool AttachParentConsole();

@@ -1,0 +1,19 @@
+#include "app/core/paths.h"
+
+std::wstring DirectoryOfPath(const std::wstring& path) {
+  const auto cut = path.find_last_of(L'\\');
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+std::wstring WithTrailingBackslash(const std::wstring& directory) {
+  if (!directory.empty() && directory.back() == L'\\') return directory;
+  return directory + L'\\';
+}
+
+const wchar_t* LanguageFileForLangId(std::uint16_t langId) {
+  switch (langId) {
+    case 2052: return L"\\Language\\2052.ini";  // Chinese (PRC)
+    case 1041: return L"\\Language\\1041.ini";  // Japanese
+    default: return L"\\Language\\1033.ini";    // English, and every other language
+  }
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Path rules of the program's folders, on Windows path texts.
+#include <cstdint>
+#include <string>
+
+// The folder part of a file path, without its trailing backslash; empty without a backslash.
+std::wstring DirectoryOfPath(const std::wstring& path);
+// The folder with exactly one trailing backslash added when it has none.
+std::wstring WithTrailingBackslash(const std::wstring& directory);
+// The language file below the program's folder for a system default language id.
+const wchar_t* LanguageFileForLangId(std::uint16_t langId);

@@ -1,0 +1,7 @@
+#pragma once
+#include <string>
+
+// The text of a numeric language key from the language file of the system default language,
+// or the key itself when the file, the section or the key is missing. The two characters "\n"
+// in a value stand for a line feed (a profile value cannot hold one).
+std::wstring LoadLangString(const std::wstring& key);

@@ -1,0 +1,68 @@
+#include "app/pelnix_cpl_app.h"
+
+#include <commctrl.h>
+
+#include "app/command_line_info.h"
+#include "app/console.h"
+#include "app/console_commands.h"
+#include "app/language.h"
+#include "app/mouse_hook_messages.h"
+#include "device/device_thread.h"
+#include "device/touch_screen_list.h"
+#include "ui/main_window_entry.h"
+
+BOOL CPelnixCplApp::InitInstance() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
+  InitCommonControlsEx(&controls);
+  RegisterMouseHookMessages();
+
+  // One copy at a time: a second one brings the running copy's window to the front and ends.
+  m_hInstanceMutex = CreateMutexW(nullptr, FALSE, m_pszExeName.c_str());
+  if (!m_hInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (HWND running = FindWindowW(nullptr, LoadLangString(L"79").c_str())) SetForegroundWindow(running);
+    PostQuitMessage(0);
+    return TRUE;
+  }
+
+  {
+    CCommandLineInfoEx commandLine;
+    ParseCommandLine(commandLine);
+    if (commandLine.HasOptions()) {
+      AttachParentConsole();
+      if (RunConsoleCommand(commandLine)) return FALSE;
+    }
+  }
+
+  TouchScreenList& list = GetTouchScreenList();
+  if (list.count() == 0) {
+    MessageBoxW(nullptr, LoadLangString(L"72").c_str(), LoadLangString(L"71").c_str(), MB_ICONINFORMATION);
+    PostQuitMessage(0);
+    return FALSE;
+  }
+
+  if (!StartDeviceThread()) {
+    MessageBoxW(nullptr,
+                L"The program could not start its touch screen thread and will close.\n"
+                L"Close other programs to free system resources, then start it again.",
+                LoadLangString(L"79").c_str(), MB_ICONERROR);
+    return FALSE;
+  }
+
+  RunMainWindow(*this);
+  return FALSE;
+}
+
+bool CPelnixCplApp::StartDeviceThread() {
+  m_pDeviceThread = CDeviceThread::CreateSuspended();
+  if (!m_pDeviceThread) return false;
+  // Published before the thread runs, so any window may post to it from now on.
+  g_nDeviceThreadId = m_pDeviceThread->id();
+  return m_pDeviceThread->Resume();
+}
+
+int CPelnixCplApp::ExitInstance() {
+  // The device thread is not stopped: it ends with the process. Only the object goes.
+  delete m_pDeviceThread;
+  m_pDeviceThread = nullptr;
+  return 0;
+}

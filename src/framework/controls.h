@@ -1,0 +1,118 @@
+#pragma once
+// Control wrappers: each holds only the control's window handle and is cheap to copy; every
+// method is one message to the control. Bound to a dialog's control by DDX_Control.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+class CControl {
+public:
+  HWND m_hWnd = nullptr;
+  operator HWND() const { return m_hWnd; }
+  LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+  BOOL EnableWindow(BOOL enable = TRUE) const { return ::EnableWindow(m_hWnd, enable); }
+  BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+  BOOL ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command); }
+  BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+  void SetWindowText(const std::wstring& text) const { ::SetWindowTextW(m_hWnd, text.c_str()); }
+  std::wstring GetWindowText() const {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+};
+
+class CStatic : public CControl {};
+
+class CButton : public CControl {
+public:
+  int GetCheck() const { return static_cast<int>(Send(BM_GETCHECK)); }
+  void SetCheck(int state) const { Send(BM_SETCHECK, static_cast<WPARAM>(state)); }
+};
+
+class CSliderCtrl : public CControl {
+public:
+  void SetRange(int low, int high, BOOL redraw = FALSE) const {
+    Send(TBM_SETRANGEMIN, FALSE, low);
+    Send(TBM_SETRANGEMAX, redraw, high);
+  }
+  int GetPos() const { return static_cast<int>(Send(TBM_GETPOS)); }
+  void SetPos(int pos) const { Send(TBM_SETPOS, TRUE, pos); }
+  void SetTicFreq(int frequency) const { Send(TBM_SETTICFREQ, static_cast<WPARAM>(frequency)); }
+  void SetPageSize(int size) const { Send(TBM_SETPAGESIZE, 0, size); }
+  void SetLineSize(int size) const { Send(TBM_SETLINESIZE, 0, size); }
+};
+
+class CProgressCtrl : public CControl {
+public:
+  void SetRange(int low, int high) const { Send(PBM_SETRANGE32, static_cast<WPARAM>(low), high); }
+  void SetPos(int pos) const { Send(PBM_SETPOS, static_cast<WPARAM>(pos)); }
+  int GetPos() const { return static_cast<int>(Send(PBM_GETPOS)); }
+};
+
+class CListCtrl : public CControl {
+public:
+  int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+  BOOL DeleteAllItems() const { return static_cast<BOOL>(Send(LVM_DELETEALLITEMS)); }
+  int InsertItem(int index, const std::wstring& text, int image) const {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    item.iImage = image;
+    return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  int InsertColumn(int index, const std::wstring& heading, int format, int width) const {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+    column.fmt = format;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(heading.c_str());
+    return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
+  }
+  BOOL SetItemState(int index, UINT state, UINT mask) const {
+    LVITEMW item{};
+    item.state = state;
+    item.stateMask = mask;
+    return static_cast<BOOL>(Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+  }
+  UINT GetItemState(int index, UINT mask) const {
+    return static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), mask));
+  }
+  std::wstring GetItemText(int index) const {
+    wchar_t buffer[512] = {};
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.pszText = buffer;
+    item.cchTextMax = 512;
+    Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+  }
+  int GetItemImage(int index) const {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index;
+    Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+  }
+  HIMAGELIST SetImageList(HIMAGELIST list, int kind) const {
+    return reinterpret_cast<HIMAGELIST>(Send(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+  }
+};
+
+// An image list, owned: destroyed with the object.
+class CImageList {
+public:
+  CImageList() = default;
+  ~CImageList() { if (m_hImageList) ImageList_Destroy(m_hImageList); }
+  CImageList(const CImageList&) = delete;
+  CImageList& operator=(const CImageList&) = delete;
+  BOOL Create(int cx, int cy, UINT flags, int initial, int grow) {
+    m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+    return m_hImageList != nullptr;
+  }
+  int AddMasked(HBITMAP bitmap, COLORREF mask) { return ImageList_AddMasked(m_hImageList, bitmap, mask); }
+  int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+  HIMAGELIST m_hImageList = nullptr;
+};

@@ -1,0 +1,61 @@
+#include "framework/win_app.h"
+
+#include <shellapi.h>
+
+#include "framework/wnd.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp() { g_app = this; }
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+HINSTANCE AfxGetInstanceHandle() { return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleW(nullptr); }
+HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+
+void CCommandLineInfo::ParseParam(const wchar_t* param, BOOL flag, BOOL) {
+  if (!flag && m_strFileName.empty()) m_strFileName = param;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) { ParseCommandLine(::GetCommandLineW(), info); }
+
+void CWinApp::ParseCommandLine(const wchar_t* commandLine, CCommandLineInfo& info) {
+  int argc = 0;
+  wchar_t** argv = ::CommandLineToArgvW(commandLine, &argc);
+  if (!argv) return;
+  for (int i = 1; i < argc; ++i) {
+    const wchar_t* param = argv[i];
+    const BOOL flag = param[0] == L'-' || param[0] == L'/';
+    if (flag) ++param;
+    info.ParseParam(param, flag, i == argc - 1);
+  }
+  ::LocalFree(argv);
+}
+
+int CWinApp::Run() {
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!CWnd::WalkPreTranslateTree(&msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  return ExitInstance();
+}
+
+int AfxWinMain(HINSTANCE instance) {
+  CWinApp* app = AfxGetApp();
+  if (!app) return 0;
+  app->m_hInstance = instance;
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring name = path;
+  name = name.substr(name.find_last_of(L"\\/") + 1);
+  app->m_pszExeName = name.substr(0, name.find_last_of(L'.'));
+  if (!app->InitInstance()) return app->ExitInstance();
+  return app->Run();
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Runs a program the way a shell would, with its standard output captured byte for byte.
+#include <windows.h>
+
+#include <string>
+
+struct ProgramResult {
+  std::string output;  // every byte the program wrote to standard output
+  DWORD exitCode = 0;
+  bool timedOut = false;  // the program was killed after the time-out
+};
+
+// commandLine holds the program path first (quote it when it has blanks). Standard input is
+// the null device; standard error is discarded.
+ProgramResult RunProgram(const std::wstring& commandLine, const std::wstring& workingDirectory,
+                         DWORD timeoutMs = 30000);
+
+// Starts a program without waiting; the caller closes the returned process handle.
+HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& workingDirectory);
+
+// A file of the program as a user gets it (PELNIX_DIST_DIR) or of the demo (PELNIX_DEMO_DIR),
+// as a Windows path.
+std::wstring DistPath(const std::wstring& name);
+std::wstring DemoPath(const std::wstring& name);
+// The quoted path of PelnixCpl.exe in the dist folder, ready to start a command line.
+std::wstring DistProgram();
+
+// A new empty folder for one test, removed with its contents by the destructor.
+class TempFolder {
+public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& path() const { return path_; }  // no trailing backslash
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+  std::wstring path_;
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
