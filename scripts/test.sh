@@ -8,6 +8,7 @@ bash scripts/install-deps.sh
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
+bash scripts/fuzz.sh 20
 
 cmake --preset windows
 cmake --build --preset windows
