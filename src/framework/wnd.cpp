@@ -34,6 +34,7 @@ bool CWnd::SubclassWindow(HWND hwnd) {
   if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
   m_bSubclassed = true;
   Bind(hwnd);
+  PreSubclassWindow();
   return true;
 }
 

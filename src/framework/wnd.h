@@ -25,6 +25,9 @@ public:
   bool SubclassWindow(HWND hwnd);
   bool SubclassDlgItem(int id, CWnd* parent);
   void UnsubclassWindow();
+  // Called by SubclassWindow once the window reaches this object: where a control class
+  // adjusts its window's style, font or size.
+  virtual void PreSubclassWindow() {}
 
   // Before-dispatch hook of the modal loops; true when the message was consumed.
   virtual BOOL PreTranslateMessage(MSG* msg) { return FALSE; }
