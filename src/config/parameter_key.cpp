@@ -1,0 +1,48 @@
+#include "config/parameter_key.h"
+
+#include <cstdio>
+
+bool ParameterKey::Open(const std::wstring& path) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened) !=
+      ERROR_SUCCESS)
+    return false;
+  Close();
+  key_ = opened;
+  return true;
+}
+
+bool ParameterKey::OpenOrCreate(const std::wstring& path) {
+  if (Open(path)) return true;
+  HKEY created = nullptr;
+  const LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
+                                      REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &created,
+                                      nullptr);
+  std::printf("error %x\n", static_cast<unsigned>(status));
+  // The read-only handle of the creation is of no use to the caller, who opens again.
+  if (status == ERROR_SUCCESS) RegCloseKey(created);
+  return false;
+}
+
+std::int32_t ParameterKey::ReadDword(const wchar_t* name) const {
+  if (!key_) return 0;
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  if (RegQueryValueExW(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+      ERROR_SUCCESS)
+    return 0;
+  // A shorter value fills only the low bytes of the zeroed buffer.
+  return static_cast<std::int32_t>(value);
+}
+
+bool ParameterKey::WriteDword(const wchar_t* name, std::int32_t value) const {
+  if (!key_) return false;
+  const DWORD data = static_cast<DWORD>(value);
+  return RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                        sizeof(data)) == ERROR_SUCCESS;
+}
+
+void ParameterKey::Close() {
+  if (key_) RegCloseKey(key_);
+  key_ = nullptr;
+}
