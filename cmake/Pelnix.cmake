@@ -52,7 +52,7 @@ set(PELNIX_WINE_ENV
 # pelnix_program(<target> OUTPUT_DIR <dir> HID_BACKEND <library>): the program PelnixCpl.exe
 # built into <dir>, with the HID system of <library> (the Win32 backend for the program as a
 # user gets it, the simulated touch screens for the demo).
-set(PELNIX_PROGRAM_LIBRARIES pelnix_app pelnix_ui pelnix_calibration pelnix_diagnostics
+set(PELNIX_PROGRAM_LIBRARIES pelnix_app pelnix_ui pelnix_ui_controls pelnix_ui_mouse_hook pelnix_calibration pelnix_diagnostics
     pelnix_update pelnix_config pelnix_device pelnix_framework)
 function(pelnix_program target)
   cmake_parse_arguments(P "" "OUTPUT_DIR;HID_BACKEND" "" ${ARGN})

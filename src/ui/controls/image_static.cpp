@@ -1,0 +1,23 @@
+#include "ui/controls/image_static.h"
+
+bool CImageStatic::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT paint{};
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  // The bitmap comes from the module that created the window: the program's resources.
+  auto module = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(m_hWnd, GWLP_HINSTANCE));
+  HBITMAP bitmap = static_cast<HBITMAP>(
+      ::LoadImageW(module, MAKEINTRESOURCEW(kLogoBitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  if (bitmap) {
+    HDC memory = ::CreateCompatibleDC(dc);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const RECT client = GetClientRect();
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    ::DeleteObject(bitmap);
+  }
+  ::EndPaint(m_hWnd, &paint);
+  result = 0;
+  return true;
+}

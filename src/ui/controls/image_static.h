@@ -1,0 +1,12 @@
+#pragma once
+// CImageStatic: a dialog's static control that paints the logo, bitmap resource 177, at its
+// top-left corner, clipped to its client area.
+#include "framework/wnd.h"
+
+class CImageStatic : public CWnd {
+public:
+  static constexpr int kLogoBitmapId = 177;
+
+protected:
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};

@@ -1,0 +1,42 @@
+#include "ui/core/xp_button_drawing.h"
+
+#include <algorithm>
+
+namespace xp_button {
+
+namespace {
+std::uint8_t Fade(int index, int divisor) { return static_cast<std::uint8_t>(255 - index / divisor); }
+}  // namespace
+
+Rgb GradientColour(int index, bool hover, bool pressed) {
+  index = std::clamp(index, 0, kBrushCount - 1);
+  // Red and green fade together; blue fades at its own rate, which gives the face its tint.
+  const int greyDivisor = hover ? 4 : 3;
+  int blueDivisor;
+  if (hover) blueDivisor = pressed ? 3 : 5;
+  else blueDivisor = pressed ? 4 : 5;
+  const std::uint8_t grey = Fade(index, greyDivisor);
+  return {grey, grey, Fade(index, blueDivisor)};
+}
+
+int GradientBrushIndex(int y, int height) {
+  if (height <= 0) return kBrushCount - 1;
+  return std::clamp(63 * y / height, 0, kBrushCount - 1);
+}
+
+FaceRows GradientFaceRows(int left, int top, int width, int height) {
+  return {top, height + 2, left, width + 2};
+}
+
+std::vector<CaptionLine> CaptionLayout(std::wstring_view caption, const Rect& face, int textWidth,
+                                       int textHeight, bool selected) {
+  const int shift = selected ? 1 : 0;
+  if (caption.size() >= static_cast<size_t>(kLongCaptionLength)) {
+    return {{L"Region", 20 + shift, 12 + shift}, {L"Calibrate", 16 + shift, 32 + shift}};
+  }
+  const int x = (face.left + face.right) / 2 - textWidth / 2 + shift;
+  const int y = (face.top + face.bottom) / 2 - textHeight / 2 + shift;
+  return {{caption, x, y}};
+}
+
+}  // namespace xp_button
