@@ -42,3 +42,24 @@ inline void DDX_Text(CDataExchange* dx, int id, std::wstring& value) {
     ::SetWindowTextW(control, value.c_str());
   }
 }
+
+// A group of radio buttons and the index of the checked one (-1 when none is): the group
+// starts at the control `firstId` and runs up to the next control with WS_GROUP.
+inline void DDX_Radio(CDataExchange* dx, int firstId, int& value) {
+  HWND radio = dx->Control(firstId);
+  int index = 0;
+  if (dx->m_bSaveAndValidate) value = -1;
+  while (radio) {
+    const LONG_PTR type = ::GetWindowLongPtrW(radio, GWL_STYLE) & BS_TYPEMASK;
+    if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+      if (dx->m_bSaveAndValidate) {
+        if (value == -1 && ::SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+      } else {
+        ::SendMessageW(radio, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+      }
+      ++index;
+    }
+    radio = ::GetWindow(radio, GW_HWNDNEXT);
+    if (radio && (::GetWindowLongPtrW(radio, GWL_STYLE) & WS_GROUP)) break;
+  }
+}
