@@ -1,0 +1,47 @@
+#include "ui/core/main_window_rules.h"
+
+#include <cwchar>
+
+#include "device/core/report_protocol.h"
+
+namespace main_window {
+
+std::wstring ListItemText(std::int32_t touchScreenNo, std::int32_t monitorNo) {
+  wchar_t text[64];
+  std::swprintf(text, 64, L"TouchScreen No.%i \n   Monitor     No.%i", static_cast<int>(touchScreenNo),
+                static_cast<int>(monitorNo));
+  return text;
+}
+
+int ListImage(std::int32_t isCalibrated) {
+  return isCalibrated == 1 ? kImageCalibrated : kImageUncalibrated;
+}
+
+bool ActionButtonsEnabled(std::uint32_t touchScreenCount, int selected, std::int32_t isCalibrated) {
+  return touchScreenCount > 0 && selected != -1 && (isCalibrated == 0 || isCalibrated == 1);
+}
+
+std::int32_t ValidTouchScreenNo(std::int32_t number) {
+  return number < 0 || number > 254 ? 0 : number;
+}
+
+std::int32_t ValidMonitorNo(std::int32_t monitorId) {
+  return static_cast<std::uint32_t>(monitorId) > 255 ? 0 : monitorId;
+}
+
+std::array<std::int32_t, 3> HardwareVersionFromReply(const std::uint8_t* reply) {
+  return protocol::DecodeHardwareVersion(reply).value_or(std::array<std::int32_t, 3>{1, 0, 0});
+}
+
+std::int32_t TouchScreenNoFromReply(const std::uint8_t* reply) {
+  if (reply[1] != 'V' || reply[2] != '1' || reply[3] == ' ' || reply[3] == 0xFF) return 0;
+  return reply[3];
+}
+
+std::wstring HelpFailureKey(std::intptr_t shellResult) {
+  if (shellResult == 2) return L"73";
+  if (shellResult == 31) return L"74";
+  return {};
+}
+
+}  // namespace main_window

@@ -1,0 +1,386 @@
+// The main window: opening, the list and its buttons, the windows it opens, Help, keys.
+#include "ui/main_window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <dbt.h>
+#include <shellapi.h>
+
+#include "app/app_paths.h"
+#include "app/core/user_messages.h"
+#include "app/language.h"
+#include "app/mouse_hook_messages.h"
+#include "calibration/calibration_entry.h"
+#include "config/driver_library.h"
+#include "device/touch_screen_list.h"
+#include "diagnostics/diagnostics_entry.h"
+#include "framework/data_exchange.h"
+#include "framework/win_app.h"
+#include "ui/core/main_window_rules.h"
+#include "ui/main_window_dialogs.h"
+#include "ui/mouse_hook.h"
+#include "ui/res/main_window_ids.h"
+
+namespace {
+constexpr COLORREF kBackground = RGB(236, 233, 216);
+constexpr int kIconResource = 128;
+constexpr int kImageWidth = 72;
+constexpr int kImageHeight = 58;
+
+// The HID device interface class, the value HidD_GetHidGuid reports.
+constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+
+// Controls whose text is a language string, by language key.
+struct LanguageText {
+  int id;
+  const wchar_t* key;
+};
+constexpr LanguageText kLanguageTexts[] = {
+    {IDC_MAPPING, L"1"},          {IDC_CALIBRATE, L"2"},         {IDC_REGION_CALIBRATE, L"3"},
+    {IDC_SETTINGS, L"4"},         {IDC_DIAGNOSTICS, L"5"},       {IDC_ABOUT, L"6"},
+    {IDC_HELP_MANUAL, L"7"},      {IDOK, L"8"},                  {IDC_LIST_GROUP, L"9"},
+    {IDC_CALIBRATION_HINT, L"10"}, {IDC_CALIBRATE_AFTER, L"11"}, {IDC_CALIBRATE_NEW_MODEL, L"12"},
+    {IDC_CALIBRATE_INACCURATE, L"13"}, {IDC_MAPPING_AFTER, L"14"}, {IDC_MAPPING_SEVERAL, L"15"},
+    {IDC_REGION_AFTER, L"100"},   {IDC_REGION_PART, L"101"},
+};
+
+bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+}  // namespace
+
+CPelnixCplDlg::CPelnixCplDlg(CWnd* parent) : CDialog(IDD_PELNIXCPL_DIALOG, parent) {
+  HINSTANCE instance = AfxGetResourceHandle();
+  m_hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                            ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
+  m_hSmallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON),
+                                                 ::GetSystemMetrics(SM_CYSMICON), 0));
+  m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
+  m_hReplyEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_pDiagnosis = CreateDiagnosis(this);
+}
+
+CPelnixCplDlg::~CPelnixCplDlg() {
+  StopWorker();
+  DestroyCalibration(m_pCalibrateDlg);
+  DestroyMapping(m_pMatchDlg);
+  DeleteDiagnosis(m_pDiagnosis);
+  if (m_hReplyEvent) ::CloseHandle(m_hReplyEvent);
+  if (m_hClosingEvent) ::CloseHandle(m_hClosingEvent);
+  if (m_hBackgroundBrush) ::DeleteObject(m_hBackgroundBrush);
+  if (m_hIcon) ::DestroyIcon(m_hIcon);
+  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
+}
+
+void CPelnixCplDlg::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDC_TOUCHSCREEN_LIST, m_listTouchScreens);
+  DDX_Control(dx, IDC_LOGO_PICTURE, m_picture);
+  DDX_Control(dx, IDOK, m_btnExit);
+  DDX_Control(dx, IDC_HELP_MANUAL, m_btnHelp);
+  DDX_Control(dx, IDC_ABOUT, m_btnAbout);
+  DDX_Control(dx, IDC_DIAGNOSTICS, m_btnDiagnostics);
+  DDX_Control(dx, IDC_SETTINGS, m_btnSettings);
+  DDX_Control(dx, IDC_MAPPING, m_btnMapping);
+  DDX_Control(dx, IDC_CALIBRATE, m_btnCalibrate);
+  DDX_Control(dx, IDC_REGION_CALIBRATE, m_btnRegionCalibrate);
+}
+
+BOOL CPelnixCplDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hSmallIcon ? m_hSmallIcon : m_hIcon, FALSE);
+  RegisterNotifications();
+  m_nSelected = 0;
+  SetUpListView();
+  ApplyLanguage();
+  StartWorker(&CPelnixCplDlg::StartupQueryThread);
+  return TRUE;
+}
+
+void CPelnixCplDlg::RegisterNotifications() {
+  GetTouchScreenList().RegisterDeviceNotifications(m_hWnd);
+  DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+  filter.dbcc_size = sizeof(filter);
+  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  filter.dbcc_classguid = kHidInterfaceClass;
+  m_hInterfaceNotify = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void CPelnixCplDlg::SetUpListView() {
+  RECT client{};
+  ::GetClientRect(m_listTouchScreens, &client);
+  const int quarter = (client.right - client.left) / 4;
+  // The icon view does not show them; a report view would.
+  m_listTouchScreens.InsertColumn(0, L"Item Name", LVCFMT_LEFT, quarter);
+  m_listTouchScreens.InsertColumn(1, L"Value", LVCFMT_LEFT, quarter);
+  m_listTouchScreens.InsertColumn(2, L"Time", LVCFMT_LEFT, quarter);
+
+  m_imageList.Create(kImageWidth, kImageHeight, ILC_COLOR8 | ILC_MASK, 2, 1);
+  HINSTANCE instance = AfxGetResourceHandle();
+  // The list copies the images: the bitmaps go at once.
+  if (HBITMAP uncalibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_UNCALIBRATED))) {
+    m_imageList.AddMasked(uncalibrated, RGB(255, 0, 255));
+    ::DeleteObject(uncalibrated);
+  }
+  if (HBITMAP calibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_CALIBRATED))) {
+    m_imageList.AddMasked(calibrated, RGB(0, 0, 0));
+    ::DeleteObject(calibrated);
+  }
+  m_listTouchScreens.SetImageList(m_imageList.m_hImageList, LVSIL_NORMAL);
+  m_listTouchScreens.Send(WM_SETREDRAW, TRUE);
+}
+
+void CPelnixCplDlg::ApplyLanguage() {
+  SetWindowText(LoadLangString(L"79"));
+  for (const LanguageText& text : kLanguageTexts) SetDlgItemText(text.id, LoadLangString(text.key));
+}
+
+void CPelnixCplDlg::RefreshList() {
+  TouchScreenList& list = GetTouchScreenList();
+  m_listTouchScreens.DeleteAllItems();
+  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
+    if (TouchScreenDevice* device = list.device(i)) {
+      ReadNumberAndMonitor(i);
+      LVITEMW item{};
+      item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+      item.iItem = i;
+      const std::wstring text = main_window::ListItemText(device->TouchScreenNo, device->MonitorNo);
+      item.pszText = const_cast<wchar_t*>(text.c_str());
+      item.iImage = main_window::ListImage(device->IsCalibrated);
+      item.lParam = i;  // the slot: items and slots differ once a slot is empty
+      m_listTouchScreens.Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    m_listTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  }
+  UpdateButtons();
+  m_bListReady = true;
+  PostMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+void CPelnixCplDlg::UpdateListItem(int index) {
+  TouchScreenDevice* device = GetTouchScreenList().device(index);
+  if (!device) return;
+  LVFINDINFOW find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = index;
+  const int item = static_cast<int>(m_listTouchScreens.Send(LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                            reinterpret_cast<LPARAM>(&find)));
+  if (item < 0) return;
+  const std::wstring text = main_window::ListItemText(device->TouchScreenNo, device->MonitorNo);
+  LVITEMW change{};
+  change.mask = LVIF_TEXT | LVIF_IMAGE;
+  change.iItem = item;
+  change.pszText = const_cast<wchar_t*>(text.c_str());
+  change.iImage = main_window::ListImage(device->IsCalibrated);
+  m_listTouchScreens.Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
+  TouchScreenDevice* device = GetTouchScreenList().device(index);
+  if (!device) return;
+  const std::int32_t number = main_window::ValidTouchScreenNo(device->TouchScreenNo);
+  device->TouchScreenNo = number;
+  DeviceParameters parameters{};
+  parameters.TouchScreenNo = number;
+  GetDriverLibrary().GetDeviceParameters(parameters);
+  device->MonitorNo = main_window::ValidMonitorNo(parameters.MonitorID);
+  device->IsCalibrated = parameters.IsCalibrate;
+}
+
+void CPelnixCplDlg::UpdateButtons() {
+  TouchScreenList& list = GetTouchScreenList();
+  const int selected = m_nSelected;
+  TouchScreenDevice* device = selected >= 0 && selected < kMaxTouchScreens ? list.device(selected) : nullptr;
+  const BOOL enable = device && main_window::ActionButtonsEnabled(list.count(), selected, device->IsCalibrated);
+  m_btnCalibrate.EnableWindow(enable);
+  m_btnRegionCalibrate.EnableWindow(enable);
+  m_btnMapping.EnableWindow(enable);
+  m_btnSettings.EnableWindow(enable);
+  m_btnDiagnostics.EnableWindow(FALSE);
+}
+
+BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == UM_CALIBRATE_BEGIN) {
+    EnableWindow(FALSE);
+    return TRUE;
+  }
+  if (msg->message == UM_CALIBRATE_END) EnableWindow(TRUE);  // and dispatched as well
+
+  const MouseHookMessages& hook = GetMouseHookMessages();
+  if (msg->hwnd == m_hWnd && msg->message != 0 &&
+      (msg->message == hook.down || msg->message == hook.up || msg->message == hook.move)) {
+    HandleRegionMouseMessage(*this, msg->message, m_nSelected, m_pCalibrateDlg);
+    return TRUE;
+  }
+
+  if (IsKeyMessage(msg->message)) {
+    // Enter presses the focused control, as Space does; Escape never closes this window.
+    if (msg->wParam == main_window::kEnterKey && ::GetFocus() != m_listTouchScreens.m_hWnd)
+      msg->wParam = main_window::kSpaceKey;
+    if (msg->wParam == main_window::kEscapeKey) return TRUE;
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
+
+bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_PAINT:
+      if (!::IsIconic(m_hWnd)) return false;
+      PaintMinimized();
+      return true;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(m_hIcon);
+      return true;
+    case WM_ERASEBKGND: {
+      RECT client = GetClientRect();
+      ::FillRect(reinterpret_cast<HDC>(wp), &client, m_hBackgroundBrush);
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+      ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      ::SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 0));
+      result = reinterpret_cast<LRESULT>(m_hBackgroundBrush);
+      return true;
+    case WM_SETCURSOR:
+      if (m_bListReady) return false;
+      ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+      result = TRUE;
+      return true;
+    case WM_CLOSE:
+      StopMouseHook(m_hWnd);
+      return false;  // the dialog's own handling ends it
+    case WM_DESTROY:
+      ::SetEvent(m_hClosingEvent);
+      if (m_hInterfaceNotify) ::UnregisterDeviceNotification(m_hInterfaceNotify);
+      m_hInterfaceNotify = nullptr;
+      return false;
+    case WM_DEVICECHANGE:
+      result = OnDeviceChange(wp, lp);
+      return true;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lp), result);
+    case WM_COMMAND:
+      if (lp != 0 && HIWORD(wp) != BN_CLICKED) return false;
+      return OnCommand(LOWORD(wp));
+    case UM_REPLY_O:
+    case UM_REPLY_VV:
+    case UM_REPLY_VS:
+    case UM_REPLY_V1_READ:
+    case UM_REPLY_V1_WRITE:
+      OnReply(msg, reinterpret_cast<DeviceReport*>(lp));
+      return true;
+    case UM_UNREGISTER_NOTIFY:
+      GetTouchScreenList().hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
+      return true;
+    case UM_SAVE_MAPPING:
+      if (lp != 0) StartWorker(&CPelnixCplDlg::SaveMappingThread);
+      return true;
+    case UM_CALIBRATE_END:
+      OnCalibrateEnd(wp, lp);
+      return true;
+    case UM_MAPPING_END:
+      EnableWindow(TRUE);
+      RefreshList();
+      return true;
+    case kRefreshRequest:
+      RefreshList();
+      return true;
+    case kSaveMappingFailed:
+      ::MessageBoxW(m_hWnd, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CPelnixCplDlg::OnCommand(UINT id) {
+  switch (id) {
+    case IDC_MAPPING:
+      DestroyMapping(m_pMatchDlg);
+      m_pMatchDlg = OpenMapping(*this);
+      return true;
+    case IDC_CALIBRATE:
+      DestroyCalibration(m_pCalibrateDlg);
+      m_pCalibrateDlg = OpenCalibration(*this, m_nSelected);
+      return true;
+    case IDC_REGION_CALIBRATE:
+      BeginRegionCalibration(*this);
+      return true;
+    case IDC_SETTINGS:
+      RunSettingsDialog(this);
+      return true;
+    case IDC_DIAGNOSTICS:
+      if (m_pDiagnosis) RunDiagnosis(*m_pDiagnosis, m_nSelected);
+      return true;
+    case IDC_ABOUT:
+      RunAboutDialog(this);
+      return true;
+    case IDC_HELP_MANUAL:
+      OpenUserManual();
+      return true;
+    case IDOK:
+      EndDialog(IDOK);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
+  if (header.idFrom != IDC_TOUCHSCREEN_LIST) return false;
+  if (header.code == LVN_ITEMCHANGED) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if (change.iItem < 0) return false;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = change.iItem;
+    m_listTouchScreens.Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    m_nSelected = static_cast<int>(item.lParam);
+    UpdateButtons();
+    return true;
+  }
+  if (header.code == NM_DBLCLK) {
+    const int item = static_cast<int>(m_listTouchScreens.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (item >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_nSelected);
+    return true;
+  }
+  return false;
+}
+
+void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
+  DestroyCalibration(m_pCalibrateDlg);
+  m_pCalibrateDlg = nullptr;
+  if (aborted == 1) return;
+  TouchScreenList& list = GetTouchScreenList();
+  if (list.count() > 0) {
+    if (TouchScreenDevice* device = index >= 0 && index < kMaxTouchScreens ? list.device(static_cast<int>(index)) : nullptr)
+      device->IsCalibrated = 1;
+  }
+  RefreshList();
+}
+
+void CPelnixCplDlg::OpenUserManual() {
+  const std::wstring path = GetModuleDir() + L"\\UserManual.pdf";
+  const auto shell = reinterpret_cast<std::intptr_t>(
+      ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  const std::wstring key = main_window::HelpFailureKey(shell);
+  if (key.empty()) return;
+  ::MessageBoxW(m_hWnd, LoadLangString(key).c_str(), LoadLangString(L"70").c_str(), MB_ICONINFORMATION);
+}
+
+void CPelnixCplDlg::PaintMinimized() {
+  PAINTSTRUCT paint{};
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const RECT client = GetClientRect();
+  const int width = ::GetSystemMetrics(SM_CXICON);
+  const int height = ::GetSystemMetrics(SM_CYICON);
+  ::DrawIcon(dc, (client.right - client.left - width + 1) / 2, (client.bottom - client.top - height + 1) / 2, m_hIcon);
+  ::EndPaint(m_hWnd, &paint);
+}

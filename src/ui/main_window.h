@@ -1,0 +1,105 @@
+#pragma once
+// CPelnixCplDlg: the program's main window (dialog 102).
+//
+// It lists one icon per attached touch screen with its touch screen number, its monitor and
+// whether it is calibrated; asks every touch screen for its identity when it opens (the
+// start-up query, on a worker thread); follows the removal of a touch screen; and opens every
+// other window of the program from its buttons.
+#include <atomic>
+#include <cstdint>
+
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "ui/main_window_buttons.h"
+
+class CCalibrateDlg;
+class CDeviceMatchDlg;
+class CDiagnosis;
+struct DeviceReport;
+
+class CPelnixCplDlg : public CDialog {
+public:
+  explicit CPelnixCplDlg(CWnd* parent = nullptr);
+  ~CPelnixCplDlg() override;
+
+  // The list has been filled once: the wait cursor is gone and the buttons follow the
+  // selection.
+  bool IsListReady() const { return m_bListReady.load(); }
+  int selected() const { return m_nSelected.load(); }
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // Worker-thread requests that the user-interface thread carries out for the workers.
+  static constexpr UINT kRefreshRequest = WM_APP + 1;     // RefreshList
+  static constexpr UINT kSaveMappingFailed = WM_APP + 2;  // the mapping save's message box
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+  // Opening.
+  void RegisterNotifications();
+  void SetUpListView();
+  void ApplyLanguage();
+  bool StartWorker(DWORD(WINAPI* body)(void*));
+  void StopWorker();        // tells the worker to end and waits for it
+  void StopWorkerHandle();  // waits for the worker to end
+  bool Closing() const;
+
+  // The list and the buttons.
+  void RefreshList();
+  void ReadNumberAndMonitor(int index);
+  void UpdateListItem(int index);  // one item's text and image, from its touch screen
+  void UpdateButtons();
+
+  // Requests to the touch screens and their replies.
+  // A request for the touch screen at index; its replies carry deviceIndex.
+  void PostRequest(int index, int deviceIndex, std::uint8_t command1, std::uint8_t command2,
+                   std::uint8_t payload = 0);
+  void PostOpenRequest();
+  // Waits for a reply handler to signal the end of an exchange; false on a time-out or when
+  // the window is closing.
+  bool WaitForReply(DWORD timeoutMs);
+  // Sleeps, but returns false at once when the window is closing.
+  bool Pause(DWORD ms);
+  void OnReply(UINT msg, DeviceReport* reply);
+
+  // Workers.
+  static DWORD WINAPI StartupQueryThread(void* self);
+  static DWORD WINAPI SaveMappingThread(void* self);
+  void StartupQuery();
+  void SaveMapping();
+
+  // Windows messages.
+  bool OnCommand(UINT id);
+  bool OnNotify(const NMHDR& header, LRESULT& result);
+  LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  void RemoveTouchScreen(int index);
+  void BroadcastDeviceRemoved(int index);
+  void OnCalibrateEnd(WPARAM aborted, LPARAM index);
+  void OpenUserManual();
+  void PaintMinimized();
+
+  CListCtrl m_listTouchScreens;
+  CStatic m_picture;
+  MainWindowButton m_btnExit, m_btnHelp, m_btnAbout, m_btnDiagnostics, m_btnSettings,
+      m_btnMapping, m_btnCalibrate, m_btnRegionCalibrate;
+  HICON m_hIcon = nullptr;
+  HICON m_hSmallIcon = nullptr;
+  CImageList m_imageList;
+  HBRUSH m_hBackgroundBrush = nullptr;
+
+  std::atomic<int> m_nSelected{-1};
+  CCalibrateDlg* m_pCalibrateDlg = nullptr;
+  CDeviceMatchDlg* m_pMatchDlg = nullptr;
+  CDiagnosis* m_pDiagnosis = nullptr;
+
+  HANDLE m_hReplyEvent = nullptr;  // manual reset; set by the reply handlers, awaited by workers
+  HANDLE m_hClosingEvent = nullptr;  // manual reset; set when the window goes, ends the workers
+  HANDLE m_hWorker = nullptr;      // the one worker thread (start-up query or mapping save)
+  std::atomic<int> m_nQueryIndex{0};
+  std::atomic<bool> m_bListReady{false};
+  HDEVNOTIFY m_hInterfaceNotify = nullptr;
+};
