@@ -1,12 +1,19 @@
 #include "device/device_thread.h"
 
 #include "app/core/user_messages.h"
-#include "device/core/device_report.h"
+#include "device/core/protocol_state.h"
+#include "device/core/report_protocol.h"
+#include "device/report_worker.h"
 
 std::atomic<DWORD> g_nDeviceThreadId{0};
 
 CDeviceThread* CDeviceThread::CreateSuspended() {
-  auto* thread = new CDeviceThread;
+  return CreateSuspended(DeviceContext{&DefaultHidSystem(), &GetTouchScreenList()});
+}
+
+CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
+  auto* thread = new CDeviceThread(context);
+  thread->ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread->thread_ = CreateThread(nullptr, 0, &CDeviceThread::ThreadMain, thread, CREATE_SUSPENDED,
                                  &thread->id_);
   if (!thread->thread_) {
@@ -18,9 +25,20 @@ CDeviceThread* CDeviceThread::CreateSuspended() {
 
 CDeviceThread::~CDeviceThread() {
   if (thread_) CloseHandle(thread_);
+  if (ready_) CloseHandle(ready_);
 }
 
-bool CDeviceThread::Resume() { return ResumeThread(thread_) != static_cast<DWORD>(-1); }
+bool CDeviceThread::Resume() {
+  if (ResumeThread(thread_) == static_cast<DWORD>(-1)) return false;
+  // Requests posted before the queue exists would be lost: wait for it (briefly).
+  if (ready_) WaitForSingleObject(ready_, 5000);
+  return true;
+}
+
+bool CDeviceThread::Stop(DWORD timeoutMs) {
+  if (!PostThreadMessageW(id_, WM_QUIT, 0, 0)) return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
+  return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0;
+}
 
 DWORD WINAPI CDeviceThread::ThreadMain(void* self) {
   static_cast<CDeviceThread*>(self)->Run();
@@ -31,9 +49,45 @@ void CDeviceThread::Run() {
   MSG msg;
   // Creates the thread's message queue before anything can be posted to it.
   PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  if (ready_) SetEvent(ready_);
+  const DeviceContext context = context_;  // the object may be deleted while the thread runs
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == UM_DEVICE_REQUEST) {
-      delete reinterpret_cast<DeviceReport*>(msg.lParam);  // dispatch comes with the protocol
+    if (msg.message == UM_DEVICE_REQUEST && msg.lParam) {
+      Dispatch(context, std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(msg.lParam)));
     }
   }
+  // Requests still queued when the loop ends are released with it.
+  while (PeekMessageW(&msg, nullptr, UM_DEVICE_REQUEST, UM_DEVICE_REQUEST, PM_REMOVE)) {
+    delete reinterpret_cast<DeviceReport*>(msg.lParam);
+  }
+}
+
+void CDeviceThread::Dispatch(const DeviceContext& context, std::unique_ptr<DeviceReport> request) {
+  const protocol::Dispatch rule = protocol::DispatchFor(request->report);
+  request->replyMessage = rule.replyMessage;
+  if (rule.stream == protocol::StreamEffect::TurnOn) g_bTouchStream.store(true);
+  if (rule.stream == protocol::StreamEffect::TurnOff) g_bTouchStream.store(false);
+
+  if (rule.echo) {
+    // The held reply goes back to the touch screen first; without one the command is dropped.
+    auto echo = std::make_unique<DeviceReport>();
+    if (!g_pHeldReply.CopyTo(echo.get())) return;
+    protocol::MakeEchoReport(echo->report, echo->report);
+    echo->deviceHandle = request->deviceHandle;
+    echo->deviceIndex = request->deviceIndex;
+    echo->window = nullptr;
+    echo->replyMessage = 0;
+    StartReportWorker(context, std::move(echo), WorkerKind::Echo);
+  }
+  StartReportWorker(context, std::move(request), WorkerKind::Request);
+}
+
+bool PostDeviceRequest(std::unique_ptr<DeviceReport> request) {
+  const DWORD thread = g_nDeviceThreadId.load();
+  if (thread == 0) return false;
+  if (!PostThreadMessageW(thread, UM_DEVICE_REQUEST, 0, reinterpret_cast<LPARAM>(request.get()))) {
+    return false;  // `request` is released here
+  }
+  request.release();  // the device thread owns it now
+  return true;
 }

@@ -1,17 +1,28 @@
 #pragma once
 // CDeviceThread: the one thread of the process that talks to the touch screens on behalf of
-// the windows. It has a message loop and no window; windows post it UM_DEVICE_REQUEST.
+// the windows. It has a message loop and no window; windows post it UM_DEVICE_REQUEST with a
+// heap DeviceReport, which the thread owns from then on. Each request gets a ReportWorker
+// (report_worker.h); a command with echo gets a second one ahead of it that sends the held
+// reply back to the touch screen.
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
+
+#include "device/core/device_report.h"
+#include "device/device_context.h"
 
 // Target of every UM_DEVICE_REQUEST; 0 until start-up has created the device thread.
 extern std::atomic<DWORD> g_nDeviceThreadId;
 
 class CDeviceThread {
 public:
-  // Creates the thread suspended; null when the system cannot create it.
+  // Creates the thread suspended, on the executable's HID system and touch screen list; null
+  // when the system cannot create it.
   static CDeviceThread* CreateSuspended();
+  // The same on a given HID system and list (tests).
+  static CDeviceThread* CreateSuspended(const DeviceContext& context);
+  // Closes the thread's handle; the thread itself runs on until the process ends.
   ~CDeviceThread();
   CDeviceThread(const CDeviceThread&) = delete;
   CDeviceThread& operator=(const CDeviceThread&) = delete;
@@ -19,12 +30,23 @@ public:
   DWORD id() const { return id_; }
   HANDLE handle() const { return thread_; }
   bool Resume();
+  // Ends the message loop and waits for the thread; false when it did not end in time.
+  // The program never calls it; tests do.
+  bool Stop(DWORD timeoutMs);
+
+  // The dispatch of one request (runs on the device thread).
+  static void Dispatch(const DeviceContext& context, std::unique_ptr<DeviceReport> request);
 
 private:
-  CDeviceThread() = default;
+  explicit CDeviceThread(const DeviceContext& context) : context_(context) {}
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
 
+  DeviceContext context_;
   HANDLE thread_ = nullptr;
   DWORD id_ = 0;
+  HANDLE ready_ = nullptr;  // set once the message queue exists
 };
+
+// Posts a request to the device thread; on failure the request is released and false returned.
+bool PostDeviceRequest(std::unique_ptr<DeviceReport> request);

@@ -1,0 +1,245 @@
+#include "simulator/core/touch_screen_model.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sim {
+
+namespace {
+constexpr std::uint8_t kCommandId = 0x31;
+constexpr std::uint8_t kFirmwareId = 0x51;
+constexpr int kStreamBytesPerReport = 8;  // bytes 1 to 8 of each data report
+
+std::uint16_t Code(const std::uint8_t* r) { return static_cast<std::uint16_t>(r[1] << 8 | r[2]); }
+}  // namespace
+
+TouchScreenModel::TouchScreenModel(TouchScreenConfig config) : config_(std::move(config)) {}
+
+bool TouchScreenModel::ReceiveOutputReport(const std::uint8_t* data, std::size_t length,
+                                           std::uint64_t nowMs) {
+  if (config_.failWrites || length == 0) return false;
+  if (config_.strictReportLength && length < config_.outputReportLength) return false;
+  output_.emplace_back(data, data + length);
+  outputTimes_.push_back(nowMs);
+  if (config_.removeAfterOutputReports > 0 &&
+      static_cast<int>(output_.size()) == config_.removeAfterOutputReports) {
+    removalDue_ = true;
+    return true;
+  }
+  Answer(data, length, nowMs);
+  return true;
+}
+
+bool TouchScreenModel::ReceiveFeatureReport(const std::uint8_t* data, std::size_t length,
+                                            std::uint64_t) {
+  if (config_.failWrites || length == 0) return false;
+  if (config_.strictReportLength && length < config_.featureReportLength) return false;
+  feature_.emplace_back(data, data + length);
+  return true;
+}
+
+void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::uint64_t nowMs) {
+  if (length < 3) return;
+  const std::uint64_t due = nowMs + config_.replyDelayMs;
+  if (r[0] == kFirmwareId) {
+    AnswerPacket(nowMs);
+    return;
+  }
+  if (r[0] != kCommandId) return;
+  const bool answer = !config_.silent;
+  switch (Code(r)) {
+    case 0x6F00:  // "o"
+      if (answer) {
+        Queue(OpenReply(), due);
+        Queue(EndOfReply('A', r[1]), due);
+      }
+      return;
+    case 0x7676: {  // "vv"
+      const auto& v = config_.version;
+      Bytes reply = config_.unversioned ? Report({kInputReportId, 'V', 'v', 0x20})
+                                        : Report({kInputReportId, 'V', 'v', v[0], v[1], v[2], v[3], v[4], v[5]});
+      if (answer) {
+        Queue(std::move(reply), due);
+        Queue(EndOfReply('A', r[2]), due);
+      }
+      return;
+    }
+    case 0x7673: {  // "vs"
+      const auto& s = config_.serial;
+      if (answer) {
+        Queue(Report({kInputReportId, 'V', 's', s[0], s[1], s[2], s[3], s[4], s[5]}), due);
+        Queue(EndOfReply('A', r[2]), due);
+      }
+      return;
+    }
+    case 0x7631:  // "v1"
+      if (answer) {
+        Queue(Report({kInputReportId, 'V', '1', config_.number}), due);
+        Queue(EndOfReply('A', r[2]), due);
+      }
+      return;
+    case 0x5631:  // "V1" n
+      config_.number = length > 3 ? r[3] : 0;
+      if (answer) Queue(EndOfReply('A', r[2]), due);
+      return;
+    case 0x5A76:  // "Zv"
+      if (answer) QueueStream(LedLevelStream(), r[2], due);
+      return;
+    case 0x5A67:  // "Zg"
+      if (answer) QueueStream(LedStatusStream(), r[2], due);
+      return;
+    case 0x5262:  // "Rb"
+      firmwareBegun_ = true;
+      firmwareFinished_ = false;
+      if (config_.firmware.acknowledgeBegin && !config_.firmware.silent && answer) {
+        Queue(Report({kInputReportId, config_.firmware.ackByte}), due + config_.firmware.ackDelayMs);
+      }
+      return;
+    case 0x5263:  // "Rc"
+      firmwareFinished_ = true;
+      return;
+    case 0xAA50:
+      streamOn_ = true;
+      return;
+    case 0xAA55:
+      streamOn_ = false;
+      return;
+    default:
+      if (!answer) return;
+      if (IsEcho(r, length)) {
+        if (config_.answerEcho) Queue(EndOfReply('A', r[2]), due);
+      } else if (config_.answerUnknown) {
+        Queue(EndOfReply('N', r[2]), due);
+      }
+      return;
+  }
+}
+
+void TouchScreenModel::AnswerPacket(std::uint64_t nowMs) {
+  const int number = packets_++;
+  const FirmwareConfig& fw = config_.firmware;
+  PacketAck ack;
+  if (auto it = fw.packets.find(number); it != fw.packets.end()) ack = it->second;
+  if (config_.silent || fw.silent || ack.silent) return;
+  const std::uint8_t byte1 = ack.byte1.value_or(fw.ackByte);
+  Queue(Report({kInputReportId, byte1}), nowMs + config_.replyDelayMs + fw.ackDelayMs + ack.delayMs);
+}
+
+bool TouchScreenModel::IsEcho(const std::uint8_t* r, std::size_t length) const {
+  const Bytes open = OpenReply();
+  const std::size_t n = std::min<std::size_t>(length, open.size());
+  return n > 3 && std::memcmp(r + 1, open.data() + 1, n - 1) == 0;
+}
+
+bool TouchScreenModel::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowMs,
+                                   std::uint8_t event) {
+  if (!streamOn_) return false;
+  Queue(TouchReport(rawX, rawY, event), nowMs);
+  return true;
+}
+
+void TouchScreenModel::InjectReport(const Bytes& report, std::uint64_t dueMs) {
+  Bytes bytes = report;
+  if (bytes.size() < config_.inputReportLength) bytes.resize(config_.inputReportLength, 0);
+  Queue(std::move(bytes), dueMs);
+}
+
+std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowMs) {
+  // The earliest due report; among equally due ones, the first queued.
+  auto best = queue_.end();
+  for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+    if (it->dueMs <= nowMs && (best == queue_.end() || it->dueMs < best->dueMs)) best = it;
+  }
+  if (best == queue_.end()) return std::nullopt;
+  Bytes bytes = std::move(best->bytes);
+  queue_.erase(best);
+  return bytes;
+}
+
+std::optional<std::uint64_t> TouchScreenModel::NextDue() const {
+  std::optional<std::uint64_t> next;
+  for (const QueuedReport& q : queue_) {
+    if (!next || q.dueMs < *next) next = q.dueMs;
+  }
+  return next;
+}
+
+void TouchScreenModel::ClearRecords() {
+  output_.clear();
+  outputTimes_.clear();
+  feature_.clear();
+}
+
+namespace {
+// A report of `length` bytes that begins with `head` and is zero after it.
+Bytes Padded(std::initializer_list<std::uint8_t> head, std::size_t length) {
+  Bytes bytes(std::max(length, head.size()), 0);
+  std::copy(head.begin(), head.end(), bytes.begin());
+  return bytes;
+}
+}  // namespace
+
+Bytes TouchScreenModel::Report(std::initializer_list<std::uint8_t> head) const {
+  return Padded(head, config_.inputReportLength);
+}
+
+Bytes TouchScreenModel::OpenReply() const {
+  const auto& s = config_.session;
+  return Report({kInputReportId, 'O', 'K', s[0], s[1], s[2], s[3]});
+}
+
+Bytes TouchScreenModel::EndOfReply(std::uint8_t letter, std::uint8_t byte2) {
+  return Padded({kInputReportId, letter, byte2, '0', '0', '0', 0, 0, 0}, kReportLength);
+}
+
+Bytes TouchScreenModel::TouchReport(std::uint16_t rawX, std::uint16_t rawY, std::uint8_t event) {
+  return Padded({kInputReportId, 0xAA, event, static_cast<std::uint8_t>(rawX & 0xFF),
+                 static_cast<std::uint8_t>(rawX >> 8), static_cast<std::uint8_t>(rawY & 0xFF),
+                 static_cast<std::uint8_t>(rawY >> 8)},
+                kReportLength);
+}
+
+Bytes TouchScreenModel::LedLevelStream() const {
+  const LedTestConfig& l = config_.leds;
+  if (l.zvStream) return *l.zvStream;
+  const int leds = l.xCount + 1 + l.yCount;  // index xCount is reported by neither axis
+  const int low = l.stepByte & 0x0F;
+  const int step = low ? (l.stepByte >> 4) / low : 1;
+  Bytes zv(9 + static_cast<std::size_t>(leds) * std::max(step, 1), 0x01);
+  const std::uint8_t head[] = {'Z', 'v', l.xCount, l.yCount, l.stepByte, l.mark, l.minLevel, 0, 0};
+  std::copy(std::begin(head), std::end(head), zv.begin());
+  for (int k = 0; k < leds; ++k) {
+    const bool bad = std::find(l.badLeds.begin(), l.badLeds.end(), k) != l.badLeds.end();
+    zv[9 + static_cast<std::size_t>(k) * std::max(step, 1)] = bad ? l.badLevel : l.goodLevel;
+  }
+  return zv;
+}
+
+Bytes TouchScreenModel::LedStatusStream() const {
+  const LedTestConfig& l = config_.leds;
+  if (l.zgStream) return *l.zgStream;
+  const int leds = l.xCount + 1 + l.yCount;
+  Bytes zg{'Z', 'g', l.xCount, l.yCount, 0, 0, 0, 0};
+  for (int k = 0; k < leds; ++k) {
+    const bool bad = std::find(l.badLeds.begin(), l.badLeds.end(), k) != l.badLeds.end();
+    zg.push_back(bad ? l.mark : l.goodStatus);
+  }
+  return zg;
+}
+
+void TouchScreenModel::QueueStream(const Bytes& stream, std::uint8_t endByte2, std::uint64_t due) {
+  for (std::size_t at = 0; at < stream.size(); at += kStreamBytesPerReport) {
+    Bytes report(config_.inputReportLength, 0);
+    report[0] = kInputReportId;
+    const std::size_t n = std::min<std::size_t>(kStreamBytesPerReport, stream.size() - at);
+    std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(at), n, report.begin() + 1);
+    Queue(std::move(report), due);
+  }
+  Queue(EndOfReply('A', endByte2), due);
+}
+
+void TouchScreenModel::Queue(Bytes bytes, std::uint64_t dueMs) {
+  queue_.push_back(QueuedReport{std::move(bytes), dueMs});
+}
+
+}  // namespace sim

@@ -1,0 +1,164 @@
+#pragma once
+// TouchScreenModel: what a simulated touch screen answers, without Win32.
+//
+// It takes the output and feature reports the host writes, records each one in order, and
+// queues the input reports it answers with, each due at a given time (a reply delay or a late
+// acknowledgement puts it in the future). The Win32 side (simulator/simulated_touch_screen.h)
+// hands due reports to pending overlapped reads. Not thread-safe: its owner locks.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline constexpr int kReportLength = 100;
+inline constexpr std::uint8_t kInputReportId = 0x30;  // byte 0 of every input report
+
+// LED test data of "Zv" and "Zg". LED k has status byte Zg[8 + k] and level Zv[9 + k * step];
+// the x LEDs are 0 .. xCount - 1, the y LEDs xCount + 1 .. xCount + yCount.
+struct LedTestConfig {
+  std::uint8_t xCount = 40;
+  std::uint8_t yCount = 30;
+  std::uint8_t stepByte = 0x21;  // step = high nibble / low nibble
+  std::uint8_t mark = 0x01;      // status byte of an LED the frame found weak
+  std::uint8_t minLevel = 50;
+  std::uint8_t goodLevel = 200;
+  std::uint8_t badLevel = 10;
+  std::uint8_t goodStatus = 0x0F;
+  std::vector<int> badLeds;  // LED indexes reported with the mark and the bad level
+  // When set, sent instead of the streams built from the fields above.
+  std::optional<Bytes> zvStream;
+  std::optional<Bytes> zgStream;
+};
+
+// How one firmware packet (report id 0x51) is acknowledged.
+struct PacketAck {
+  std::optional<std::uint8_t> byte1;  // byte 1 of the acknowledgement; default: FirmwareConfig
+  std::uint32_t delayMs = 0;          // late acknowledgement
+  bool silent = false;                // no acknowledgement at all
+};
+
+struct FirmwareConfig {
+  std::uint8_t ackByte = 0x11;    // byte 1 of an acknowledgement: 0x11 accepted, 0x13/0x22 resend
+  std::uint32_t ackDelayMs = 0;   // added to every acknowledgement
+  bool acknowledgeBegin = false;  // answer "Rb" with one acknowledgement (the update dialog waits
+                                  // for it; the console update reads none)
+  bool silent = false;            // no packet is acknowledged
+  std::map<int, PacketAck> packets;  // by packet number, 0 = the first 0x51 packet
+};
+
+struct TouchScreenConfig {
+  // Identity, as enumeration and HidD_GetAttributes see it.
+  std::uint16_t vendorId = 0x7E3A;
+  std::uint16_t productId = 0x0001;
+  std::uint16_t versionNumber = 0x0100;
+  std::wstring pdoName;  // empty: one is made up from the device's number
+
+  // Answers.
+  std::array<std::uint8_t, 6> version{2, 0, 0, 15, 1, 0};  // "vv" bytes 3 to 8
+  bool unversioned = false;  // "vv" answers with a blank in byte 3
+  std::array<std::uint8_t, 6> serial{0x12, 0x34, 0x00, 0x01, 0xE2, 0x40};  // "vs" bytes 3 to 8
+  std::uint8_t number = 0;  // "v1" answer, changed by "V1" n
+  std::array<std::uint8_t, 4> session{0x5A, 0xC3, 0x11, 0x7E};  // "o" data reply bytes 3 to 6
+  LedTestConfig leds;
+  FirmwareConfig firmware;
+  bool answerEcho = true;      // an echoed held reply gets an end-of-reply report
+  bool answerUnknown = true;   // an unknown command gets an end-of-reply report with "N"
+
+  // Faults.
+  bool silent = false;             // answers nothing (touches still arrive)
+  std::uint32_t replyDelayMs = 0;  // every answer is due this long after its request
+  bool failWrites = false;         // HidD_SetOutputReport and HidD_SetFeature fail
+  bool failOpen = false;           // CreateFileW of the device path fails
+  bool failOverlappedOpen = false; // only the overlapped open fails
+  bool failPreparsedData = false;
+  bool failAttributes = false;
+  std::uint32_t pdoNameError = 0;  // SPDRP_PHYSICAL_DEVICE_OBJECT_NAME fails with this code
+  int removeAfterOutputReports = -1;  // unplugged right after the n-th output report (n >= 1)
+
+  // Report lengths of the capabilities, report id included.
+  std::uint16_t inputReportLength = kReportLength;
+  std::uint16_t outputReportLength = kReportLength;
+  std::uint16_t featureReportLength = 2;
+  // Output reports shorter than the capabilities' length fail, as HidD_SetOutputReport does.
+  bool strictReportLength = true;
+};
+
+// One input report and the time (ms, the owner's clock) from which it may be read.
+struct QueuedReport {
+  Bytes bytes;
+  std::uint64_t dueMs = 0;
+};
+
+class TouchScreenModel {
+public:
+  explicit TouchScreenModel(TouchScreenConfig config = {});
+
+  TouchScreenConfig& config() { return config_; }
+  const TouchScreenConfig& config() const { return config_; }
+
+  // An output report from the host: recorded, then answered. False when the report is
+  // refused (failWrites, or shorter than the output report length); a refused report is not
+  // recorded.
+  bool ReceiveOutputReport(const std::uint8_t* data, std::size_t length, std::uint64_t nowMs);
+  bool ReceiveFeatureReport(const std::uint8_t* data, std::size_t length, std::uint64_t nowMs);
+
+  // A touch of the injected kind (0x84 lift-off by default) at raw x, y; queued only while
+  // the touch stream is on. Returns whether it was queued.
+  bool InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowMs,
+                   std::uint8_t event = 0x84);
+  // Any input report, queued as it is (padded to the input report length).
+  void InjectReport(const Bytes& report, std::uint64_t dueMs);
+
+  // The oldest queued report that is due, taken out of the queue.
+  std::optional<Bytes> TakeDue(std::uint64_t nowMs);
+  // When the next queued report becomes due, if any is queued.
+  std::optional<std::uint64_t> NextDue() const;
+  std::size_t queued() const { return queue_.size(); }
+
+  bool streamOn() const { return streamOn_; }
+  bool firmwareBegun() const { return firmwareBegun_; }
+  bool firmwareFinished() const { return firmwareFinished_; }
+  int packetCount() const { return packets_; }
+  // The n-th output report has just arrived with removeAfterOutputReports = n.
+  bool removalDue() const { return removalDue_; }
+
+  const std::vector<Bytes>& outputReports() const { return output_; }
+  const std::vector<Bytes>& featureReports() const { return feature_; }
+  const std::vector<std::uint64_t>& outputTimes() const { return outputTimes_; }  // when each arrived
+  void ClearRecords();
+
+  // The answers, also used by tests to state what a reply must look like.
+  Bytes OpenReply() const;
+  static Bytes EndOfReply(std::uint8_t letter, std::uint8_t byte2);
+  Bytes LedLevelStream() const;  // the whole "Zv" stream
+  Bytes LedStatusStream() const; // the whole "Zg" stream
+  static Bytes TouchReport(std::uint16_t rawX, std::uint16_t rawY, std::uint8_t event);
+
+private:
+  void Answer(const std::uint8_t* report, std::size_t length, std::uint64_t nowMs);
+  void AnswerPacket(std::uint64_t nowMs);
+  void Queue(Bytes bytes, std::uint64_t dueMs);
+  void QueueStream(const Bytes& stream, std::uint8_t endByte2, std::uint64_t dueMs);
+  bool IsEcho(const std::uint8_t* report, std::size_t length) const;
+  Bytes Report(std::initializer_list<std::uint8_t> head) const;
+
+  TouchScreenConfig config_;
+  std::deque<QueuedReport> queue_;
+  std::vector<Bytes> output_;
+  std::vector<std::uint64_t> outputTimes_;
+  std::vector<Bytes> feature_;
+  bool streamOn_ = false;
+  bool firmwareBegun_ = false;
+  bool firmwareFinished_ = false;
+  bool removalDue_ = false;
+  int packets_ = 0;
+};
+
+}  // namespace sim

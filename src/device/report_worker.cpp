@@ -1,0 +1,154 @@
+#include "device/report_worker.h"
+
+#include <atomic>
+
+#include "device/core/protocol_state.h"
+#include "device/core/report_protocol.h"
+#include "device/device_query.h"
+
+namespace {
+
+std::atomic<int> g_runningWorkers{0};
+
+struct WorkerStart {
+  DeviceContext context;
+  std::unique_ptr<DeviceReport> request;
+  WorkerKind kind;
+};
+
+DWORD WINAPI WorkerMain(void* parameter) {
+  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
+  RunReportWorker(start->context, std::move(start->request), start->kind);
+  g_runningWorkers.fetch_sub(1);
+  return 0;
+}
+
+// Closes the event on every way out of the worker.
+class EventHandle {
+public:
+  EventHandle() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~EventHandle() {
+    if (event_) CloseHandle(event_);
+  }
+  EventHandle(const EventHandle&) = delete;
+  EventHandle& operator=(const EventHandle&) = delete;
+  HANDLE get() const { return event_; }
+
+private:
+  HANDLE event_;
+};
+
+TouchScreenDevice* RecordAt(const DeviceContext& context, int index) {
+  return context.list ? context.list->device(index) : nullptr;
+}
+
+enum class ReadOutcome { Completed, Ended };
+
+// One overlapped read of a reply into `reply`, waited for in 60 ms slices. On Ended the read
+// is no longer pending: it failed, or it was cancelled and its completion waited for.
+ReadOutcome ReadReply(const DeviceContext& context, HANDLE device, HANDLE event,
+                      std::uint16_t code, DeviceReport& reply) {
+  HidSystem& hid = *context.hid;
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event;
+  ResetEvent(event);
+  DWORD transferred = 0;
+  if (hid.ReadFile(device, reply.report, kReportSize, &overlapped)) return ReadOutcome::Completed;
+  if (GetLastError() != ERROR_IO_PENDING) return ReadOutcome::Ended;
+
+  const auto abandon = [&] {
+    hid.CancelIoEx(device, &overlapped);
+    hid.GetOverlappedResult(device, &overlapped, &transferred, TRUE);
+    return ReadOutcome::Ended;
+  };
+  for (;;) {
+    if (code == protocol::kStreamOn && !g_bTouchStream.load()) return abandon();
+    const DWORD wait = WaitForSingleObject(event, kReadSliceMs);
+    if (wait == WAIT_OBJECT_0) break;
+    if (wait != WAIT_TIMEOUT) return abandon();
+    if (g_bStopWorkers.load()) return abandon();
+  }
+  // Completed: a read that ended with an error (a removed device, a cancellation by someone
+  // else) ends the worker.
+  if (!hid.GetOverlappedResult(device, &overlapped, &transferred, FALSE)) return ReadOutcome::Ended;
+  return ReadOutcome::Completed;
+}
+
+}  // namespace
+
+int RunningReportWorkers() { return g_runningWorkers.load(); }
+
+bool StartReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
+                       WorkerKind kind) {
+  auto* start = new WorkerStart{context, std::move(request), kind};
+  g_runningWorkers.fetch_add(1);
+  HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, start, CREATE_SUSPENDED, nullptr);
+  if (!thread) {
+    g_runningWorkers.fetch_sub(1);
+    delete start;
+    return false;
+  }
+  SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
+  ResumeThread(thread);
+  CloseHandle(thread);
+  return true;
+}
+
+void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
+                     WorkerKind kind) {
+  EventHandle event;
+  if (!event.get()) return;
+  const std::uint16_t code = protocol::CommandCode(request->report);
+  const protocol::CommandRule rule = protocol::LookupCommand(code);
+  HANDLE device = static_cast<HANDLE>(request->deviceHandle);
+  const HWND window = static_cast<HWND>(request->window);
+
+  if (rule.echo) Sleep(kEchoDelayMs);
+  if (!context.hid->SetOutputReport(device, request->report, kReportSize)) return;
+  if (!rule.reads) return;
+  if (g_bStopWorkers.load()) return;
+
+  for (;;) {
+    auto reply = std::make_unique<DeviceReport>();
+    if (ReadReply(context, device, event.get(), code, *reply) == ReadOutcome::Ended) return;
+    if (code == protocol::kStreamOn && !g_bTouchStream.load()) return;
+
+    if (auto number = protocol::NumberFromReply(code, reply->report)) {
+      if (TouchScreenDevice* record = RecordAt(context, request->deviceIndex)) {
+        record->TouchScreenNo.store(*number);
+      }
+    }
+
+    const protocol::ReplyContext replyContext{code,
+                                              request->replyMessage,
+                                              window != nullptr,
+                                              g_bAckMode.load(),
+                                              g_bTouchStream.load(),
+                                              kind == WorkerKind::Echo};
+    const protocol::ReplyDecision decision = protocol::DecideReply(replyContext, reply->report);
+    reply->deviceIndex = request->deviceIndex;
+    switch (decision.action) {
+      case protocol::ReplyAction::Post:
+        if (PostMessageW(window, request->replyMessage, 0, reinterpret_cast<LPARAM>(reply.get()))) {
+          reply.release();  // the window owns it now
+        }
+        break;
+      case protocol::ReplyAction::SignalAck:
+        if (HANDLE ack = g_hAckEvent.load()) SetEvent(ack);
+        break;
+      case protocol::ReplyAction::Hold:
+        g_pHeldReply.Hold(std::move(reply));
+        break;
+      case protocol::ReplyAction::StoreVersion:
+        if (TouchScreenDevice* record = RecordAt(context, request->deviceIndex)) {
+          const auto version = *protocol::DecodeHardwareVersion(reply->report);
+          for (int i = 0; i < 3; ++i) record->HwVersion[i].store(version[i]);
+        }
+        break;
+      case protocol::ReplyAction::Release:
+        break;
+    }
+    if (decision.endsWorker) return;
+    if (g_bStopWorkers.load()) return;
+  }
+}

@@ -1,0 +1,34 @@
+#pragma once
+// ReportWorker: one short-lived thread per request. It writes the request's report, reads the
+// input reports that follow and hands each to the requesting window (or, in acknowledge mode,
+// to the acknowledge event and the device records) until the exchange ends.
+//
+// The worker owns its request and every reply it has not handed on; a reply posted to a window
+// belongs to that window. A read it abandons is cancelled and waited for before its buffer and
+// OVERLAPPED go.
+#include <memory>
+
+#include "device/core/device_report.h"
+#include "device/device_context.h"
+
+enum class WorkerKind {
+  Request,  // a window's command
+  Echo,     // the held reply sent back ahead of a command with echo
+};
+
+// Starts a worker at the highest thread priority (created suspended, then resumed). False
+// when no thread could be created; the request is then released.
+bool StartReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
+                       WorkerKind kind);
+
+// The worker body, on the calling thread (the thread started above runs exactly this).
+void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
+                     WorkerKind kind);
+
+// Workers started and not yet ended, for tests and measurements.
+int RunningReportWorkers();
+
+// The delay that puts the echoed held reply ahead of its command.
+inline constexpr DWORD kEchoDelayMs = 80;
+// Reads wait in slices of this length so that a stop or the end of the stream is seen in time.
+inline constexpr DWORD kReadSliceMs = 60;
