@@ -1,0 +1,89 @@
+// The console command -u: the image file is checked once, then every listed touch screen is
+// updated in turn, with the progress at the start of the console's third line.
+#include "update/console_update.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/text.h"
+#include "device/core/protocol_state.h"
+#include "device/device_query.h"
+#include "device/touch_screen_list.h"
+#include "update/core/image_path.h"
+#include "update/core/update_messages.h"
+#include "update/core/update_protocol.h"
+#include "update/firmware_updater.h"
+
+namespace {
+
+std::wstring CurrentDirectory() {
+  const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+  std::wstring dir(needed, L'\0');
+  const DWORD length = GetCurrentDirectoryW(needed, dir.data());
+  dir.resize(length < needed ? length : 0);
+  return dir;
+}
+
+void ShowProgress(int percent) {
+  // Column 0, row 2: the line under the two notes. Without a console (output to a pipe or a
+  // file) the cursor stays where it is and the lines follow one another.
+  SetConsoleCursorPosition(GetStdHandle(STD_OUTPUT_HANDLE), COORD{0, 2});
+  std::printf(kMsgProgressFormat, kMsgProgressPrefix, percent, kMsgProgressSuffix);
+}
+
+void UpdateTouchScreen(FirmwareUpdater& updater, const HidDevice& device) {
+  SetConsoleTitleW(kUpdateConsoleTitle);
+  std::fflush(stdout);
+  std::system("cls");
+  std::fputs(kMsgNoteDontClose, stdout);
+  std::fputs(kMsgPleaseWait, stdout);
+
+  const bool updated = updater.Update(device, [](std::uint32_t sent, std::uint32_t total) {
+    ShowProgress(ProgressPercent(sent, total));
+  });
+  if (!updated) {
+    std::fputs(kMsgUpdateFailed, stdout);
+    std::fputs(kMsgPressToContinueLine, stdout);
+    return;
+  }
+  ShowProgress(100);
+  std::fputs(kMsgUpdateSucceeded, stdout);
+  std::fputs(kMsgPressToContinue, stdout);
+}
+
+}  // namespace
+
+void RunConsoleUpdate(const std::wstring& fileArgument) {
+  std::fputs("\n", stdout);
+
+  TouchScreenList& list = GetTouchScreenList();
+  // Replies of the query go into the device records, not to windows. Its outcome does not
+  // matter here: the transfer talks to each touch screen directly.
+  g_bAckMode = true;
+  QueryAllDevices(list);
+
+  const std::wstring path = ResolveImagePath(fileArgument, CurrentDirectory());
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
+    std::printf(kMsgFileMissing, ToAnsi(path).c_str());
+    std::fputs(kMsgPressToExit, stdout);
+    return;
+  }
+  FirmwareUpdater updater(list.hid(), path);
+  if (!updater.LoadImage()) {
+    std::fputs(kMsgPressToExit, stdout);
+    return;
+  }
+
+  // The 20 ms pauses between chunks need a timer finer than the default tick.
+  timeBeginPeriod(1);
+  for (std::uint32_t i = 0; i < list.count(); ++i) {
+    const TouchScreenDevice* device = list.device(static_cast<int>(i));
+    if (!device || device->HidInfo.handle == INVALID_HANDLE_VALUE) continue;
+    UpdateTouchScreen(updater, device->HidInfo);
+  }
+  timeEndPeriod(1);
+}

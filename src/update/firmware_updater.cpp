@@ -1,0 +1,175 @@
+#include "update/firmware_updater.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/text.h"
+#include "update/core/firmware_image.h"
+#include "update/core/hex_decoder.h"
+#include "update/core/update_messages.h"
+#include "update/core/update_protocol.h"
+
+namespace {
+
+constexpr DWORD kFileReadBlock = 64 * 1024;
+
+// The length of an output report of `bytes` on this device: the capabilities' length when
+// it is longer, since HidD_SetOutputReport refuses shorter buffers.
+std::size_t ReportLength(std::size_t bytes, USHORT capsLength) {
+  return std::max<std::size_t>(bytes, capsLength);
+}
+
+const char* CheckMessage(ImageCheck check) {
+  switch (check) {
+    case ImageCheck::TooLarge: return kMsgTooLarge;
+    case ImageCheck::TooShort: return kMsgTooShort;
+    case ImageCheck::BadChecksum: return kMsgDamaged;
+    case ImageCheck::LengthBeyondEnd: return kMsgBadLength;
+    case ImageCheck::BlockBeyondEnd: return kMsgBadBlock;
+    case ImageCheck::Valid: break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+FirmwareUpdater::FirmwareUpdater(HidSystem& hid, std::wstring imagePath)
+    : hid_(hid), path_(std::move(imagePath)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+FirmwareUpdater::~FirmwareUpdater() {
+  if (event_) CloseHandle(event_);
+}
+
+bool FirmwareUpdater::LoadImage() {
+  image_.clear();
+  streamLength_ = 0;
+  // Opened by its wide name, so every name the file system has can be read.
+  HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool readable = file != INVALID_HANDLE_VALUE;
+  HexDecoder decoder(image_);
+  if (readable) {
+    std::vector<std::uint8_t> block(kFileReadBlock);
+    for (;;) {
+      DWORD got = 0;
+      if (!::ReadFile(file, block.data(), kFileReadBlock, &got, nullptr)) {
+        readable = false;
+        break;
+      }
+      if (got == 0 || decoder.Feed({block.data(), got}) != HexDecoder::Status::Reading) break;
+    }
+    CloseHandle(file);
+  }
+  if (!readable) {
+    std::printf(kMsgCannotOpen, ToAnsi(path_).c_str());
+    image_.clear();
+    return false;
+  }
+  ImageCheck check = decoder.Finish() == HexDecoder::Status::TooLarge
+                         ? ImageCheck::TooLarge
+                         : CheckImage(image_, &streamLength_);
+  if (check != ImageCheck::Valid) {
+    std::fputs(CheckMessage(check), stdout);
+    image_.clear();
+    streamLength_ = 0;
+    return false;
+  }
+  return true;
+}
+
+void FirmwareUpdater::SendCommand(const HidDevice& device, const std::uint8_t* bytes,
+                                  std::size_t length) {
+  std::vector<std::uint8_t> report(ReportLength(length, device.caps.OutputReportByteLength), 0);
+  std::copy(bytes, bytes + length, report.begin());
+  hid_.SetOutputReport(device.handle, report.data(), static_cast<ULONG>(report.size()));
+}
+
+void FirmwareUpdater::SendFeature(const HidDevice& device, const std::uint8_t* bytes,
+                                  std::size_t length) {
+  std::vector<std::uint8_t> report(ReportLength(length, device.caps.FeatureReportByteLength), 0);
+  std::copy(bytes, bytes + length, report.begin());
+  hid_.SetFeature(device.handle, report.data(), static_cast<ULONG>(report.size()));
+}
+
+bool FirmwareUpdater::Update(const HidDevice& device, const Progress& progress) {
+  if (image_.empty() || !event_) return false;
+  abandonedRead_ = false;
+
+  SendCommand(device, kBeginReport.data(), kBeginReport.size());
+  Sleep(kBeginSettleMs);
+  SendFeature(device, kBeginFeature.data(), kBeginFeature.size());
+
+  std::vector<std::uint8_t> packet(ReportLength(kPacketReportBytes, device.caps.OutputReportByteLength));
+  std::vector<std::uint8_t> reply(ReportLength(kAckReportBytes, device.caps.InputReportByteLength));
+  ChunkCutter cutter(image_, kImageStreamOffset, streamLength_);
+  for (Chunk chunk; cutter.Next(chunk);) {
+    if (progress) progress(chunk.blockStart, streamLength_);
+    std::fill(packet.begin(), packet.end(), 0);
+    packet[0] = kFirmwareReportId;
+    packet[1] = chunk.mark;
+    std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(chunk.offset), chunk.length,
+                packet.begin() + 2);
+    if (!SendChunk(device, packet, reply)) return false;
+  }
+
+  SendCommand(device, kFinishReport.data(), kFinishReport.size());
+  SendFeature(device, kFinishFeature.data(), kFinishFeature.size());
+  return true;
+}
+
+bool FirmwareUpdater::SendChunk(const HidDevice& device, std::vector<std::uint8_t>& packet,
+                                std::vector<std::uint8_t>& reply) {
+  for (int attempt = 0; attempt < kPacketAttempts; ++attempt) {
+    switch (Attempt(device, packet, reply)) {
+      case Ack::Accepted: return true;
+      case Ack::Refused: return false;
+      case Ack::Missing: break;
+    }
+  }
+  return false;
+}
+
+FirmwareUpdater::Ack FirmwareUpdater::Attempt(const HidDevice& device,
+                                              std::vector<std::uint8_t>& packet,
+                                              std::vector<std::uint8_t>& reply) {
+  Sleep(kPacketPauseMs);
+  if (abandonedRead_) DiscardWaitingInput(device, reply);
+  if (!hid_.SetOutputReport(device.handle, packet.data(), static_cast<ULONG>(packet.size())))
+    return Ack::Missing;
+
+  // The whole buffer is cleared, so a read that brings nothing cannot show an old 0x11.
+  std::fill(reply.begin(), reply.end(), 0);
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event_;
+  DWORD transferred = 0;
+  if (!hid_.ReadFile(device.handle, reply.data(), static_cast<DWORD>(reply.size()), &overlapped)) {
+    if (GetLastError() != ERROR_IO_PENDING) return Ack::Missing;
+    if (WaitForSingleObject(event_, kAckTimeoutMs) != WAIT_OBJECT_0) {
+      // Abandoned: cancelled, and waited for, before the buffer is used again.
+      hid_.CancelIoEx(device.handle, &overlapped);
+      const BOOL completed = hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE);
+      abandonedRead_ = true;
+      // The acknowledgement may have come in the instant before the cancel took effect.
+      if (!completed || transferred < 2) return Ack::Missing;
+    }
+  }
+  if (!hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, FALSE) || transferred < 2)
+    return Ack::Missing;
+  return reply[1] == kAckAccepted ? Ack::Accepted : Ack::Refused;
+}
+
+void FirmwareUpdater::DiscardWaitingInput(const HidDevice& device,
+                                          std::vector<std::uint8_t>& scratch) {
+  // Bounded: a device that streams input without end must not keep the transfer here.
+  for (int i = 0; i < 64; ++i) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event_;
+    DWORD transferred = 0;
+    if (hid_.ReadFile(device.handle, scratch.data(), static_cast<DWORD>(scratch.size()), &overlapped))
+      continue;  // one was waiting: dropped
+    if (GetLastError() != ERROR_IO_PENDING) return;
+    hid_.CancelIoEx(device.handle, &overlapped);
+    if (!hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE)) return;
+    // Completed after all, just before the cancel: dropped too, and look again.
+  }
+}
