@@ -35,7 +35,7 @@ HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& working
 }
 
 ProgramResult RunProgram(const std::wstring& commandLine, const std::wstring& workingDirectory,
-                         DWORD timeoutMs) {
+                         DWORD timeoutMs, const std::function<void(DWORD processId)>& whileRunning) {
   ProgramResult result;
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -69,6 +69,7 @@ ProgramResult RunProgram(const std::wstring& commandLine, const std::wstring& wo
     DWORD got = 0;
     while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) result.output.append(buffer, got);
   });
+  if (whileRunning) whileRunning(process.dwProcessId);
   if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
     result.timedOut = true;
     TerminateProcess(process.hProcess, 1);
@@ -123,4 +124,48 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
+}
+
+namespace {
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+BOOL CALLBACK CollectChildText(HWND child, LPARAM param) {
+  reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(WindowText(child));
+  return TRUE;
+}
+}  // namespace
+
+HWND WaitForProcessWindow(DWORD processId, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    WindowSearch search{processId, nullptr};
+    EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(20);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t buffer[2048] = {};
+  GetWindowTextW(window, buffer, 2048);
+  return buffer;
+}
+
+std::vector<std::wstring> ChildTexts(HWND window) {
+  std::vector<std::wstring> texts;
+  EnumChildWindows(window, &CollectChildText, reinterpret_cast<LPARAM>(&texts));
+  return texts;
 }

@@ -2,7 +2,9 @@
 // Runs a program the way a shell would, with its standard output captured byte for byte.
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 struct ProgramResult {
   std::string output;  // every byte the program wrote to standard output
@@ -12,8 +14,17 @@ struct ProgramResult {
 
 // commandLine holds the program path first (quote it when it has blanks). Standard input is
 // the null device; standard error is discarded.
+// whileRunning, when given, runs on the calling thread once the program has started (to drive
+// its windows); the time-out counts from its return.
 ProgramResult RunProgram(const std::wstring& commandLine, const std::wstring& workingDirectory,
-                         DWORD timeoutMs = 30000);
+                         DWORD timeoutMs = 30000,
+                         const std::function<void(DWORD processId)>& whileRunning = {});
+
+// The first visible top-level window of a process, waiting up to timeoutMs; null if none.
+HWND WaitForProcessWindow(DWORD processId, DWORD timeoutMs);
+// The texts of a window's child controls, in order.
+std::vector<std::wstring> ChildTexts(HWND window);
+std::wstring WindowText(HWND window);
 
 // Starts a program without waiting; the caller closes the returned process handle.
 HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& workingDirectory);
