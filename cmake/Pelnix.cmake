@@ -64,8 +64,9 @@ function(pelnix_program target)
       list(APPEND libs ${lib})
     endif()
   endforeach()
-  list(JOIN libs "," joined)
-  target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${joined},${P_HID_BACKEND}>" pelnix_options)
+  # The subsystems call each other both ways (start-up calls the windows, the windows call
+  # back into start-up's helpers): the linker resolves them as one group.
+  target_link_libraries(${target} PRIVATE -Wl,--start-group ${libs} ${P_HID_BACKEND} -Wl,--end-group pelnix_options)
   target_link_options(${target} PRIVATE -municode -mwindows)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME PelnixCpl

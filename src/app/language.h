@@ -5,3 +5,8 @@
 // or the key itself when the file, the section or the key is missing. The two characters "\n"
 // in a value stand for a line feed (a profile value cannot hold one).
 std::wstring LoadLangString(const std::wstring& key);
+
+// The same lookup in a given language file.
+std::wstring LoadLangStringFrom(const std::wstring& languageFile, const std::wstring& key);
+// The language file of the system default language, below the program's folder.
+std::wstring LanguageFilePath();
