@@ -61,7 +61,7 @@ bool HasDriverSection(const std::wstring& path) {
   return false;
 }
 
-// The touch screen sections the import handles: those whose names fit whole in a buffer of
+// The touch screen sections the import handles: those whose names fit whole in a list of
 // 256 characters, in file order, up to the first empty name.
 std::vector<std::wstring> TouchScreenSections(const std::wstring& path) {
   wchar_t buffer[kSectionNamesBufferSize] = {};
@@ -71,8 +71,13 @@ std::vector<std::wstring> TouchScreenSections(const std::wstring& path) {
   const wchar_t* end = buffer + (length < kSectionNamesBufferSize ? length : 0);
   for (const wchar_t* name = buffer; name < end && *name; name += names.back().size() + 1)
     names.emplace_back(name, wcsnlen(name, end - name));
-  // A list that did not fit ends in a name cut short: it would name another subkey.
-  if (length == kSectionNamesBufferSize - 2 && !names.empty()) names.pop_back();
+  // A list that did not fit ends in a name cut short, which would name another subkey; the
+  // whole list tells whether the last name is complete.
+  if (length == kSectionNamesBufferSize - 2 && !names.empty()) {
+    const std::vector<std::wstring> all = AllSectionNames(path);
+    const std::size_t last = names.size() - 1;
+    if (last >= all.size() || all[last] != names[last]) names.pop_back();
+  }
   return names;
 }
 
