@@ -1,0 +1,58 @@
+#include "ui/about_dialog.h"
+
+#include "app/language.h"
+#include "framework/data_exchange.h"
+#include "ui/dialog_texts.h"
+#include "ui/res/about_dialog_ids.h"
+#include "ui/update_window_entry.h"
+
+namespace {
+
+// The version lines (IDC_DRIVER_VERSION, IDC_CONTROL_PANEL_VERSION) keep the template's
+// fixed texts.
+constexpr ControlText kCaptions[] = {
+    {IDOK, L"38"},
+    {IDC_DRIVER_VERSION_LABEL, L"56"},
+    {IDC_CONTROL_PANEL_VERSION_LABEL, L"57"},
+    {IDC_ABOUT_MAKER, L"55"},
+    {IDC_ABOUT_NOTICE1, L"80"},
+    {IDC_ABOUT_NOTICE2, L"81"},
+};
+
+// The maker's web site.
+constexpr const wchar_t* kMakerSiteUrl = L"https://www.pelnix.example/";
+
+}  // namespace
+
+CVersion::CVersion(CWnd* parent) : CDialog(IDD_ABOUT, parent) { m_link.SetURL(kMakerSiteUrl); }
+
+void CVersion::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_ABOUT_LINK, m_link);
+  DDX_Control(dx, IDC_ABOUT_LOGO, m_picture);
+  DDX_Control(dx, IDOK, m_btnOK);
+}
+
+BOOL CVersion::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetWindowText(LoadLangString(L"78"));
+  SetControlTexts(m_hWnd, kCaptions);
+  m_link.SetLinkText(LoadLangString(L"82"));  // and the link fits its new text
+  return TRUE;
+}
+
+bool CVersion::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (m_background.Handle(m_hWnd, msg, wp, lp, result)) return true;
+  if (msg == WM_COMMAND && LOWORD(wp) == IDC_ABOUT_UPDATE && HIWORD(wp) == BN_CLICKED) {
+    OnUpdate();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+void CVersion::OnUpdate() {
+  // The update window outlives this dialog: its owner is the window that opened the About box.
+  OpenUpdateWindow(m_pParent);
+  EndDialog(IDOK);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// CVersion: the modal "About" dialog: the logo, the maker, the fixed driver and control panel
+// versions, the notice and the link to the maker's web site. Its Update button is created
+// hidden; pressed, it would open the firmware update window and close the dialog.
+#include "framework/dialog.h"
+#include "ui/controls/hyper_link.h"
+#include "ui/controls/image_static.h"
+#include "ui/controls/xp_button.h"
+#include "ui/dialog_background.h"
+
+class CVersion : public CDialog {
+public:
+  explicit CVersion(CWnd* parent = nullptr);
+
+protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+  void OnUpdate();
+
+  CHyperLink m_link;
+  CImageStatic m_picture;
+  CXPButton m_btnOK;
+  DialogBackground m_background;
+};

@@ -1,0 +1,24 @@
+#pragma once
+// PelnixInfo: the modal "TouchScreen Properties" dialog of one touch screen: its number,
+// monitor, calibrated state, interface, hardware version, serial number and status.
+#include "framework/dialog.h"
+#include "ui/controls/xp_button.h"
+#include "ui/dialog_background.h"
+
+class PelnixInfo : public CDialog {
+public:
+  // touchScreenIndex: the touch screen's slot in the TouchScreenList.
+  PelnixInfo(CWnd* parent, int touchScreenIndex);
+
+protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+  void ShowTouchScreen();
+
+  int m_nTouchScreenIndex;
+  CXPButton m_btnOK;
+  DialogBackground m_background{RGB(0, 0, 0)};
+};

@@ -1,0 +1,212 @@
+#include "ui/settings_dialog.h"
+
+#include <string>
+
+#include "config/core/parameter_table.h"
+#include "config/driver_library.h"
+#include "config/system_settings.h"
+#include "framework/data_exchange.h"
+#include "app/language.h"
+#include "ui/dialog_texts.h"
+
+namespace {
+
+constexpr ControlText kCaptions[] = {
+    {IDC_MODES_GROUP, L"16"},
+    {IDC_MODE_CLICK_ON_TOUCH, L"17"},
+    {IDC_MODE_CLICK_ON_RELEASE, L"18"},
+    {IDC_MODE_MOUSE_EMULATION, L"19"},
+    {IDC_OPTIONS_GROUP, L"20"},
+    {IDC_ENABLE_TOUCH, L"21"},
+    {IDC_HIDE_CURSOR, L"22"},
+    {IDC_ENABLE_DOUBLE_CLICK, L"23"},
+    {IDC_ENABLE_RIGHT_CLICK, L"24"},
+    {IDC_ENABLE_DRAG_DELAY, L"25"},
+    {IDC_ENABLE_DELAY_TOUCH, L"26"},
+    {IDC_ENABLE_BEEP, L"27"},
+    {IDC_DRAG_DELAY_GROUP, L"28"},
+    {IDC_DELAY_TOUCH_GROUP, L"29"},
+    {IDC_DOUBLE_CLICK_GROUP, L"30"},
+    {IDC_RIGHT_CLICK_GROUP, L"31"},
+    {IDC_BEEP_GROUP, L"32"},
+    {IDC_BEEP_ON_TOUCH, L"33"},
+    {IDC_BEEP_ON_RELEASE, L"34"},
+    {IDC_BEEP_BOTH, L"35"},
+    {IDC_BEEP_PC_SPEAKER, L"36"},
+    {IDC_BEEP_SOUND_CARD, L"37"},
+    {IDOK, L"38"},
+    {IDCANCEL, L"39"},
+    {IDC_APPLY, L"40"},
+    {IDC_FREQUENCY_LABEL, L"41"},
+    {IDC_DURATION_LABEL, L"42"},
+    {IDC_DRAG_DELAY_LABEL, L"43"},
+    {IDC_DELAY_TOUCH_LABEL, L"43"},
+    {IDC_RIGHT_CLICK_DELAY_LABEL, L"43"},
+    {IDC_DOUBLE_CLICK_SPEED_LABEL, L"44"},
+    {IDC_DOUBLE_CLICK_AREA_LABEL, L"45"},
+    {IDC_RIGHT_CLICK_AREA_LABEL, L"45"},
+};
+
+bool IsKeyMessage(UINT msg) { return msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR; }
+
+}  // namespace
+
+CBasicprop::CBasicprop(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {}
+
+void CBasicprop::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDOK, m_btnOK);
+  DDX_Control(dx, IDCANCEL, m_btnCancel);
+  DDX_Control(dx, IDC_APPLY, m_btnApply);
+  for (int i = 0; i < kSettingsSliderCount; ++i)
+    DDX_Control(dx, SettingsSliders()[i].id, m_sliders[i]);
+  DDX_Radio(dx, IDC_MODE_CLICK_ON_TOUCH, m_nMode);
+}
+
+BOOL CBasicprop::OnInitDialog() {
+  CDialog::OnInitDialog();
+  LoadSettings();
+  m_nMode = ApplyAllRules(*this, m_nMode);
+  SetWindowText(LoadLangString(L"77"));
+  SetControlTexts(m_hWnd, kCaptions);
+  EnableApply(false);
+  UpdateData(FALSE);
+  return TRUE;
+}
+
+void CBasicprop::LoadSettings() {
+  DriverParameters record = DefaultDriverParameters();
+  // Without the library the dialog shows the fallback values, and says why.
+  if (!GetDriverLibrary().GetDriverParameters(record)) ShowDriverLibraryMissing(m_hWnd);
+  m_nMode = record.Mode;
+  LoadSettingsChecks(*this, record);
+  for (const SettingsSlider& slider : SettingsSliders())
+    SetupSlider(slider, record.Get(slider.recordIndex));
+}
+
+void CBasicprop::SetupSlider(const SettingsSlider& slider, int position) {
+  const CSliderCtrl& control = m_sliders[&slider - SettingsSliders().data()];
+  control.SetPageSize(slider.pageSize);
+  control.SetTicFreq(slider.tickFrequency);
+  control.SetLineSize(slider.lineSize);
+  control.SetRange(slider.min, slider.max);
+  control.SetPos(position);
+  // The slider clamps a stored value outside its range; the label shows what it kept.
+  ShowSliderValue(slider);
+}
+
+void CBasicprop::ShowSliderValue(const SettingsSlider& slider) {
+  SetDlgItemText(slider.valueLabel, std::to_wstring(SliderPos(slider.id)));
+}
+
+BOOL CBasicprop::PreTranslateMessage(MSG* msg) {
+  // Enter presses the focused control, as Space does, and never closes the dialog as the
+  // default OK. Only key messages carry a key code in wParam.
+  if (IsKeyMessage(msg->message) && msg->wParam == VK_RETURN) msg->wParam = VK_SPACE;
+  return CDialog::PreTranslateMessage(msg);
+}
+
+bool CBasicprop::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (m_background.Handle(m_hWnd, msg, wp, lp, result)) return true;
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wp) != BN_CLICKED) return false;
+      if (!OnCommand(LOWORD(wp))) return false;
+      result = 0;
+      return true;
+    case WM_HSCROLL:
+      if (!lp) return false;
+      OnSliderMoved(reinterpret_cast<HWND>(lp));
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CBasicprop::OnCommand(int id) {
+  switch (id) {
+    case IDC_MODE_CLICK_ON_TOUCH:
+    case IDC_MODE_CLICK_ON_RELEASE:
+    case IDC_MODE_MOUSE_EMULATION:
+      m_nMode = id - IDC_MODE_CLICK_ON_TOUCH;
+      m_nMode = ApplyModeRule(*this, m_nMode);
+      return true;
+    case IDC_ENABLE_RIGHT_CLICK:
+      EnableApply(true);
+      ApplyRightClickRule(*this);
+      return true;
+    case IDC_ENABLE_DRAG_DELAY:
+      EnableApply(true);
+      ApplyDragDelayRule(*this);
+      return true;
+    case IDC_ENABLE_DELAY_TOUCH:
+      EnableApply(true);
+      ApplyDelayTouchRule(*this);
+      return true;
+    case IDC_ENABLE_DOUBLE_CLICK:
+      EnableApply(true);
+      ApplyDoubleClickRule(*this);
+      return true;
+    case IDC_ENABLE_BEEP:
+      ApplyBeepRule(*this, m_nMode);
+      return true;
+    case IDC_BEEP_SOUND_CARD:
+    case IDC_BEEP_PC_SPEAKER:
+      EnableApply(true);
+      ApplyBeepTypeRule(*this);
+      return true;
+    case IDC_HIDE_CURSOR:
+    case IDC_ENABLE_TOUCH:
+    case IDC_BEEP_ON_TOUCH:
+    case IDC_BEEP_ON_RELEASE:
+    case IDC_BEEP_BOTH:
+      EnableApply(true);
+      return true;
+    case IDC_APPLY:
+      OnApply();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CBasicprop::OnSliderMoved(HWND slider) {
+  const SettingsSlider* moved = FindSettingsSlider(::GetDlgCtrlID(slider));
+  if (!moved) return;
+  EnableApply(true);
+  ShowSliderValue(*moved);
+}
+
+void CBasicprop::OnApply() {
+  Apply();
+  EnableApply(false);
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_btnOK.m_hWnd), TRUE);
+}
+
+void CBasicprop::OnOK() {
+  Apply();
+  EndDialog(IDOK);
+}
+
+void CBasicprop::Apply() {
+  const DriverParameters record = BuildSettingsRecord(*this);
+  // The user's change would otherwise be lost without a word.
+  if (!GetDriverLibrary().SetDriverParameters(record)) ShowDriverLibraryMissing(m_hWnd);
+  ApplySystemSettings(record.EnableDoubleClick, record.DoubleClickTime, record.DoubleClickArea,
+                      record.HideCursor);
+}
+
+bool CBasicprop::IsChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
+
+void CBasicprop::SetChecked(int id, bool checked) {
+  ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool CBasicprop::IsEnabled(int id) const { return ::IsWindowEnabled(GetDlgItem(id)) != FALSE; }
+
+void CBasicprop::Enable(int id, bool enabled) { ::EnableWindow(GetDlgItem(id), enabled); }
+
+int CBasicprop::SliderPos(int id) const {
+  return static_cast<int>(::SendDlgItemMessageW(m_hWnd, id, TBM_GETPOS, 0, 0));
+}

@@ -1,0 +1,77 @@
+// The About dialog: its texts from the language keys, the fixed versions, the link, the logo
+// picture and the hidden Update button.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "framework/win_app.h"
+#include "ui/about_dialog.h"
+#include "ui/res/about_dialog_ids.h"
+#include "windows/ui_modal_dialog.h"
+
+namespace {
+
+std::unique_ptr<ModalDialogThread> OpenAbout() {
+  auto dialog = std::make_unique<ModalDialogThread>([] {
+    CVersion about(nullptr);
+    return about.DoModal();
+  });
+  EXPECT_NE(dialog->window(), nullptr) << "the About dialog did not open";
+  return dialog;
+}
+
+TEST(AboutDialog, ShowsTheKeysAndTheFixedVersions) {
+  auto dialog = OpenAbout();
+  ModalDialogThread& d = *dialog;
+  EXPECT_EQ(d.Text(d.window()), L"78");
+  EXPECT_EQ(d.Text(IDOK), L"38");
+  EXPECT_EQ(d.Text(IDC_DRIVER_VERSION_LABEL), L"56");
+  EXPECT_EQ(d.Text(IDC_CONTROL_PANEL_VERSION_LABEL), L"57");
+  EXPECT_EQ(d.Text(IDC_ABOUT_MAKER), L"55");
+  EXPECT_EQ(d.Text(IDC_ABOUT_NOTICE1), L"80");
+  EXPECT_EQ(d.Text(IDC_ABOUT_NOTICE2), L"81");
+  EXPECT_EQ(d.Text(IDC_ABOUT_LINK), L"82");
+  EXPECT_EQ(d.Text(IDC_DRIVER_VERSION), L"2.2.0.0");
+  EXPECT_EQ(d.Text(IDC_CONTROL_PANEL_VERSION), L"2.1.0.6");
+  d.Click(IDOK);
+  ASSERT_TRUE(d.WaitForEnd());
+  EXPECT_EQ(d.result(), IDOK);
+}
+
+TEST(AboutDialog, TheLinkIsUnderlinedAndNotifiesClicks) {
+  auto dialog = OpenAbout();
+  ModalDialogThread& d = *dialog;
+  HWND link = d.Item(IDC_ABOUT_LINK);
+  EXPECT_TRUE(GetWindowLongPtrW(link, GWL_STYLE) & SS_NOTIFY);
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), sizeof(font), &font);
+  EXPECT_TRUE(font.lfUnderline);
+  // The link fits its text: narrower than the line it was laid out on.
+  RECT rect{};
+  GetWindowRect(link, &rect);
+  RECT notice{};
+  GetWindowRect(d.Item(IDC_ABOUT_NOTICE1), &notice);
+  EXPECT_LT(rect.right - rect.left, notice.right - notice.left);
+}
+
+TEST(AboutDialog, ThePictureHasTheLogosPlace) {
+  auto dialog = OpenAbout();
+  ModalDialogThread& d = *dialog;
+  RECT picture{};
+  GetClientRect(d.Item(IDC_ABOUT_LOGO), &picture);
+  RECT units{0, 0, 111, 31};
+  MapDialogRect(d.window(), &units);
+  EXPECT_EQ(picture.right, units.right);
+  EXPECT_EQ(picture.bottom, units.bottom);
+}
+
+TEST(AboutDialog, TheUpdateButtonIsHiddenAndClosesTheDialogWhenPressed) {
+  auto dialog = OpenAbout();
+  ModalDialogThread& d = *dialog;
+  ASSERT_NE(d.Item(IDC_ABOUT_UPDATE), nullptr);
+  EXPECT_FALSE(d.Visible(IDC_ABOUT_UPDATE));
+  d.Click(IDC_ABOUT_UPDATE);
+  ASSERT_TRUE(d.WaitForEnd());
+}
+
+}  // namespace
