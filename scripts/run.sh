@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the Windows program and shows it working under Wine:
+# the help banner of the console, then the control panel itself (the demo build with two
+# simulated touch screens when it is built, on this display or under Xvfb, with screenshots).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake --preset windows
+cmake --build --preset windows
+
+prefix="$PWD/build/windows/wineprefix"
+bash scripts/wine-prefix.sh init "$prefix" null
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=d;mshtml=d'
+
+echo "== PelnixCpl.exe -? =="
+/usr/lib/wine/wine64 build/windows/dist/PelnixCpl.exe -? </dev/null
+echo
+echo
+
+if [ -x scripts/demo.sh ] && [ -f build/windows/demo/PelnixCpl.exe ]; then
+  exec bash scripts/demo.sh "$@"
+fi
+
+# Without the demo: the real program finds no touch screen here and says so in a message box,
+# which this closes after a few seconds.
+echo "== PelnixCpl.exe (no touch screen attached) =="
+/usr/lib/wine/wine64 build/windows/dist/PelnixCpl.exe </dev/null &
+pid=$!
+sleep 8
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+bash scripts/wine-prefix.sh stop "$prefix"
