@@ -336,7 +336,10 @@ bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
   if (header.idFrom != IDC_TOUCHSCREEN_LIST) return false;
   if (header.code == LVN_ITEMCHANGED) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    if (change.iItem < 0) return false;
+    // Only a change of selection moves it: the item's text or image changing does not.
+    if (change.iItem < 0 || !(change.uChanged & LVIF_STATE) ||
+        !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+      return false;
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = change.iItem;

@@ -10,6 +10,7 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "ui/controls/image_static.h"
 #include "ui/main_window_buttons.h"
 
 class CCalibrateDlg;
@@ -83,7 +84,7 @@ private:
   void PaintMinimized();
 
   CListCtrl m_listTouchScreens;
-  CStatic m_picture;
+  CImageStatic m_picture;
   MainWindowButton m_btnExit, m_btnHelp, m_btnAbout, m_btnDiagnostics, m_btnSettings,
       m_btnMapping, m_btnCalibrate, m_btnRegionCalibrate;
   HICON m_hIcon = nullptr;

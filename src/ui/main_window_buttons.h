@@ -1,5 +1,5 @@
 #pragma once
 // The class of the main window's eight buttons.
-#include "framework/controls.h"
+#include "ui/controls/xp_button.h"
 
-using MainWindowButton = CButton;
+using MainWindowButton = CXPButton;

@@ -1,6 +1,10 @@
-// Until the settings, About and properties dialogs are part of the build they open nothing.
+// The modal dialogs of the main window's buttons and of a double click on a list item.
 #include "ui/main_window_dialogs.h"
 
-void RunSettingsDialog(CWnd*) {}
-void RunAboutDialog(CWnd*) {}
-void RunPropertiesDialog(CWnd*, int) {}
+#include "ui/about_dialog.h"
+#include "ui/properties_dialog.h"
+#include "ui/settings_dialog.h"
+
+void RunSettingsDialog(CWnd* parent) { CBasicprop(parent).DoModal(); }
+void RunAboutDialog(CWnd* parent) { CVersion(parent).DoModal(); }
+void RunPropertiesDialog(CWnd* parent, int touchScreenIndex) { PelnixInfo(parent, touchScreenIndex).DoModal(); }
