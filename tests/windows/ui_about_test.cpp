@@ -54,7 +54,8 @@ TEST(AboutDialog, TheLinkIsUnderlinedAndNotifiesClicks) {
   EXPECT_LT(rect.right - rect.left, notice.right - notice.left);
 }
 
-TEST(AboutDialog, ThePictureHasTheLogosPlace) {
+TEST(AboutDialog, TheLogoBitmapIsInTheResourcesAndThePictureHasItsPlace) {
+  EXPECT_NE(FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_LOGO), RT_BITMAP), nullptr);
   auto dialog = OpenAbout();
   ModalDialogThread& d = *dialog;
   RECT picture{};
