@@ -1,0 +1,107 @@
+// Benchmark: time from start to a ready list (the wait cursor gone) in the main window, with
+// 1, 2 and 8 simulated touch screens that answer at once, against the floor that the start-up
+// query's own sleeps and echo delays set: per touch screen 200 ms + 3 x 20 ms of sleeps and
+// 2 x 80 ms of echo delay before the awaited "vv" and "vs" replies, 420 ms. Also the peak
+// memory of each run.
+//
+// Each count runs in a process of its own (the touch screen list is built once per process):
+//   wine64 main_window_bench.exe          runs 1, 2 and 8 and prints the table
+//   wine64 main_window_bench.exe <count>  one run, prints "<ms since start> <ms since window>"
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "config/driver_library.h"
+#include "device/device_thread.h"
+#include "device/touch_screen_list.h"
+#include "simulator/simulated_touch_screen.h"
+#include "support/process_runner.h"
+#include "ui/main_window.h"
+
+namespace {
+
+double MsSinceProcessStart() {
+  FILETIME created, exited, kernel, user, now;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+  ::GetSystemTimePreciseAsFileTime(&now);
+  auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+}
+
+int RunOnce(int count) {
+  for (int i = 0; i < count; ++i) {
+    sim::TouchScreenConfig config;
+    config.number = static_cast<std::uint8_t>(i);
+    SimulatedHid().Add(config);
+  }
+  GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName));
+  GetTouchScreenList();
+  CDeviceThread* thread = CDeviceThread::CreateSuspended();
+  g_nDeviceThreadId = thread->id();
+  thread->Resume();
+
+  CPelnixCplDlg window;
+  const auto opened = std::chrono::steady_clock::now();
+  double sinceStart = 0, sinceWindow = 0;
+  std::thread watcher([&] {
+    while (!window.IsListReady()) ::Sleep(1);
+    sinceStart = MsSinceProcessStart();
+    sinceWindow = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - opened).count();
+    ::PostMessageW(window.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+  });
+  window.DoModal();
+  watcher.join();
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof(memory);
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+  std::printf("%.1f %.1f %.1f %.1f\n", sinceStart, sinceWindow, memory.PeakWorkingSetSize / 1048576.0,
+              memory.PeakPagefileUsage / 1048576.0);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) return RunOnce(std::atoi(argv[1]));
+
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::printf("touch screens | floor ms | ready since window ms | ready since start ms | over floor | peak working set MB | peak private MB\n");
+  for (int count : {1, 2, 8}) {
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + std::to_wstring(count);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE readPipe = nullptr, writePipe = nullptr;
+    ::CreatePipe(&readPipe, &writePipe, &inherit, 0);
+    ::SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writePipe;
+    startup.hStdError = writePipe;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+      std::printf("%d: could not start (%lu)\n", count, ::GetLastError());
+      continue;
+    }
+    ::CloseHandle(writePipe);
+    std::string output;
+    char buffer[256];
+    DWORD got = 0;
+    while (::ReadFile(readPipe, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(readPipe);
+    double sinceStart = 0, sinceWindow = 0, peakWorkingSet = 0, peakPrivate = 0;
+    std::sscanf(output.c_str(), "%lf %lf %lf %lf", &sinceStart, &sinceWindow, &peakWorkingSet, &peakPrivate);
+    const double floor = 420.0 * count;
+    std::printf("%13d | %8.0f | %21.1f | %20.1f | %9.1f%% | %19.1f | %15.1f\n", count, floor, sinceWindow, sinceStart,
+                (sinceWindow / floor - 1.0) * 100.0, peakWorkingSet, peakPrivate);
+  }
+  return 0;
+}
