@@ -1,0 +1,99 @@
+// ui_shot_driver.exe: drives a running PelnixCpl.exe for scripts/screenshots.sh.
+//   wait              waits (up to 60 s) until the main window's list is ready (Settings enabled)
+//   click ID          clicks the main window's button ID (posted, so a modal dialog may open)
+//   open-properties   double-clicks the touch screen list (the selected screen's properties)
+//   rect [main]       prints the client area of the open dialog (or the main window), WxH+X+Y
+//   close             closes the open dialog (Cancel)
+// Exit code 0 on success, 1 when the window it needs is not there. The program is found by its
+// file name: PelnixCpl.exe, or the name in PELNIX_SHOT_IMAGE.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+constexpr int kListId = 1064;
+constexpr int kSettingsId = 1053;
+
+std::wstring ProgramName() {
+  wchar_t name[MAX_PATH] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"PELNIX_SHOT_IMAGE", name, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? name : L"PelnixCpl.exe";
+}
+
+bool IsProgramWindow(HWND window) {
+  static const std::wstring program = L"\\" + ProgramName();
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return false;
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const bool named = ::QueryFullProcessImageNameW(process, 0, path, &size) && size >= program.size() &&
+                     _wcsicmp(path + size - program.size(), program.c_str()) == 0;
+  ::CloseHandle(process);
+  return named;
+}
+
+struct Found {
+  HWND main = nullptr;    // the top-level window with the touch screen list
+  HWND dialog = nullptr;  // another visible top-level window of the program
+};
+
+Found FindWindows() {
+  Found found;
+  ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
+    auto* result = reinterpret_cast<Found*>(data);
+    if (!::IsWindowVisible(window) || !IsProgramWindow(window)) return TRUE;
+    if (::GetDlgItem(window, kListId)) result->main = window;
+    else if (::GetWindow(window, GW_OWNER)) result->dialog = window;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+int PrintRect(HWND window) {
+  if (!window) return 1;
+  // The client area: without a window manager under Xvfb nobody paints the caption bar.
+  RECT rect{};
+  ::GetClientRect(window, &rect);
+  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  const std::wstring command = argv[1];
+  if (command == L"wait") {
+    for (int i = 0; i < 600; ++i) {
+      const Found found = FindWindows();
+      if (found.main && ::IsWindowEnabled(::GetDlgItem(found.main, kSettingsId))) return 0;
+      ::Sleep(100);
+    }
+    return 1;
+  }
+  const Found found = FindWindows();
+  if (command == L"click" && argc > 2) {
+    if (!found.main) return 1;
+    ::PostMessageW(::GetDlgItem(found.main, _wtoi(argv[2])), BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == L"open-properties") {
+    HWND list = found.main ? ::GetDlgItem(found.main, kListId) : nullptr;
+    if (!list) return 1;
+    ::PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 20));
+    return 0;
+  }
+  if (command == L"rect") return PrintRect(argc > 2 ? found.main : found.dialog);
+  if (command == L"close") {
+    if (!found.dialog) return 1;
+    ::PostMessageW(found.dialog, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+  }
+  return 2;
+}
