@@ -1,0 +1,35 @@
+// Opens the main window on its own with two simulated touch screens, for screenshots:
+//   ui_main_window_viewer.exe
+// Touch screen 0 is calibrated on monitor 0, touch screen 1 is not. Texts come from the
+// Language folder beside the viewer, as in the program.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/mouse_hook_messages.h"
+#include "config/driver_library.h"
+#include "device/device_thread.h"
+#include "device/touch_screen_list.h"
+#include "simulator/simulated_touch_screen.h"
+#include "ui/main_window.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterMouseHookMessages();
+  for (std::uint8_t number = 0; number < 2; ++number) {
+    sim::TouchScreenConfig config;
+    config.number = number;
+    SimulatedHid().Add(config);
+    DeviceParameters record{};
+    record.TouchScreenNo = number;
+    record.MonitorID = 0;
+    record.IsCalibrate = number == 0 ? 1 : 0;
+    GetDriverLibrary().SetDeviceParameters(0x1000u + number, record);
+  }
+  GetTouchScreenList();
+  CDeviceThread* thread = CDeviceThread::CreateSuspended();
+  g_nDeviceThreadId = thread->id();
+  thread->Resume();
+  CPelnixCplDlg().DoModal();
+  return 0;
+}
