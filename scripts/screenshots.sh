@@ -74,7 +74,7 @@ for pair in en:en_US zh:zh_CN ja:ja_JP; do
   lang=${pair%%:*}
   locale=${pair#*:}
   echo "$locale:"
-  (cd "$(dirname "$demo")" && LANG=$locale.UTF-8 LC_ALL=$locale.UTF-8 exec "$WINE" "$demo" </dev/null >/dev/null 2>&1) &
+  (cd "$(dirname "$demo")" && exec env LANG=$locale.UTF-8 LC_ALL=$locale.UTF-8 "$WINE" "$demo" </dev/null >/dev/null 2>&1) &
   demo_pid=$!
   if ! drive wait >/dev/null; then
     echo "  the main window did not become ready" >&2
