@@ -1,9 +1,11 @@
 // The main window with three simulated touch screens: removing the first moves the other two
-// down with their mapping rows; a removal query closes a handle and is granted; Enter on a
-// focused button presses that button.
+// down with their mapping rows; a removal query closes a handle and is granted; Help reports a
+// missing manual; Enter on a focused button presses that button.
 #include "windows/ui_main_window_harness.h"
 
 #include <dbt.h>
+
+#include <algorithm>
 
 using namespace main_window_test;
 
@@ -56,6 +58,32 @@ TEST(MainWindowRemoval, FirstOfThreeMovesTheOthersDown) {
   EXPECT_EQ(run.ItemCount(), 2);
   // Other device events are left alone.
   EXPECT_EQ(run.DeviceEvent(DBT_DEVICEARRIVAL, second), 0);
+
+  // Help without a manual beside the program: the message of key "73" under the caption of
+  // key "70" (the keys themselves: there is no language file beside the test).
+  ::PostMessageW(run.dialog().Item(IDC_HELP_MANUAL), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] {
+    box = nullptr;
+    ::EnumWindows([](HWND window, LPARAM out) -> BOOL {
+      wchar_t name[16] = {};
+      ::GetClassNameW(window, name, 16);
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(window, &process);
+      if (process != ::GetCurrentProcessId() || std::wstring(name) != L"#32770" || !::IsWindowVisible(window))
+        return TRUE;
+      wchar_t caption[16] = {};
+      ::GetWindowTextW(window, caption, 16);
+      if (std::wstring(caption) != L"70") return TRUE;
+      *reinterpret_cast<HWND*>(out) = window;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&box));
+    return box != nullptr;
+  }));
+  std::vector<std::wstring> texts = ChildTexts(box);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), L"73"), texts.end());
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
 
   // Enter on the focused Exit button presses it: the window ends with IDOK.
   run.dialog().SetFocus(IDOK);
