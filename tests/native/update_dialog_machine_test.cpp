@@ -96,7 +96,7 @@ TEST(UpdateDialogMachine, ResendRestartsTheBlockAndGivesUpAtTheFifthInARow) {
     EXPECT_EQ(m.errorCount(), i);
   }
   EXPECT_EQ(m.OnReply(0x13).action, Action::GiveUp);
-  EXPECT_EQ(m.OnReply(0x11).action, Action::Finish);  // nothing more after giving up
+  EXPECT_EQ(m.OnReply(0x11).action, Action::Ignore);  // nothing more after giving up
 }
 
 TEST(UpdateDialogMachine, AnAcceptedReplyClearsTheResendCount) {

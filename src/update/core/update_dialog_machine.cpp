@@ -14,7 +14,10 @@ std::uint8_t UpdateDialogMachine::At(std::uint64_t index) const {
 
 UpdateDialogMachine::Step UpdateDialogMachine::OnReply(std::uint8_t replyCode) {
   Step step;
-  if (finished_) return step;  // a stray reply after the end changes nothing
+  if (finished_) {
+    step.action = Action::Ignore;  // a stray reply after the end changes nothing
+    return step;
+  }
   if (replyCode == kReplyAccepted) e_ = 0;
   if (replyCode == kReplyResend || replyCode == kReplyResendToo) {
     k_ = 0;

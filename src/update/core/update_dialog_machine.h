@@ -21,7 +21,7 @@ inline constexpr int kDialogMaxResends = 4;
 
 class UpdateDialogMachine {
 public:
-  enum class Action { SendPacket, Finish, GiveUp };
+  enum class Action { SendPacket, Finish, GiveUp, Ignore };  // Ignore: a reply after the end
 
   struct Step {
     Action action = Action::Finish;

@@ -1,0 +1,190 @@
+#include "update/update_dialog.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/core/user_messages.h"
+#include "app/main_log.h"
+#include "device/core/device_report.h"
+#include "device/device_thread.h"
+#include "device/touch_screen_list.h"
+#include "framework/data_exchange.h"
+#include "ui/dialog_background.h"
+#include "update/core/hex_decoder.h"
+#include "update/core/update_messages.h"
+#include "update/res/update_dialog_ids.h"
+
+namespace {
+
+enum class ReadResult { Read, CannotOpen, Failed };
+
+// The dialog's image: the whole decoded file is the block stream.
+ReadResult ReadDialogImage(std::vector<std::uint8_t>& image) {
+  HANDLE file = CreateFileW(kDialogImagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ReadResult::CannotOpen;
+  HexDecoder decoder(image);
+  std::vector<std::uint8_t> block(64 * 1024);
+  bool failed = false;
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
+      failed = true;
+      break;
+    }
+    if (got == 0 || decoder.Feed({block.data(), got}) != HexDecoder::Status::Reading) break;
+  }
+  CloseHandle(file);
+  if (failed || decoder.Finish() == HexDecoder::Status::TooLarge) return ReadResult::Failed;
+  return ReadResult::Read;
+}
+
+std::string Hex2(const char* format, unsigned a, unsigned b) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, a, b);
+  return text;
+}
+
+}  // namespace
+
+CUpdate::CUpdate(CWnd* parent) : CDialog(IDD_UPDATE, parent) {}
+
+CUpdate::~CUpdate() = default;
+
+void CUpdate::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_UPDATE_PROGRESS, m_ctrlProgress);
+  DDX_Control(dx, IDC_UPDATE_PERCENT, m_ctrlPercent);
+  DDX_Control(dx, IDC_UPDATE_STATUS, m_ctrlStatus);
+  DDX_Control(dx, IDC_UPDATE_SENDING, m_ctrlSending);
+}
+
+BOOL CUpdate::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_pBackground = std::make_unique<DialogBackground>();
+  m_ctrlProgress.SetRange(0, 100);
+  m_ctrlProgress.SetPos(0);
+  m_ctrlStatus.ShowWindow(SW_HIDE);
+
+  std::vector<std::uint8_t> image;
+  switch (ReadDialogImage(image)) {
+    case ReadResult::CannotOpen: Fail(kDialogReadFailed); return TRUE;
+    case ReadResult::Failed: Fail(kDialogUpdateFailed); return TRUE;
+    case ReadResult::Read: break;
+  }
+  m_pMachine = std::make_unique<UpdateDialogMachine>(std::move(image));
+  // Without a touch screen in slot 0 there is nobody to update.
+  if (GetTouchScreenList().handle(0) == INVALID_HANDLE_VALUE ||
+      !PostRequest(DialogBeginRequest().data())) {
+    Fail(kDialogUpdateFailed);
+  }
+  return TRUE;
+}
+
+bool CUpdate::PostRequest(const std::uint8_t* report) {
+  auto* request = new DeviceReport;
+  request->deviceHandle = GetTouchScreenList().handle(0);
+  request->deviceIndex = 0;
+  request->window = m_hWnd;
+  std::copy(report, report + kReportSize, request->report);
+  if (!PostThreadMessageW(g_nDeviceThreadId.load(), UM_DEVICE_REQUEST, 0,
+                          reinterpret_cast<LPARAM>(request))) {
+    delete request;  // not posted: still ours
+    return false;
+  }
+  return true;
+}
+
+void CUpdate::ShowOnlyStatus(const wchar_t* text) {
+  m_ctrlProgress.ShowWindow(SW_HIDE);
+  m_ctrlPercent.ShowWindow(SW_HIDE);
+  m_ctrlSending.ShowWindow(SW_HIDE);
+  if (text) m_ctrlStatus.SetWindowText(text);
+  m_ctrlStatus.ShowWindow(SW_SHOW);
+}
+
+void CUpdate::Fail(const wchar_t* text) {
+  m_nState = State::Failed;
+  ShowOnlyStatus(text);
+  PostMessage(WM_CLOSE);
+}
+
+void CUpdate::Finish() {
+  PostRequest(DialogFinishRequest().data());
+  m_nState = State::Finishing;
+  SetTimer(kTimerId, kEndDelayMs);
+  ShowOnlyStatus(nullptr);  // still "Updating..."
+}
+
+void CUpdate::OnReply(const DeviceReport& reply) {
+  if (!m_pMachine || m_nState != State::Sending) return;
+  const std::uint8_t code = reply.report[1];
+  const UpdateDialogMachine::Step step = m_pMachine->OnReply(code);
+  if (step.action == UpdateDialogMachine::Action::GiveUp) {
+    m_nState = State::Failed;
+    ShowOnlyStatus(kDialogUpdateError);
+    SetTimer(kTimerId, kEndDelayMs);
+    return;
+  }
+  WriteMainLog(Hex2(kLogReceived, reply.report[0], reply.report[1]));
+  if (step.percentChanged) {
+    m_ctrlProgress.SetPos(step.percent);
+    m_ctrlPercent.SetWindowText(std::to_wstring(step.percent) + L" %");
+  }
+  switch (step.action) {
+    case UpdateDialogMachine::Action::Finish:
+      Finish();
+      break;
+    case UpdateDialogMachine::Action::SendPacket:
+      WriteMainLog(Hex2(kLogSent, step.packet[0], step.packet[1]));
+      PostRequest(step.packet.data());
+      break;
+    default:
+      break;
+  }
+}
+
+void CUpdate::OnTimer() {
+  KillTimer(kTimerId);
+  if (m_nState == State::Finishing) {
+    m_ctrlStatus.SetWindowText(kDialogCompleted);
+    UpdateWindow(m_hWnd);
+    Sleep(200);
+  }
+  PostMessage(WM_CLOSE);
+}
+
+bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (m_pBackground && m_pBackground->Handle(m_hWnd, msg, wp, lp, result)) return true;
+  switch (msg) {
+    case UM_REPLY_UPDATE: {
+      std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(lp));
+      if (reply) OnReply(*reply);
+      result = 0;
+      return true;
+    }
+    case WM_TIMER:
+      if (wp != kTimerId) return false;
+      OnTimer();
+      result = 0;
+      return true;
+    case WM_CLOSE:
+      KillTimer(kTimerId);
+      OnCancel();
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CUpdate::PostNcDestroy() {
+  if (m_bDeleteOnDestroy) delete this;
+}
+
+void OpenUpdateDialog(CWnd* owner) {
+  auto* dialog = new CUpdate(owner);
+  dialog->m_bDeleteOnDestroy = true;
+  if (!dialog->Create(IDD_UPDATE, owner)) delete dialog;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// CUpdate: the firmware update dialog. Sends the raw block stream of "update\vorlane" to the
+// touch screen in slot 0 through the device thread, one packet per reply, and shows the
+// progress; modeless, closes itself at the end.
+#include <memory>
+
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "update/core/update_dialog_machine.h"
+
+class DialogBackground;
+
+class CUpdate : public CDialog {
+public:
+  explicit CUpdate(CWnd* parent = nullptr);
+  ~CUpdate() override;
+
+  static constexpr UINT_PTR kTimerId = 10;
+  static constexpr UINT kEndDelayMs = 2000;
+
+protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void PostNcDestroy() override;
+
+private:
+  enum class State { Sending, Finishing, Failed };
+
+  void OnReply(const DeviceReport& reply);
+  void OnTimer();
+  void Fail(const wchar_t* text);   // only the status text shows, then the dialog closes
+  void Finish();
+  void ShowOnlyStatus(const wchar_t* text);
+  bool PostRequest(const std::uint8_t* report);  // a request on touch screen 0
+
+  CProgressCtrl m_ctrlProgress;
+  CStatic m_ctrlPercent;
+  CStatic m_ctrlStatus;
+  CStatic m_ctrlSending;
+  std::unique_ptr<UpdateDialogMachine> m_pMachine;
+  std::unique_ptr<DialogBackground> m_pBackground;
+  State m_nState = State::Sending;
+  bool m_bDeleteOnDestroy = false;
+
+  friend void OpenUpdateDialog(CWnd* owner);
+};
+
+// Opens the dialog modeless; it deletes itself when it closes.
+void OpenUpdateDialog(CWnd* owner);

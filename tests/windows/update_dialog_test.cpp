@@ -1,0 +1,171 @@
+// The update dialog, a real modeless dialog from template 132, driven by the real device
+// thread and the simulated touch screen in slot 0: every report the touch screen receives,
+// and the texts the dialog shows on its way to closing itself.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "device/core/protocol_state.h"
+#include "device/device_thread.h"
+#include "update/res/update_dialog_ids.h"
+#include "update/update_dialog.h"
+#include "windows/update_test_fixture.h"
+
+using namespace update_test;
+
+namespace {
+
+struct Seen {
+  std::vector<std::wstring> statuses;  // each change of the visible status text
+  bool progressShownAtEnd = true;
+  std::wstring percent;
+};
+
+class UpdateDialog : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    sim::TouchScreenConfig config;
+    config.firmware.acknowledgeBegin = true;  // the dialog waits for a reply to "Rb"
+    screen_ = SimulatedHid().Add(config);
+    ASSERT_EQ(GetTouchScreenList().count(), 1u);
+    thread_ = CDeviceThread::CreateSuspended();
+    g_nDeviceThreadId = thread_->id();
+    thread_->Resume();
+    Sleep(100);  // its message queue exists
+  }
+  static void TearDownTestSuite() { g_bStopWorkers = true; }
+
+  void SetUp() override {
+    SetCurrentDirectoryW(folder_.path().c_str());
+    CreateDirectoryW(L"update", nullptr);
+    g_bStopWorkers = false;
+    screen_->Configure([](sim::TouchScreenConfig& c) { c.firmware.packets.clear(); });
+    screen_->ClearRecords();
+  }
+
+  // The workers of the last run read on after their replies (a packet's reply is no
+  // end-of-reply report); they end at their next 60 ms check, so the next dialog's replies
+  // are not read on behalf of a window that is gone.
+  void TearDown() override {
+    g_bStopWorkers = true;
+    Sleep(200);
+  }
+
+  void WriteImage(const Bytes& stream) {
+    std::string text;
+    for (std::uint8_t b : stream) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02x ", b);
+      text += hex;
+    }
+    WriteFileBytes(folder_.File(L"update\\vorlane"), text);
+  }
+
+  // Opens the dialog and pumps messages until it closes itself.
+  Seen Run(DWORD timeoutMs = 15000) {
+    Seen seen;
+    CUpdate dialog;
+    EXPECT_TRUE(dialog.Create());
+    const HWND window = dialog.m_hWnd;
+    Look(window, seen);
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && GetTickCount() - start < timeoutMs) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (IsWindow(window)) Look(window, seen);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    EXPECT_FALSE(IsWindow(window)) << "the dialog did not close";
+    return seen;
+  }
+
+  static void Look(HWND window, Seen& seen) {
+      const HWND status = GetDlgItem(window, IDC_UPDATE_STATUS);
+      if (IsWindowVisible(status)) {
+        const std::wstring text = WindowText(status);
+        if (seen.statuses.empty() || seen.statuses.back() != text) seen.statuses.push_back(text);
+      }
+      seen.progressShownAtEnd = IsWindowVisible(GetDlgItem(window, IDC_UPDATE_PROGRESS));
+      seen.percent = WindowText(GetDlgItem(window, IDC_UPDATE_PERCENT));
+  }
+
+  static Bytes Request(std::initializer_list<std::uint8_t> head) { return Padded(head, 100); }
+  static Bytes DialogPacket(char mark, const Bytes& bytes) {
+    return Packet(mark, bytes);  // 100 bytes, as the device thread sends
+  }
+
+  static std::shared_ptr<SimulatedTouchScreen> screen_;
+  static CDeviceThread* thread_;
+  TempFolder folder_;
+};
+
+std::shared_ptr<SimulatedTouchScreen> UpdateDialog::screen_;
+CDeviceThread* UpdateDialog::thread_ = nullptr;
+
+}  // namespace
+
+TEST_F(UpdateDialog, SendsEveryPacketThenFinishesAndCloses) {
+  const Bytes stream = Concat({MakeBlock(50, 3), MakeBlock(4, 9)});
+  WriteImage(stream);
+  const Seen seen = Run();
+  const auto b = stream.begin();
+  const std::vector<Bytes> expected = {
+      Request({0x31, 'R', 'b', 0x05}),
+      DialogPacket('A', Bytes(b, b + 49)),
+      DialogPacket('B', Bytes(b + 47, b + 52)),
+      DialogPacket('A', Bytes(b + 50, b + 54)),  // and two zeros past the end
+      Request({0x31, 'R', 'c', 0x00})};
+  EXPECT_EQ(screen_->OutputReports(), expected);
+  EXPECT_TRUE(screen_->FeatureReports().empty());
+  EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Updating...", L"Update completed!"}));
+  EXPECT_FALSE(seen.progressShownAtEnd);
+  EXPECT_EQ(seen.percent, L"100 %");  // set as the last block ends, then hidden
+}
+
+TEST_F(UpdateDialog, EmptyImageGoesStraightToTheFinish) {
+  WriteImage({});
+  const Seen seen = Run();
+  EXPECT_EQ(screen_->OutputReports(),
+            (std::vector<Bytes>{Request({0x31, 'R', 'b', 0x05}), Request({0x31, 'R', 'c', 0x00})}));
+  EXPECT_EQ(seen.statuses.back(), L"Update completed!");
+}
+
+TEST_F(UpdateDialog, ResendRepliesRestartTheBlockAndTheFifthInARowGivesUp) {
+  WriteImage(Concat({MakeBlock(10), MakeBlock(100)}));
+  // The simulator numbers packets from its start: count on from those of earlier tests.
+  const int base = screen_->packetCount();
+  screen_->Configure([base](sim::TouchScreenConfig& c) {
+    c.firmware.packets[base + 1].byte1 = 0x22;  // block 1's first packet, then its resends
+    for (int n = 2; n <= 5; ++n) c.firmware.packets[base + n].byte1 = 0x13;
+  });
+  const Seen seen = Run();
+  const auto reports = screen_->OutputReports();
+  // begin, block 0, then block 1's first packet five times: no finish.
+  ASSERT_EQ(reports.size(), 7u);
+  for (std::size_t i = 2; i < 7; ++i) {
+    EXPECT_EQ(reports[i], reports[2]);
+    EXPECT_EQ(reports[i][1], 'A');
+  }
+  EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Update Error!"}));
+}
+
+TEST_F(UpdateDialog, MissingImageFailsWithoutSending) {
+  const Seen seen = Run();
+  EXPECT_TRUE(screen_->OutputReports().empty());
+  EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Read file failed! Update failed!"}));
+}
+
+// Last: empties slot 0 of the list for good.
+TEST_F(UpdateDialog, ZEmptySlotZeroFails) {
+  WriteImage(MakeBlock(10));
+  GetTouchScreenList().RemoveAt(0);
+  const Seen seen = Run();
+  EXPECT_TRUE(screen_->OutputReports().empty());
+  EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Update failed!"}));
+}
