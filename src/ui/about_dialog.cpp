@@ -4,7 +4,7 @@
 #include "framework/data_exchange.h"
 #include "ui/dialog_texts.h"
 #include "ui/res/about_dialog_ids.h"
-#include "ui/update_window_entry.h"
+#include "update/update_dialog.h"
 
 namespace {
 
@@ -53,6 +53,6 @@ bool CVersion::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 void CVersion::OnUpdate() {
   // The update window outlives this dialog: its owner is the window that opened the About box.
-  OpenUpdateWindow(m_pParent);
+  OpenUpdateDialog(m_pParent);
   EndDialog(IDOK);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // CVersion: the modal "About" dialog: the logo, the maker, the fixed driver and control panel
 // versions, the notice and the link to the maker's web site. Its Update button is created
-// hidden; pressed, it would open the firmware update window and close the dialog.
+// hidden; pressed, it opens the firmware update dialog and closes the About box.
 #include "framework/dialog.h"
 #include "ui/controls/hyper_link.h"
 #include "ui/controls/image_static.h"
