@@ -11,6 +11,7 @@
 
 #include "device/core/device_report.h"
 #include "device/device_context.h"
+#include "device/device_query.h"  // QueryAllDevices, g_hAckEvent
 
 // Target of every UM_DEVICE_REQUEST; 0 until start-up has created the device thread.
 extern std::atomic<DWORD> g_nDeviceThreadId;

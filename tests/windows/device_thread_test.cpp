@@ -1,0 +1,344 @@
+// The real device thread and report workers against the simulated touch screen: dispatch,
+// the held-reply echo, the touch-stream filter, acknowledge mode, QueryAllDevices, the end
+// of an exchange and a removal during a read.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "app/core/user_messages.h"
+#include "device/core/protocol_state.h"
+#include "device/device_thread.h"
+#include "device/report_worker.h"
+#include "device/touch_screen_list.h"
+#include "simulator/simulated_touch_screen.h"
+
+// Live heap blocks of the size of a DeviceReport: every request and reply record is one, so a
+// record that nobody releases shows up here.
+namespace {
+std::atomic<long> g_liveRecords{0};
+}
+void* operator new(std::size_t size) {
+  if (size == sizeof(DeviceReport)) g_liveRecords.fetch_add(1);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  // Without the size, count by the block itself: only record-sized blocks are tracked.
+  if (p && _msize(p) == sizeof(DeviceReport)) g_liveRecords.fetch_sub(1);
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+struct Reply {
+  UINT message;
+  sim::Bytes bytes;
+  int deviceIndex;
+  ULONGLONG at;
+};
+
+std::vector<Reply>* g_replies = nullptr;
+
+LRESULT CALLBACK CollectReplies(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= UM_DEVICE_REQUEST && message <= UM_MAPPING_END && lParam) {
+    std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(lParam));
+    g_replies->push_back(Reply{message, sim::Bytes(reply->report, reply->report + kReportSize),
+                               reply->deviceIndex, GetTickCount64()});
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG start = GetTickCount64();
+  MSG msg;
+  for (;;) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (done()) return true;
+    if (GetTickCount64() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+void Pump(DWORD ms) { WaitUntil([] { return false; }, ms); }
+
+class DeviceThreadTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SimulatedHid().Reset();
+    g_bTouchStream = false;
+    g_bStopWorkers = false;
+    g_bAckMode = false;
+    g_pHeldReply.Clear();
+    g_replies = &replies_;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CollectReplies;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DeviceThreadTestWindow";
+    RegisterClassW(&wc);
+    window_ = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            wc.hInstance, nullptr);
+    ASSERT_NE(window_, nullptr);
+  }
+
+  void TearDown() override {
+    // Ends whatever still reads, then the thread, then the records.
+    g_bTouchStream = false;
+    g_bStopWorkers = true;
+    EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+    g_bStopWorkers = false;
+    if (thread_) {
+      EXPECT_TRUE(thread_->Stop(2000));
+      delete thread_;
+      g_nDeviceThreadId = 0;
+    }
+    DestroyWindow(window_);
+    list_.reset();
+    g_pHeldReply.Clear();
+    g_bAckMode = false;
+    g_replies = nullptr;
+    SimulatedHid().Reset();
+  }
+
+  // Plugs in `count` touch screens, lists them and starts the device thread.
+  void Start(int count = 1, const sim::TouchScreenConfig& config = {}) {
+    for (int i = 0; i < count; ++i) screens_.push_back(SimulatedHid().Add(config));
+    list_ = std::make_unique<TouchScreenList>(SimulatedHid());
+    ASSERT_EQ(list_->count(), static_cast<std::uint32_t>(count));
+    thread_ = CDeviceThread::CreateSuspended(DeviceContext{&SimulatedHid(), list_.get()});
+    ASSERT_NE(thread_, nullptr);
+    g_nDeviceThreadId = thread_->id();
+    ASSERT_TRUE(thread_->Resume());
+  }
+
+  void Post(std::initializer_list<std::uint8_t> head, int index = 0, HWND window = nullptr) {
+    auto request = std::make_unique<DeviceReport>();
+    request->deviceHandle = list_->handle(index);
+    request->deviceIndex = index;
+    request->window = window ? window : window_;
+    std::copy(head.begin(), head.end(), request->report);
+    ASSERT_TRUE(PostDeviceRequest(std::move(request)));
+  }
+
+  // The "o" exchange as a window does it: the data reply becomes the held reply.
+  void OpenExchange(int index = 0) {
+    Post({0x31, 'o', 0}, index);
+    ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, 2000));
+    ASSERT_EQ(replies_[0].message, UM_REPLY_O);
+    auto held = std::make_unique<DeviceReport>();
+    std::copy(replies_[0].bytes.begin(), replies_[0].bytes.end(), held->report);
+    g_pHeldReply.Hold(std::move(held));
+    replies_.clear();
+    ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
+    screens_[index]->ClearRecords();
+  }
+
+  HWND window_ = nullptr;
+  CDeviceThread* thread_ = nullptr;
+  std::unique_ptr<TouchScreenList> list_;
+  std::vector<std::shared_ptr<SimulatedTouchScreen>> screens_;
+  std::vector<Reply> replies_;
+};
+
+TEST_F(DeviceThreadTest, EchoCommandBeforeAnyOpenIsDropped) {
+  Start();
+  Post({0x31, 'v', 'v'});
+  Pump(300);
+  EXPECT_TRUE(screens_[0]->OutputReports().empty());
+  EXPECT_TRUE(replies_.empty());
+  EXPECT_EQ(RunningReportWorkers(), 0);
+}
+
+TEST_F(DeviceThreadTest, EndOfReplyIsHandedOnAndEndsTheWorker) {
+  Start();
+  Post({0x31, 'o', 0}, 0);
+  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2 && RunningReportWorkers() == 0; }, 2000));
+  ASSERT_EQ(replies_.size(), 2u);
+  EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
+  EXPECT_EQ(replies_[1].bytes, sim::TouchScreenModel::EndOfReply('A', 'o'));
+  EXPECT_EQ(replies_[1].message, UM_REPLY_O);
+  // Nothing reads any more: a later report stays queued in the device.
+  screens_[0]->InjectReport(sim::TouchScreenModel::EndOfReply('B', 0));
+  Pump(100);
+  EXPECT_EQ(screens_[0]->pendingReads(), 0);
+  EXPECT_EQ(screens_[0]->queuedReports(), 1u);
+  EXPECT_EQ(replies_.size(), 2u);
+}
+
+TEST_F(DeviceThreadTest, SerialRequestSendsTheHeldReplyFirstAndItself80msLater) {
+  Start();
+  OpenExchange();
+  Post({0x31, 'v', 's'});
+  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, 2000));
+  const auto out = screens_[0]->OutputReports();
+  const auto times = screens_[0]->OutputReportTimes();
+  ASSERT_EQ(out.size(), 2u);
+  sim::Bytes echo = screens_[0]->OpenReply();
+  echo[0] = 0x31;
+  EXPECT_EQ(out[0], echo);
+  sim::Bytes command(100, 0);
+  command[0] = 0x31;
+  command[1] = 'v';
+  command[2] = 's';
+  EXPECT_EQ(out[1], command);
+  EXPECT_GE(times[1] - times[0], 70u);
+  EXPECT_LE(times[1] - times[0], 400u);
+  // Only the command's replies reach the window; the echo has none to give.
+  ASSERT_EQ(replies_.size(), 2u);
+  EXPECT_EQ(replies_[0].message, UM_REPLY_VS);
+  EXPECT_EQ(replies_[0].bytes[1], 'V');
+  EXPECT_EQ(replies_[0].bytes[2], 's');
+  EXPECT_EQ(replies_[1].bytes, sim::TouchScreenModel::EndOfReply('A', 's'));
+}
+
+TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
+  Start();
+  OpenExchange();
+  g_bTouchStream = true;
+  Post({0x31, 'v', 'v'});
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, 2000));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+  EXPECT_TRUE(replies_.empty());  // neither "V", "v" nor the end of reply has byte 2 = 0x84
+}
+
+TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
+  Start();
+  Post({0x31, 0xAA, 0x50});
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
+  EXPECT_TRUE(g_bTouchStream.load());
+  EXPECT_TRUE(screens_[0]->InjectTouch(0x0123, 0x0456, 0x81));  // finger down: filtered
+  EXPECT_TRUE(screens_[0]->InjectTouch(0x0ABC, 0x0DEF));
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
+  Pump(50);
+  ASSERT_EQ(replies_.size(), 1u);
+  EXPECT_EQ(replies_[0].message, UM_TOUCH_POINT);
+  EXPECT_EQ(replies_[0].bytes[3] | replies_[0].bytes[4] << 8, 0x0ABC);
+  EXPECT_EQ(replies_[0].bytes[5] | replies_[0].bytes[6] << 8, 0x0DEF);
+  ASSERT_EQ(RunningReportWorkers(), 1);
+
+  const ULONGLONG start = GetTickCount64();
+  Post({0x31, 0xAA, 0x55});
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+  const ULONGLONG took = GetTickCount64() - start;
+  EXPECT_LE(took, 60u + 120u) << "the stream worker ended " << took << " ms after 0xAA 0x55";
+  EXPECT_FALSE(g_bTouchStream.load());
+  EXPECT_FALSE(screens_[0]->streamOn());
+  EXPECT_EQ(screens_[0]->pendingReads(), 0);  // its read was cancelled and waited for
+}
+
+TEST_F(DeviceThreadTest, FirmwarePacketIsAnsweredWithUpdateReplies) {
+  Start();
+  Post({0x51, 'A', 0x07, 0x00, 0x05});
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
+  EXPECT_EQ(replies_[0].message, UM_REPLY_UPDATE);
+  EXPECT_EQ(replies_[0].bytes[1], 0x11);
+  EXPECT_EQ(screens_[0]->packetCount(), 1);
+  EXPECT_FALSE(g_bTouchStream.load());
+}
+
+TEST_F(DeviceThreadTest, NumberReadFillsTheRecordAndNumberWriteStoresIt) {
+  sim::TouchScreenConfig config;
+  config.number = 7;
+  Start(1, config);
+  OpenExchange();
+  Post({0x31, 'v', '1'});
+  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, 2000));
+  EXPECT_EQ(replies_[0].message, UM_REPLY_V1_READ);
+  EXPECT_EQ(list_->device(0)->TouchScreenNo.load(), 7);  // the end of reply ("A") stores nothing
+  replies_.clear();
+  Post({0x31, 'V', '1', 3});
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
+  EXPECT_EQ(replies_[0].message, UM_REPLY_V1_WRITE);
+  EXPECT_EQ(screens_[0]->number(), 3);
+}
+
+TEST_F(DeviceThreadTest, AcknowledgeModeStoresTheVersionTimes324) {
+  sim::TouchScreenConfig config;
+  config.version = {1, 2, 3, 4, 5, 6};
+  Start(1, config);
+  g_bAckMode = true;
+  ASSERT_TRUE(QueryAllDevices(*list_));
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, 2000));
+  EXPECT_EQ(list_->device(0)->HwVersion[0].load(), 326);
+  EXPECT_EQ(list_->device(0)->HwVersion[1].load(), 976);
+  EXPECT_EQ(list_->device(0)->HwVersion[2].load(), 1626);
+  EXPECT_FALSE(g_pHeldReply.empty());  // the "o" data reply was held by the worker
+  EXPECT_TRUE(replies_.empty());       // nothing goes to windows in acknowledge mode
+  EXPECT_FALSE(g_bStopWorkers.load());
+}
+
+TEST_F(DeviceThreadTest, AcknowledgeModeStoresNothingForABlankVersion) {
+  sim::TouchScreenConfig config;
+  config.unversioned = true;
+  Start(2, config);
+  g_bAckMode = true;
+  ASSERT_TRUE(QueryAllDevices(*list_));
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, 2000));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(list_->device(i)->HwVersion[0].load(), -1);
+    EXPECT_EQ(screens_[i]->OutputReports().size(), 3u);  // "o", the echo, "vv"
+  }
+}
+
+TEST_F(DeviceThreadTest, QueryWithoutDeviceThreadFailsAfterAbout3500ms) {
+  screens_.push_back(SimulatedHid().Add());
+  list_ = std::make_unique<TouchScreenList>(SimulatedHid());
+  g_nDeviceThreadId = 0;
+  g_bAckMode = true;
+  const long before = g_liveRecords.load();
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(QueryAllDevices(*list_));
+  const ULONGLONG took = GetTickCount64() - start;
+  EXPECT_GE(took, 3400u);
+  EXPECT_LE(took, 5000u);
+  EXPECT_TRUE(g_bStopWorkers.load());
+  EXPECT_EQ(g_liveRecords.load(), before);  // the request that could not be posted was released
+  EXPECT_TRUE(screens_[0]->OutputReports().empty());
+}
+
+TEST_F(DeviceThreadTest, RemovalDuringAReadEndsTheWorkerWithNothingLeaked) {
+  sim::TouchScreenConfig config;
+  config.silent = true;
+  Start(1, config);
+  const long before = g_liveRecords.load();
+  Post({0x31, 'o', 0});
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
+  EXPECT_EQ(g_liveRecords.load(), before + 2);  // the request and its reply buffer
+  screens_[0]->Remove();
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
+  EXPECT_EQ(g_liveRecords.load(), before);
+  EXPECT_TRUE(replies_.empty());
+}
+
+TEST_F(DeviceThreadTest, ReplyThatCannotBePostedIsReleased) {
+  Start();
+  HWND gone = CreateWindowW(L"DeviceThreadTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  DestroyWindow(gone);
+  const long before = g_liveRecords.load();
+  Post({0x31, 'o', 0}, 0, gone);
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, 2000));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+  EXPECT_EQ(g_liveRecords.load(), before);
+}
+
+TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
+  sim::TouchScreenConfig config;
+  config.silent = true;
+  Start(1, config);
+  Post({0x31, 'o', 0});
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
+  Pump(200);
+  EXPECT_EQ(RunningReportWorkers(), 1);  // no time-out of its own
+  g_bStopWorkers = true;
+  EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
+  EXPECT_EQ(screens_[0]->pendingReads(), 0);
+}
+
+}  // namespace
