@@ -97,3 +97,22 @@ TEST_F(UpdateConsole, ValidImageWithNoTouchScreenPrintsNothingAfterTheCheck) {
   Write(L"fw2.hex", ToHexText(MakeImage(MakeBlock(5))) + "\r\n-- end of image --\r\n");
   EXPECT_EQ(Run(L"fw2.hex").output, "\r\n");
 }
+
+// The demo build: the program itself with two simulated touch screens, both updated.
+TEST_F(UpdateConsole, DemoBuildUpdatesBothSimulatedTouchScreens) {
+  const std::wstring demo = DemoPath(L"PelnixCpl.exe");
+  if (GetFileAttributesW(demo.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no demo build";
+  Write(L"fw.hex", ToHexText(MakeImage(MakeBlock(120))));  // one block of three chunks
+  ProgramResult result = RunProgram(L"\"" + demo + L"\" -u fw.hex", folder_.path(), 60000);
+  EXPECT_FALSE(result.timedOut);
+  // Only what the program writes itself: whatever cls prints here is taken out.
+  const std::string cls = RunProgram(L"cmd /c cls", folder_.path()).output;
+  for (std::size_t at; !cls.empty() && (at = result.output.find(cls)) != std::string::npos;)
+    result.output.erase(at, cls.size());
+  const std::string one =
+      "Note:Please don't close the console or remove the touch Screen!\r\n"
+      "Please wait a moment for updating!\r\n"
+      "Updating...0%Updating...0%Updating...0%Updating...100%"
+      "\r\nUpdate successfully!\r\nPress any key to continue......";
+  EXPECT_EQ(result.output, "\r\n" + one + one);
+}
