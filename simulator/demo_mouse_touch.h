@@ -1,0 +1,20 @@
+#pragma once
+// The demo's finger: a left-button release of the real mouse over one of the program's
+// full-screen windows (calibration, mapping: topmost, without caption, of this process)
+// becomes a lift-off touch of a simulated touch screen whose touch stream is on, at the
+// cursor, through a fixed, slightly skewed raw-coordinate transform, so that calibration
+// visibly matters. Only the demo build links this.
+#include <cstdint>
+
+#include <windows.h>
+
+class SimulatedHidSystem;
+
+// Starts the low-level mouse hook on a thread of its own (once).
+void StartDemoMouseTouch(SimulatedHidSystem& system);
+
+struct RawPoint {
+  std::uint16_t x, y;
+};
+// The demo touch frame's raw coordinates of a point of a monitor's rectangle.
+RawPoint DemoRawPoint(POINT point, const RECT& monitor);
