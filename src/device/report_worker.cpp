@@ -124,7 +124,8 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
                                               window != nullptr,
                                               g_bAckMode.load(),
                                               g_bTouchStream.load(),
-                                              kind == WorkerKind::Echo};
+                                              kind == WorkerKind::Echo,
+                                              request->report[0] == protocol::kFirmwareReportId};
     const protocol::ReplyDecision decision = protocol::DecideReply(replyContext, reply->report);
     reply->deviceIndex = request->deviceIndex;
     switch (decision.action) {

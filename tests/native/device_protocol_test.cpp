@@ -96,6 +96,16 @@ TEST(DeviceProtocol, NormalModeDecisions) {
   EXPECT_EQ(DecideReply(c, data.data()).action, ReplyAction::Release);
 }
 
+TEST(DeviceProtocol, AFirmwarePacketEndsAtItsAcknowledgement) {
+  const auto ack = Report({0x30, 0x11});
+  ReplyContext c{0x4100, UM_REPLY_UPDATE, true, false, false, false, true};
+  const ReplyDecision decision = DecideReply(c, ack.data());
+  EXPECT_EQ(decision.action, ReplyAction::Post);
+  EXPECT_TRUE(decision.endsWorker);
+  c.firmwareData = false;  // a command with the same bytes 1 and 2 reads on to its end of reply
+  EXPECT_FALSE(DecideReply(c, ack.data()).endsWorker);
+}
+
 TEST(DeviceProtocol, AcknowledgeModeDecisions) {
   const auto end = Report({0x30, 'B', 0, '0', '0', '0'});
   ReplyContext c{kOpen, UM_REPLY_O, false, true, false, false};

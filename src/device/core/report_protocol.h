@@ -92,10 +92,13 @@ struct ReplyContext {
   bool ackMode;
   bool streamOn;
   bool echo;  // the request is an echoed held reply, not a window's command
+  bool firmwareData = false;  // the request is a firmware packet (report id 0x51)
 };
 
 // The decision for one reply. An echoed held reply never signals the acknowledge event:
-// only a command's own end of reply ends the synchronous wait for that command.
+// only a command's own end of reply ends the synchronous wait for that command. A firmware
+// packet is answered by one acknowledgement, which is no end-of-reply report: its worker ends
+// after that one reply, or every packet of an image would leave a reader behind.
 ReplyDecision DecideReply(const ReplyContext& context, const std::uint8_t* reply);
 
 // The echoed held reply: the data reply as the device sent it, with report id 0x31.
