@@ -68,12 +68,7 @@ void CHyperLink::PreSubclassWindow() {
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd,
                                  nullptr, nullptr, nullptr);
   if (m_hToolTip) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = m_hWnd;
-    tool.uId = kToolId;
-    tool.rect = GetClientRect();
-    tool.lpszText = const_cast<wchar_t*>(m_strURL.c_str());
+    TTTOOLINFOW tool = ToolInfo();
     ::SendMessageW(m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
@@ -197,14 +192,19 @@ void CHyperLink::AdjustToFit() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CHyperLink::UpdateToolTip() {
-  if (!m_hToolTip) return;
+TTTOOLINFOW CHyperLink::ToolInfo() {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.hwnd = m_hWnd;
   tool.uId = kToolId;
   tool.rect = GetClientRect();
   tool.lpszText = const_cast<wchar_t*>(m_strURL.c_str());
+  return tool;
+}
+
+void CHyperLink::UpdateToolTip() {
+  if (!m_hToolTip) return;
+  TTTOOLINFOW tool = ToolInfo();
   ::SendMessageW(m_hToolTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   ::SendMessageW(m_hToolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }

@@ -7,6 +7,8 @@
 
 #include "framework/wnd.h"
 
+#include <commctrl.h>
+
 class CHyperLink : public CWnd {
 public:
   CHyperLink();
@@ -48,6 +50,7 @@ private:
   void AdjustToFit();
   void Redraw();
   void UpdateToolTip();
+  TTTOOLINFOW ToolInfo();  // this link's tool: its client area and its URL
 
   COLORREF m_crLinkColour;
   COLORREF m_crVisitedColour;
