@@ -14,6 +14,7 @@
 #include "config/driver_library.h"
 #include "config/system_settings.h"
 #include "support/process_runner.h"
+#include "windows/config_test_registry.h"
 #include "ui/res/settings_dialog_ids.h"
 #include "ui/settings_dialog.h"
 #include "windows/ui_modal_dialog.h"
@@ -27,33 +28,10 @@ void ClearDriverKey() {
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kDriverPath.c_str());
 }
 
-void SetDword(const wchar_t* name, std::int32_t value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDriverPath.c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  const DWORD data = static_cast<DWORD>(value);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), 4);
-  RegCloseKey(key);
-}
+void SetDword(const wchar_t* name, std::int32_t value) { config_test::SetDword(kDriverPath, name, value); }
 
 // The record the library stored: every value of the DriverParameters key, by name.
-std::map<std::wstring, std::int32_t> Stored() {
-  std::map<std::wstring, std::int32_t> values;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDriverPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return values;
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[256];
-    DWORD nameLength = 256, type = 0, data = 0, size = sizeof(data);
-    if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type,
-                      reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
-      break;
-    values[name] = static_cast<std::int32_t>(data);
-  }
-  RegCloseKey(key);
-  return values;
-}
+std::map<std::wstring, std::int32_t> Stored() { return config_test::Dwords(kDriverPath); }
 
 constexpr const wchar_t* kMouse = L"Control Panel\\Mouse";
 constexpr const wchar_t* kCursors = L"Control Panel\\Cursors";
