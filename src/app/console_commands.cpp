@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "app/core/console_dispatch.h"
+#include "app/language.h"
+#include "app/text.h"
 #include "config/config_export.h"
 #include "config/config_import.h"
 #include "update/console_update.h"
@@ -29,4 +31,12 @@ bool RunConsoleCommand(const CCommandLineInfoEx& commandLine) {
       break;
   }
   return false;
+}
+
+bool AsksForConsoleCommand(const CCommandLineInfoEx& commandLine) {
+  return FindConsoleCommand(commandLine.options()).command != ConsoleCommand::None;
+}
+
+void ReportControlPanelOpen() {
+  std::printf("%s\n", ToAnsi(LoadLangString(L"102")).c_str());
 }

@@ -18,15 +18,22 @@ BOOL CPelnixCplApp::InitInstance() {
 
   // One copy at a time: a second one brings the running copy's window to the front and ends.
   m_hInstanceMutex = CreateMutexW(nullptr, FALSE, m_pszExeName.c_str());
-  if (!m_hInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (HWND running = FindWindowW(nullptr, LoadLangString(L"79").c_str())) SetForegroundWindow(running);
-    PostQuitMessage(0);
-    return TRUE;
-  }
+  const bool anotherCopyRuns = !m_hInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS;
 
   {
     CCommandLineInfoEx commandLine;
     ParseCommandLine(commandLine);
+    if (anotherCopyRuns) {
+      // A console command says why it did nothing: a script must not take silence for success.
+      if (AsksForConsoleCommand(commandLine)) {
+        AttachParentConsole();
+        ReportControlPanelOpen();
+      } else if (HWND running = FindWindowW(nullptr, LoadLangString(L"79").c_str())) {
+        SetForegroundWindow(running);
+      }
+      PostQuitMessage(0);
+      return TRUE;
+    }
     if (commandLine.HasOptions()) {
       AttachParentConsole();
       if (RunConsoleCommand(commandLine)) return FALSE;

@@ -37,6 +37,15 @@ std::wstring LanguageText(const wchar_t* key) {
   return LoadLangStringFrom(file, key);
 }
 
+std::string LanguageTextAnsi(const wchar_t* key) {
+  const std::wstring text = LanguageText(key);
+  EXPECT_NE(text, key) << "no text for key " << key;
+  std::string out(text.size() * 4 + 1, '\0');
+  out.resize(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(),
+                                 static_cast<int>(out.size()), nullptr, nullptr) - 1);
+  return out;
+}
+
 ProgramResult RunWith(const std::wstring& arguments, const std::function<void(DWORD)>& whileRunning = {}) {
   TempFolder folder;
   return RunProgram(DistProgram() + L" " + arguments, folder.path(), 30000, whileRunning);
@@ -129,6 +138,25 @@ TEST(SingleInstance, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
   GetExitCodeProcess(first, &code);
   EXPECT_EQ(code, 0u);
   CloseHandle(first);
+}
+
+TEST(SingleInstance, AConsoleCommandWhileTheControlPanelRunsSaysSoAndDoesNothing) {
+  // The mutex the running control panel holds.
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"PelnixCpl");
+  ASSERT_NE(mutex, nullptr);
+  TempFolder folder;
+  WriteFileBytes(folder.File(L"in.ini"), "[DriverParameters]\r\nMode=1\r\n");
+  const std::string line = Crlf(std::string(LanguageTextAnsi(L"102")) + "\n");
+  for (const wchar_t* arguments : {L"-e out.ini", L"-i in.ini", L"-u image.bin", L"-? ", L"-T"}) {
+    SCOPED_TRACE(arguments);
+    const ProgramResult result = RunProgram(DistProgram() + L" " + arguments, folder.path(), 15000);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.output, line);
+    EXPECT_EQ(result.exitCode, 0u);
+  }
+  EXPECT_EQ(GetFileAttributesW(folder.File(L"out.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
 }
 
 }  // namespace
