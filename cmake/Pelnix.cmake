@@ -49,24 +49,17 @@ set(PELNIX_WINE_ENV
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree=d\;mshtml=d")
 
-# pelnix_program(<target> OUTPUT_DIR <dir> HID_BACKEND <library>): the program PelnixCpl.exe
-# built into <dir>, with the HID system of <library> (the Win32 backend for the program as a
-# user gets it, the simulated touch screens for the demo).
-set(PELNIX_PROGRAM_LIBRARIES pelnix_app pelnix_ui pelnix_ui_controls pelnix_ui_mouse_hook pelnix_calibration pelnix_diagnostics
-    pelnix_update pelnix_config pelnix_device pelnix_framework)
+# pelnix_program(<target> OUTPUT_DIR <dir> HID_BACKEND <object library>): the program
+# PelnixCpl.exe built into <dir>, with the HID system of <object library> (the Win32 backend
+# for the program as a user gets it, the simulated touch screens for the demo). The backend is
+# an object library, so its DefaultHidSystem() is always linked in, whatever the order of the
+# layers' static libraries.
 function(pelnix_program target)
   cmake_parse_arguments(P "" "OUTPUT_DIR;HID_BACKEND" "" ${ARGN})
   add_executable(${target} WIN32
     ${PELNIX_SOURCE_ROOT}/app/main.cpp
     ${PELNIX_SOURCE_ROOT}/app/res/PelnixCpl.rc)
-  foreach(lib IN LISTS PELNIX_PROGRAM_LIBRARIES)
-    if(TARGET ${lib})
-      list(APPEND libs ${lib})
-    endif()
-  endforeach()
-  # The subsystems call each other both ways (start-up calls the windows, the windows call
-  # back into start-up's helpers): the linker resolves them as one group.
-  target_link_libraries(${target} PRIVATE -Wl,--start-group ${libs} ${P_HID_BACKEND} -Wl,--end-group pelnix_options)
+  target_link_libraries(${target} PRIVATE pelnix_app ${P_HID_BACKEND} pelnix_options)
   target_link_options(${target} PRIVATE -municode -mwindows)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME PelnixCpl

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "app/command_line_info.h"
-#include "app/console.h"
+#include "base/console.h"
 #include "app/console_commands.h"
-#include "app/language.h"
-#include "app/mouse_hook_messages.h"
+#include "base/language.h"
+#include "base/mouse_hook_messages.h"
 #include "device/device_thread.h"
 #include "device/touch_screen_list.h"
 #include "ui/main_window_entry.h"

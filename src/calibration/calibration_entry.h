@@ -24,6 +24,8 @@ void BeginRegionCalibration(CWnd& mainWindow);
 // place of *calibration (which is destroyed). False for any other message.
 bool HandleRegionMouseMessage(CWnd& mainWindow, UINT message, int deviceIndex,
                               CCalibrateDlg*& calibration);
+// The main window closes: region drawing ends and the mouse hook with it.
+void EndRegionDrawing(CWnd& mainWindow);
 
 int CalibrationDeviceIndex(const CCalibrateDlg& window);
 void SetCalibrationDeviceIndex(CCalibrateDlg& window, int deviceIndex);

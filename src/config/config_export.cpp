@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "config/core/file_name_rules.h"
 #include "config/core/parameter_table.h"
 #include "config/parameter_key.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_paths.h"
-#include "app/text.h"
+#include "base/app_paths.h"
+#include "base/text.h"
 #include "config/core/file_name_rules.h"
 #include "config/core/parameter_table.h"
 #include "config/core/value_check.h"

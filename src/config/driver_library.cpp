@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 
 DriverLibrary::~DriverLibrary() {
   if (module_) FreeLibrary(module_);

@@ -1,6 +1,6 @@
 #include "device/device_thread.h"
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
 #include "device/report_worker.h"

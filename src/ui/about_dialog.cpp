@@ -1,10 +1,10 @@
 #include "ui/about_dialog.h"
 
-#include "app/language.h"
+#include "base/language.h"
 #include "framework/data_exchange.h"
-#include "ui/dialog_texts.h"
+#include "framework/dialog_texts.h"
 #include "ui/res/about_dialog_ids.h"
-#include "update/update_dialog.h"
+#include "update/update_entry.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // versions, the notice and the link to the maker's web site. Its Update button is created
 // hidden; pressed, it opens the firmware update dialog and closes the About box.
 #include "framework/dialog.h"
-#include "ui/controls/hyper_link.h"
-#include "ui/controls/image_static.h"
-#include "ui/controls/xp_button.h"
-#include "ui/dialog_background.h"
+#include "framework/controls/hyper_link.h"
+#include "framework/controls/image_static.h"
+#include "framework/controls/xp_button.h"
+#include "framework/dialog_background.h"
 
 class CVersion : public CDialog {
 public:

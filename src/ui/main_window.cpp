@@ -6,10 +6,10 @@
 #include <dbt.h>
 #include <shellapi.h>
 
-#include "app/app_paths.h"
-#include "app/core/user_messages.h"
-#include "app/language.h"
-#include "app/mouse_hook_messages.h"
+#include "base/app_paths.h"
+#include "base/core/user_messages.h"
+#include "base/language.h"
+#include "base/mouse_hook_messages.h"
 #include "calibration/calibration_entry.h"
 #include "config/driver_library.h"
 #include "device/touch_screen_list.h"
@@ -18,7 +18,6 @@
 #include "framework/win_app.h"
 #include "ui/core/main_window_rules.h"
 #include "ui/main_window_dialogs.h"
-#include "ui/mouse_hook.h"
 #include "ui/res/main_window_ids.h"
 
 namespace {
@@ -253,7 +252,7 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       result = TRUE;
       return true;
     case WM_CLOSE:
-      StopMouseHook(m_hWnd);
+      EndRegionDrawing(*this);
       return false;  // the dialog's own handling ends it
     case WM_DESTROY:
       ::SetEvent(m_hClosingEvent);

@@ -10,7 +10,7 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "ui/controls/image_static.h"
+#include "framework/controls/image_static.h"
 #include "ui/main_window_buttons.h"
 
 class CCalibrateDlg;

@@ -1,5 +1,5 @@
 #pragma once
 // The class of the main window's eight buttons.
-#include "ui/controls/xp_button.h"
+#include "framework/controls/xp_button.h"
 
 using MainWindowButton = CXPButton;

@@ -7,7 +7,7 @@
 // refresh its list. The closing event ends every wait and sleep at once.
 #include <memory>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "config/driver_library.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"

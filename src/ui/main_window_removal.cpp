@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <dbt.h>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "calibration/calibration_entry.h"
 #include "device/core/protocol_state.h"
 #include "device/touch_screen_list.h"

@@ -2,11 +2,11 @@
 
 #include <cwchar>
 
-#include "app/language.h"
+#include "base/language.h"
 #include "device/touch_screen_list.h"
 #include "framework/data_exchange.h"
 #include "ui/core/properties_format.h"
-#include "ui/dialog_texts.h"
+#include "framework/dialog_texts.h"
 #include "ui/res/properties_dialog_ids.h"
 
 namespace {

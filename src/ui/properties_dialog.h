@@ -2,8 +2,8 @@
 // PelnixInfo: the modal "TouchScreen Properties" dialog of one touch screen: its number,
 // monitor, calibrated state, interface, hardware version, serial number and status.
 #include "framework/dialog.h"
-#include "ui/controls/xp_button.h"
-#include "ui/dialog_background.h"
+#include "framework/controls/xp_button.h"
+#include "framework/dialog_background.h"
 
 class PelnixInfo : public CDialog {
 public:

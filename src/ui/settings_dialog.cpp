@@ -6,8 +6,8 @@
 #include "config/driver_library.h"
 #include "config/system_settings.h"
 #include "framework/data_exchange.h"
-#include "app/language.h"
-#include "ui/dialog_texts.h"
+#include "base/language.h"
+#include "framework/dialog_texts.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-#include "ui/controls/xp_button.h"
+#include "framework/controls/xp_button.h"
 #include "ui/core/settings_rules.h"
-#include "ui/dialog_background.h"
+#include "framework/dialog_background.h"
 
 class CBasicprop : public CDialog, private SettingsControls {
 public:

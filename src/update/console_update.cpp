@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "device/core/protocol_state.h"
 #include "device/device_query.h"
 #include "device/touch_screen_list.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "update/core/firmware_image.h"
 #include "update/core/hex_decoder.h"
 #include "update/core/update_messages.h"

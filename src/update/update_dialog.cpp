@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "app/core/user_messages.h"
-#include "app/main_log.h"
+#include "base/core/user_messages.h"
+#include "base/main_log.h"
 #include "device/core/device_report.h"
 #include "device/device_thread.h"
 #include "device/touch_screen_list.h"
 #include "framework/data_exchange.h"
-#include "ui/dialog_background.h"
+#include "framework/dialog_background.h"
 #include "update/core/hex_decoder.h"
 #include "update/core/update_messages.h"
 #include "update/res/update_dialog_ids.h"

@@ -7,6 +7,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "update/core/update_dialog_machine.h"
+#include "update/update_entry.h"
 
 class DialogBackground;
 
@@ -45,6 +46,3 @@ private:
 
   friend void OpenUpdateDialog(CWnd* owner);
 };
-
-// Opens the dialog modeless; it deletes itself when it closes.
-void OpenUpdateDialog(CWnd* owner);

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "device/core/protocol_state.h"
 #include "device/device_thread.h"
 #include "device/report_worker.h"

@@ -7,8 +7,8 @@
 
 #include "app/core/command_line_options.h"
 #include "app/core/console_dispatch.h"
-#include "app/core/main_log_format.h"
-#include "app/core/paths.h"
+#include "base/core/main_log_format.h"
+#include "base/core/paths.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "device/core/held_reply.h"
 #include "device/core/report_protocol.h"
 

@@ -2,8 +2,8 @@
 // placement, and the hyperlink's colours and fit to its text.
 #include <gtest/gtest.h>
 
-#include "ui/core/hyper_link_layout.h"
-#include "ui/core/xp_button_drawing.h"
+#include "framework/core/hyper_link_layout.h"
+#include "framework/core/xp_button_drawing.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/core/paths.h"
-#include "app/language.h"
+#include "base/core/paths.h"
+#include "base/language.h"
 #include "support/process_runner.h"
 
 namespace {

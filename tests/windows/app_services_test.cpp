@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/app_paths.h"
-#include "app/language.h"
-#include "app/main_log.h"
+#include "base/app_paths.h"
+#include "base/language.h"
+#include "base/main_log.h"
 #include "support/process_runner.h"
 
 namespace {

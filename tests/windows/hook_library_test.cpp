@@ -7,9 +7,9 @@
 #include <set>
 #include <thread>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "support/process_runner.h"
-#include "ui/mouse_hook.h"
+#include "calibration/mouse_hook.h"
 
 namespace {
 

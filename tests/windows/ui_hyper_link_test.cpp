@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "support/process_runner.h"
-#include "ui/controls/hyper_link.h"
+#include "framework/controls/hyper_link.h"
 #include "ui_control_host.h"
 
 namespace {

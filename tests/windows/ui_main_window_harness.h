@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 #include "config/driver_library.h"
 #include "device/device_thread.h"
 #include "device/touch_screen_list.h"

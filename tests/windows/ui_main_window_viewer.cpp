@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/mouse_hook_messages.h"
+#include "base/mouse_hook_messages.h"
 #include "config/driver_library.h"
 #include "device/device_thread.h"
 #include "device/touch_screen_list.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 #include "device/touch_screen_list.h"
 #include "simulator/simulated_touch_screen.h"
 #include "ui/properties_dialog.h"

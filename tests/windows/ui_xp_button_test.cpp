@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "ui/controls/xp_button.h"
-#include "ui/core/xp_button_drawing.h"
+#include "framework/controls/xp_button.h"
+#include "framework/core/xp_button_drawing.h"
 #include "ui_control_host.h"
 
 namespace {

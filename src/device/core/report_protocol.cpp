@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 
 namespace protocol {
 

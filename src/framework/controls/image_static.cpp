@@ -1,4 +1,4 @@
-#include "ui/controls/image_static.h"
+#include "framework/controls/image_static.h"
 
 bool CImageStatic::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg != WM_PAINT) return false;

@@ -1,6 +1,6 @@
-#include "ui/dialog_texts.h"
+#include "framework/dialog_texts.h"
 
-#include "app/language.h"
+#include "base/language.h"
 
 void SetControlTexts(HWND dialog, std::span<const ControlText> texts) {
   for (const ControlText& text : texts)

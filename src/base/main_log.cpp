@@ -1,9 +1,9 @@
-#include "app/main_log.h"
+#include "base/main_log.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "app/core/main_log_format.h"
+#include "base/core/main_log_format.h"
 
 void WriteMainLog(const std::string& message) {
   const std::time_t now = std::time(nullptr);

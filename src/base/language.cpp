@@ -1,9 +1,9 @@
-#include "app/language.h"
+#include "base/language.h"
 
 #include <windows.h>
 
-#include "app/app_paths.h"
-#include "app/core/paths.h"
+#include "base/app_paths.h"
+#include "base/core/paths.h"
 
 std::wstring LanguageFilePath() {
   return GetModuleDir() + LanguageFileForLangId(GetSystemDefaultLangID());

@@ -1,4 +1,4 @@
-#include "ui/core/xp_button_drawing.h"
+#include "framework/core/xp_button_drawing.h"
 
 #include <algorithm>
 

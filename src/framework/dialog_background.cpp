@@ -1,4 +1,4 @@
-#include "ui/dialog_background.h"
+#include "framework/dialog_background.h"
 
 DialogBackground::DialogBackground(COLORREF textColor)
     : brush_(::CreateSolidBrush(kDialogBackgroundColor)), textColor_(textColor) {}

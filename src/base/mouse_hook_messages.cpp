@@ -1,6 +1,6 @@
-#include "app/mouse_hook_messages.h"
+#include "base/mouse_hook_messages.h"
 
-#include "app/core/user_messages.h"
+#include "base/core/user_messages.h"
 
 namespace {
 MouseHookMessages g_messages;

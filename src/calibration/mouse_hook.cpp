@@ -1,6 +1,6 @@
-#include "ui/mouse_hook.h"
+#include "calibration/mouse_hook.h"
 
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 
 MouseHookLibrary::MouseHookLibrary(const std::wstring& path) {
   // By full path: a Hook.dll elsewhere on the search path is never picked up.

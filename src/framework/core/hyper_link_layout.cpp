@@ -1,4 +1,4 @@
-#include "ui/core/hyper_link_layout.h"
+#include "framework/core/hyper_link_layout.h"
 
 namespace hyper_link {
 

@@ -1,4 +1,4 @@
-#include "app/core/main_log_format.h"
+#include "base/core/main_log_format.h"
 
 std::string FormatMainLogLine(const std::tm& localTime, const std::string& message) {
   char stamp[32] = {};

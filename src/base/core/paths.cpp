@@ -1,4 +1,4 @@
-#include "app/core/paths.h"
+#include "base/core/paths.h"
 
 std::wstring DirectoryOfPath(const std::wstring& path) {
   const auto cut = path.find_last_of(L'\\');

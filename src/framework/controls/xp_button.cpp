@@ -1,8 +1,8 @@
-#include "ui/controls/xp_button.h"
+#include "framework/controls/xp_button.h"
 
 #include <algorithm>
 
-#include "ui/core/xp_button_drawing.h"
+#include "framework/core/xp_button_drawing.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/app_paths.h"
+#include "base/app_paths.h"
 
 #include <windows.h>
 
-#include "app/core/paths.h"
+#include "base/core/paths.h"
 
 // Both take the whole path, however long: a path cut at a fixed buffer would name another
 // folder (the root of the drive, or a parent) and files would be read or written there.

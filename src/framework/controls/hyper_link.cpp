@@ -1,9 +1,9 @@
-#include "ui/controls/hyper_link.h"
+#include "framework/controls/hyper_link.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "ui/core/hyper_link_layout.h"
+#include "framework/core/hyper_link_layout.h"
 
 namespace {
 
