@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/core/console_dispatch.h"
-#include "app/language.h"
+#include "base/language.h"
 #include "app/text.h"
 #include "config/config_export.h"
 #include "config/config_import.h"
