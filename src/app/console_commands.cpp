@@ -4,7 +4,7 @@
 
 #include "app/core/console_dispatch.h"
 #include "base/language.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "config/config_export.h"
 #include "config/config_import.h"
 #include "update/console_update.h"
