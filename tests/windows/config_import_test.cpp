@@ -167,23 +167,84 @@ TEST_F(ConfigImport, LowerCaseDriverSectionIsAlsoATouchScreen) {
   EXPECT_EQ(Dwords(TouchScreenPath(L"driverparameters")).at(L"XOff"), 4);
 }
 
-TEST_F(ConfigImport, SectionNamesBeyondTheBufferAreNotImported) {
-  // "DriverParameters" and its null take 17 of the 256 characters, each name below 20: the
-  // first 11 fit whole (237 characters), the 12th would be cut and is left out with the rest.
+TEST_F(ConfigImport, EverySectionIsImportedHoweverLongTheList) {
+  // 20 names of 19 characters: far more than the 256 characters the list was once read into.
   std::string file = GlobalSection([](const GlobalValue& v) { return std::to_string(v.min); });
   std::vector<std::wstring> expected;
   for (int i = 0; i < 20; ++i) {
     char name[32];
     std::snprintf(name, sizeof(name), "TouchScreenNumber%02d", i);
     file += std::string("[") + name + "]\r\nM1X=" + std::to_string(i) + "\r\n";
-    if (i < 11) expected.push_back(std::wstring(name, name + 19));
+    expected.push_back(std::wstring(name, name + 19));
   }
-  Import(file);
+  std::string created;
+  for (int i = 0; i < 20; ++i) created += "error 0\n";
+  EXPECT_EQ(Import(file).output, Output(created));
   std::vector<std::wstring> subkeys = Subkeys(kDevicePath);
   std::sort(subkeys.begin(), subkeys.end());
   EXPECT_EQ(subkeys, expected);
   for (const std::wstring& name : subkeys)
     EXPECT_EQ(Dwords(TouchScreenPath(name)).at(L"M1X"), std::stoi(name.substr(17)));
+}
+
+TEST_F(ConfigImport, ASectionListBeyondItsLimitImportsNothing) {
+  // 17 names of a million characters, then the global section: a list of 17 M characters,
+  // once cut at 16 M so that the global section was reported missing.
+  SetDword(kDriverPath, L"Mode", 2);
+  std::string file;
+  for (int i = 0; i < 17; ++i) file += "[" + std::string(1000000, static_cast<char>('a' + i)) + "]\r\nM1X=1\r\n";
+  file += "[DriverParameters]\r\nMode=1\r\n";
+  EXPECT_EQ(Import(file).output,
+            Header() + "Import file has too many sections, nothing imported!\r\n" + kPrompt);
+  EXPECT_EQ(Dwords(kDriverPath), (std::map<std::wstring, std::int32_t>{{L"Mode", 2}}));
+  EXPECT_TRUE(Subkeys(kDevicePath).empty());
+}
+
+TEST_F(ConfigImport, AFileThatReadsAsNothingLeavesTheStoreUntouched) {
+  SetDword(kDriverPath, L"Mode", 2);
+  ASSERT_TRUE(CreateDirectoryW(folder_.File(L"dir.ini").c_str(), nullptr));
+  std::string utf16;  // UTF-16LE without its byte-order mark
+  for (char c : std::string("[DriverParameters]\r\nMode=1\r\n[S]\r\nM1X=1\r\n")) utf16 += {c, '\0'};
+  WriteFileBytes(folder_.File(L"utf16.ini"), utf16);
+  WriteFileBytes(folder_.File(L"locked.ini"), "[DriverParameters]\r\nMode=1\r\n");
+  WriteFileBytes(folder_.File(L"empty.ini"), "");
+  WriteFileBytes(folder_.File(L"nosection.ini"), "Mode=1\r\n[DriverParam");
+  HANDLE lock = CreateFileW(folder_.File(L"locked.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+  const std::string unreadable = "Import file can't be read, nothing imported!\r\n";
+  const std::string noSection = "Import file holds no section, nothing imported!\r\n";
+  const struct {
+    const wchar_t* file;
+    const std::string& message;
+  } cases[] = {{L"dir.ini", unreadable}, {L"utf16.ini", unreadable}, {L"locked.ini", unreadable},
+               {L"empty.ini", noSection}, {L"nosection.ini", noSection}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.file));
+    EXPECT_EQ(ImportFile(c.file).output, Header(c.file) + c.message + kPrompt);
+    EXPECT_EQ(Dwords(kDriverPath), (std::map<std::wstring, std::int32_t>{{L"Mode", 2}}));
+    EXPECT_TRUE(Subkeys(kDevicePath).empty());
+  }
+  CloseHandle(lock);
+}
+
+TEST_F(ConfigImport, KeysThatCannotBeWrittenAreReportedBySection) {
+  CreateKey(TouchScreenPath(L"Locked"));
+  if (!DenyEveryone(kDriverPath) || !DenyEveryone(TouchScreenPath(L"Locked")))
+    GTEST_SKIP() << "this Wine does not enforce registry access rights";
+  const std::string globals = GlobalSection([](const GlobalValue& v) { return std::to_string(v.min); });
+  // Each key is tried twice, and each try reports access denied.
+  EXPECT_EQ(Import(globals + "[Locked]\r\nM1X=1\r\n").output,
+            Header() + Crlf("error 5\nerror 5\nerror 5\nerror 5\n") +
+                "Registry can't be written, nothing imported!\r\n" + kPrompt);
+
+  EXPECT_EQ(Import(globals + "[Locked]\r\nM1X=1\r\n[Open]\r\nM1X=2\r\n").output,
+            Header() + Crlf("error 5\nerror 5\nerror 5\nerror 5\nerror 0\n"
+                            "Section [DriverParameters] can't be written!\n"
+                            "Section [Locked] can't be written!\n") +
+                "Import incomplete!\r\n" + kPrompt);
+  EXPECT_EQ(Dwords(TouchScreenPath(L"Open")).at(L"M1X"), 2);
 }
 
 TEST_F(ConfigImport, MissingFileAndWrongExtension) {

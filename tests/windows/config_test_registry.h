@@ -43,9 +43,35 @@ inline void GrantTouchScreenKeys() {
   RegCloseKey(devices);
 }
 
+// Denies everyone any access to a key; false when this Wine does not enforce it.
+inline bool DenyEveryone(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+    return false;
+  EXPLICIT_ACCESSW deny{};
+  BuildExplicitAccessWithNameW(&deny, const_cast<wchar_t*>(L"EVERYONE"), KEY_ALL_ACCESS,
+                               DENY_ACCESS, NO_INHERITANCE);
+  PACL acl = nullptr;
+  SetEntriesInAclW(1, &deny, nullptr, &acl);
+  SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
+  LocalFree(acl);
+  RegCloseKey(key);
+  HKEY probe = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &probe) != ERROR_SUCCESS)
+    return true;
+  RegCloseKey(probe);
+  return false;
+}
+
 // Removes both keys of the driver's store with everything under them.
 inline void ClearDriverKeys() {
   GrantTouchScreenKeys();
+  HKEY driver = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDriverPath.c_str(), 0, WRITE_DAC, &driver) == ERROR_SUCCESS) {
+    SetSecurityInfo(driver, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                    nullptr);
+    RegCloseKey(driver);
+  }
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kDriverPath.c_str());
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kDriverPath.c_str());
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kDevicePath.c_str());
