@@ -1,71 +1,122 @@
-// The console command -e: the driver's stored configuration, read from the registry, written
-// value by value into an INI file.
+// The console command -e: the driver's stored configuration, read from the registry and
+// merged into an INI file, which is written whole at once.
 #include "config/config_export.h"
 
 #include <windows.h>
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/app_paths.h"
+#include "base/text.h"
 #include "config/core/file_name_rules.h"
+#include "config/core/ini_document.h"
+#include "config/core/ini_sections.h"
 #include "config/core/parameter_table.h"
+#include "config/ini_file.h"
 #include "config/parameter_key.h"
 
 namespace {
 
 constexpr const char* kPressAnyKey = "Press any key to continue......";
 
-// Writes one value; the first failed write ends the export, so the user is told the file was
-// not written instead of being told it was.
-class IniWriter {
-public:
-  explicit IniWriter(std::wstring path) : path_(std::move(path)) {}
-
-  bool Write(const std::wstring& section, const wchar_t* key, std::int32_t value) {
-    if (failed_) return false;
-    const std::wstring text = std::to_wstring(value);
-    if (!WritePrivateProfileStringW(section.c_str(), key, text.c_str(), path_.c_str()))
-      failed_ = true;
-    return !failed_;
+const char* Reason(SectionNameProblem problem) {
+  switch (problem) {
+    case SectionNameProblem::Empty: return "an empty name";
+    case SectionNameProblem::LineBreak: return "a line break in the name";
+    case SectionNameProblem::Bracket: return "a ] in the name";
+    case SectionNameProblem::EdgeBlank: return "a blank at the start or end of the name";
+    case SectionNameProblem::GlobalName: return "the name of the global section";
+    case SectionNameProblem::None: break;
   }
-
-  bool failed() const { return failed_; }
-
-private:
-  std::wstring path_;
-  bool failed_ = false;
-};
-
-// The values of one touch screen subkey, or false when the subkey cannot be opened.
-bool ExportTouchScreen(const std::wstring& name, IniWriter& writer) {
-  ParameterKey key;
-  if (!key.Open(std::wstring(kDeviceParametersPath) + L"\\" + name)) return false;
-  for (const DeviceValue& value : kDeviceValues)
-    if (!writer.Write(name, value.name, key.ReadDword(value.name))) break;
-  return true;
+  return "";
 }
 
-void ExportTouchScreens(IniWriter& writer) {
+// A subkey name as the console can show it: control characters spelled out.
+std::string Printable(const std::wstring& name) {
+  std::wstring shown;
+  for (wchar_t c : name) {
+    if (c == L'\n') shown += L"\\n";
+    else if (c == L'\r') shown += L"\\r";
+    else if (c == L'\t') shown += L"\\t";
+    else if (c < 0x20 || c == 0x7F) {
+      wchar_t hex[8];
+      swprintf(hex, 8, L"\\x%02X", static_cast<unsigned>(c));
+      shown += hex;
+    } else {
+      shown += c;
+    }
+  }
+  return ToAnsi(shown);
+}
+
+// The system's case mapping, as the profile functions compare names.
+std::wstring FoldName(std::wstring_view name) {
+  std::wstring folded(name);
+  if (!folded.empty()) CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+  return folded;
+}
+
+// The values of one touch screen subkey, or nothing when the subkey cannot be opened.
+std::optional<IniSection> ReadTouchScreen(const std::wstring& name) {
+  ParameterKey key;
+  if (!key.Open(std::wstring(kDeviceParametersPath) + L"\\" + name)) return std::nullopt;
+  IniSection section{name, {}};
+  for (const DeviceValue& value : kDeviceValues)
+    section.values.emplace_back(value.name, std::to_wstring(key.ReadDword(value.name)));
+  return section;
+}
+
+// Every touch screen subkey the file can carry, in enumeration order; each one it cannot
+// carry is named on the console and counted in skipped.
+void ReadTouchScreens(std::vector<IniSection>& sections, unsigned& skipped) {
   HKEY devices = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(kDeviceParametersPath).c_str(), 0,
                     KEY_ALL_ACCESS, &devices) != ERROR_SUCCESS)
     return;  // no touch screen stored: the file holds the global section only
-  for (DWORD index = 0; !writer.failed(); ++index) {
-    wchar_t name[50];
-    const LONG status = RegEnumKeyW(devices, index, name, 50);
+  for (DWORD index = 0;; ++index) {
+    // Key names are at most 255 characters.
+    wchar_t name[256];
+    DWORD length = 256;
+    const LONG status =
+        RegEnumKeyExW(devices, index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
-    // A name longer than the buffer cannot be a subkey the driver made: skip it. Any other
-    // failure would repeat for every index.
-    if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) break;
-    if (!ExportTouchScreen(name, writer)) {
+    if (status == ERROR_MORE_DATA) {
+      std::printf("TouchScreen No. %lu has a name too long, skipped!\n",
+                  static_cast<unsigned long>(index));
+      ++skipped;
+      continue;
+    }
+    if (status != ERROR_SUCCESS) break;  // would repeat for every index
+    const std::wstring subkey(name, length);
+    if (const SectionNameProblem problem = CheckTouchScreenSectionName(subkey);
+        problem != SectionNameProblem::None) {
+      std::printf("TouchScreen \"%s\" can't be written to an ini file (%s), skipped!\n",
+                  Printable(subkey).c_str(), Reason(problem));
+      ++skipped;
+      continue;
+    }
+    std::optional<IniSection> section = ReadTouchScreen(subkey);
+    if (!section) {
       std::printf("Read No. %lu TouchScreen  Data Failed!", static_cast<unsigned long>(index));
       break;
     }
+    sections.push_back(std::move(*section));
   }
   RegCloseKey(devices);
+}
+
+// Merges the sections into the file, which keeps everything else it holds, and writes it
+// whole in one go.
+bool WriteSections(const std::wstring& path, const std::vector<IniSection>& sections) {
+  const std::optional<IniFileText> file = ReadIniFile(path);
+  if (!file) return false;
+  const std::wstring text = MergeIniSections(file->text, sections, FoldName);
+  return WriteIniFile(path, text, EncodingFor(text, file->encoding));
 }
 
 }  // namespace
@@ -92,7 +143,7 @@ void RunConfigExport(const std::wstring& fileArgument) {
     case ExportNameCheck::Ok:
       break;
   }
-  IniWriter writer(ResolveIniPath(argument, currentDir));
+  const std::wstring path = ResolveIniPath(argument, currentDir);
 
   ParameterKey driver;
   if (!driver.OpenOrCreate(std::wstring(kDriverParametersPath))) {
@@ -100,15 +151,18 @@ void RunConfigExport(const std::wstring& fileArgument) {
     std::printf("%s", kPressAnyKey);
     return;
   }
-  const std::wstring section(kDriverSection);
+  std::vector<IniSection> sections(1, IniSection{std::wstring(kDriverSection), {}});
   for (const GlobalValue& value : kGlobalValues)
-    if (!writer.Write(section, value.name, driver.ReadDword(value.name))) break;
+    sections[0].values.emplace_back(value.name, std::to_wstring(driver.ReadDword(value.name)));
   driver.Close();
 
-  ExportTouchScreens(writer);
+  unsigned skipped = 0;
+  ReadTouchScreens(sections, skipped);
 
-  if (writer.failed())
+  if (!WriteSections(path, sections))
     std::printf("Export file can't be written!\n");
+  else if (skipped > 0)
+    std::printf("Export incomplete, %u TouchScreen(s) not exported!\n", skipped);
   else
     std::printf("Export completed!\n");
   std::printf("%s", kPressAnyKey);

@@ -199,3 +199,50 @@ TEST_F(ConfigBadInput, OtherEncodings) {
   EXPECT_EQ(Dwords(kDriverPath).at(L"Mode"), 0);         // ARABIC-INDIC DIGIT ONE: malformed
   EXPECT_EQ(Dwords(TouchScreenPath(L"S")).at(L"XOff"), 0);  // FULLWIDTH DIGIT ONE: malformed
 }
+
+// Every subkey name the registry can hold and an INI file can carry comes back under the same
+// name; the others are named on the console and left out, and the export says so.
+TEST_F(ConfigRoundTrip, EveryNameTheFileCanCarryComesBack) {
+  const std::vector<std::wstring> carried = {
+      L"TouchScreen0", L"\u00c9cran 1", L"\u5c4f\u5e55 2", L"inner  blanks", L"[open", L"semi;colon",
+      L"key=value", L"driverparameters2", std::wstring(60, L'L'), std::wstring(255, L'M')};
+  const std::vector<std::pair<std::wstring, std::string>> left = {
+      {L"line\nbreak", "\"line\\nbreak\" can't be written to an ini file (a line break in the name)"},
+      {L"close]bracket", "\"close]bracket\" can't be written to an ini file (a ] in the name)"},
+      {L" lead", "\" lead\" can't be written to an ini file (a blank at the start or end of the name)"},
+      {L"trail\t", "\"trail\\t\" can't be written to an ini file (a blank at the start or end of the name)"},
+      {L"DRIVERPARAMETERS", "\"DRIVERPARAMETERS\" can't be written to an ini file (the name of the global section)"}};
+  SetDword(kDriverPath, L"Mode", 2);
+  std::map<std::wstring, std::map<std::wstring, std::int32_t>> device;
+  std::int32_t n = -500;
+  for (const std::wstring& screen : carried) {
+    for (const DeviceValue& value : kDeviceValues) device[screen][value.name] = n += 7919;
+    for (const auto& [name, value] : device[screen]) SetDword(TouchScreenPath(screen), name.c_str(), value);
+  }
+  for (const auto& [screen, message] : left) SetDword(TouchScreenPath(screen), L"XOff", 1);
+  ASSERT_EQ(Subkeys(kDevicePath).size(), carried.size() + left.size());
+  // An existing 8-bit file: the Chinese name needs Unicode, so it becomes UTF-16LE with its
+  // mark and keeps what it held.
+  WriteFileBytes(folder_.File(L"conf.ini"), "[Notes]\r\nOwner=\xE9t\xE9\r\n");
+
+  const std::string exported = Run(L"-e", L"conf.ini").output;
+  for (const auto& [screen, message] : left)
+    EXPECT_NE(exported.find("TouchScreen " + message + ", skipped!\r\n"), std::string::npos) << message;
+  EXPECT_TRUE(exported.ends_with("Export incomplete, 5 TouchScreen(s) not exported!\r\n"
+                                 "Press any key to continue......"))
+      << exported;
+  EXPECT_EQ(ReadFileBytes(folder_.File(L"conf.ini")).substr(0, 2), "\xFF\xFE");
+  wchar_t owner[16] = {};
+  GetPrivateProfileStringW(L"Notes", L"Owner", L"", owner, 16, folder_.File(L"conf.ini").c_str());
+  EXPECT_STREQ(owner, L"\u00e9t\u00e9");
+
+  ClearDriverKeys();
+  const std::string imported = Run(L"-i", L"conf.ini").output;
+  EXPECT_TRUE(imported.ends_with(kEnd)) << imported;
+  for (const std::wstring& screen : carried)
+    EXPECT_EQ(Dwords(TouchScreenPath(screen)), device[screen]) << Narrow(screen);
+  EXPECT_EQ(Dwords(kDriverPath).at(L"Mode"), 2);
+  std::vector<std::wstring> sections = carried;
+  sections.push_back(L"Notes");  // a section of the file like any other
+  ExpectOnlyDriverKeys(sections);
+}

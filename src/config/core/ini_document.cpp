@@ -1,0 +1,166 @@
+#include "config/core/ini_document.h"
+
+#include <unordered_map>
+
+namespace {
+
+// The blanks the profile functions trim around lines, names and values: the C white space
+// and the DOS end-of-file mark.
+bool IsBlank(wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == L' '; }
+
+std::wstring_view Trim(std::wstring_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// One line of the text: its content without the line end, and where the next line begins.
+struct Line {
+  std::size_t begin, end, next;
+};
+
+// Lines end at a line feed; a text without any more line feeds ends its lines at carriage
+// returns, as the profile functions read it.
+std::vector<Line> SplitLines(std::wstring_view text) {
+  std::vector<Line> lines;
+  std::size_t begin = 0;
+  bool feeds = true;
+  while (begin < text.size()) {
+    std::size_t end = feeds ? text.find(L'\n', begin) : std::wstring_view::npos;
+    if (end == std::wstring_view::npos) {
+      feeds = false;
+      end = text.find(L'\r', begin);
+    }
+    if (end == std::wstring_view::npos) end = text.size();
+    lines.push_back({begin, end, end + 1});
+    begin = end + 1;
+  }
+  return lines;
+}
+
+// A section header's name, or nothing when the line is not a header. The name runs from
+// after "[" to the last "]" of the trimmed line.
+std::optional<std::wstring_view> HeaderName(std::wstring_view line) {
+  line = Trim(line);
+  if (line.empty() || line.front() != L'[') return std::nullopt;
+  const std::size_t close = line.rfind(L']');
+  if (close == 0 || close == std::wstring_view::npos) return std::nullopt;
+  return line.substr(1, close - 1);
+}
+
+// A key line's name (before the first "=", trimmed), and its value when it has an "=".
+struct KeyLine {
+  std::wstring_view name;
+  std::optional<std::wstring_view> value;
+};
+std::optional<KeyLine> ParseKeyLine(std::wstring_view line) {
+  line = Trim(line);
+  if (line.empty()) return std::nullopt;
+  const std::size_t equals = line.find(L'=');
+  if (equals == std::wstring_view::npos) return KeyLine{line, std::nullopt};
+  return KeyLine{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))};
+}
+
+// Where each section of the text lies: header line, one past its last non-blank line.
+struct SectionSpan {
+  std::size_t header, lastContent;
+};
+
+}  // namespace
+
+std::wstring FoldAsciiName(std::wstring_view name) {
+  std::wstring folded(name);
+  for (wchar_t& c : folded)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return folded;
+}
+
+std::wstring MergeIniSections(std::wstring_view existing, const std::vector<IniSection>& sections,
+                              NameFold fold) {
+  const std::vector<Line> lines = SplitLines(existing);
+  auto content = [&](std::size_t i) {
+    return existing.substr(lines[i].begin, lines[i].end - lines[i].begin);
+  };
+
+  // The first copy of every section, by folded name.
+  std::unordered_map<std::wstring, SectionSpan> spans;
+  SectionSpan* current = nullptr;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (const auto name = HeaderName(content(i))) {
+      const auto [it, added] = spans.try_emplace(fold(*name), SectionSpan{i, i + 1});
+      current = added ? &it->second : nullptr;
+    } else if (current && !Trim(content(i)).empty()) {
+      current->lastContent = i + 1;
+    }
+  }
+
+  // Per line of the text: the replacement of a key line, and the lines to add after it.
+  std::unordered_map<std::size_t, std::wstring> replaced, addedAfter;
+  std::wstring appended;
+  for (const IniSection& section : sections) {
+    const auto span = spans.find(fold(section.name));
+    if (span == spans.end()) {
+      appended += L"[" + section.name + L"]\r\n";
+      for (const auto& [key, value] : section.values) appended += key + L"=" + value + L"\r\n";
+      continue;
+    }
+    std::unordered_map<std::wstring, std::size_t> firstKeyLine;
+    for (std::size_t i = span->second.header + 1; i < span->second.lastContent; ++i)
+      if (const auto keyLine = ParseKeyLine(content(i)))
+        firstKeyLine.try_emplace(fold(keyLine->name), i);
+    std::wstring& tail = addedAfter[span->second.lastContent - 1];
+    for (const auto& [key, value] : section.values) {
+      const auto found = firstKeyLine.find(fold(key));
+      if (found == firstKeyLine.end()) {
+        tail += key + L"=" + value + L"\r\n";
+      } else {
+        replaced[found->second] = std::wstring(ParseKeyLine(content(found->second))->name) + L"=" + value;
+      }
+    }
+  }
+
+  std::wstring out;
+  out.reserve(existing.size() + appended.size() + 64);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto replacement = replaced.find(i);
+    if (replacement == replaced.end()) {
+      out.append(existing.substr(lines[i].begin, std::min(lines[i].next, existing.size()) - lines[i].begin));
+    } else {
+      out += replacement->second;
+      // The line keeps its own line end; a carriage return before the feed belongs to it.
+      std::size_t end = lines[i].end;
+      if (end > lines[i].begin && existing[end - 1] == L'\r') --end;
+      out.append(existing.substr(end, std::min(lines[i].next, existing.size()) - end));
+    }
+    const auto tail = addedAfter.find(i);
+    if (tail != addedAfter.end() && !tail->second.empty()) {
+      if (lines[i].next > existing.size()) out += L"\r\n";  // the last line had no line end
+      out += tail->second;
+    }
+  }
+  if (!appended.empty()) {
+    if (!out.empty() && out.back() != L'\n' && out.back() != L'\r') out += L"\r\n";
+    out += appended;
+  }
+  return out;
+}
+
+std::optional<std::wstring> FindIniValue(std::wstring_view text, std::wstring_view section,
+                                         std::wstring_view key, NameFold fold) {
+  const std::wstring wantedSection = fold(Trim(section));
+  const std::wstring wantedKey = fold(Trim(key));
+  bool inSection = false;
+  for (const Line& line : SplitLines(text)) {
+    const std::wstring_view content = text.substr(line.begin, line.end - line.begin);
+    if (const auto name = HeaderName(content)) {
+      if (inSection) return std::nullopt;  // only the first copy of a section is read
+      inSection = fold(*name) == wantedSection;
+      continue;
+    }
+    if (!inSection) continue;
+    const auto keyLine = ParseKeyLine(content);
+    if (keyLine && fold(keyLine->name) == wantedKey)
+      return std::wstring(keyLine->value.value_or(std::wstring_view()));
+  }
+  return std::nullopt;
+}
