@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian machine: the mingw-w64 cross
-# compiler, Wine, and the X tools used for screenshots. Safe to run again.
+# compiler, Wine, the X tools used for screenshots, and the tools that make the user manual
+# (pandoc, weasyprint; poppler-utils reads it back) and the installer package (wixl). Safe to
+# run again.
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   wine64
   xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei
   clang libclang-rt-14-dev
+  pandoc weasyprint poppler-utils fonts-dejavu-core python3 wixl
 )
 
 missing=()

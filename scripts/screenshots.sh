@@ -9,6 +9,8 @@
 # language id from LANG/LC_ALL, and the program its language file from that.
 # PELNIX_SHOTS_PROGRAM names another program to shoot instead of the demo (one that shows the
 # same main window, with PelnixLib.dll and the Language folder beside it).
+# PELNIX_SHOTS_LANGUAGES picks languages (default "en zh ja"; the user manual takes "en"), and
+# PELNIX_SHOTS_FIRST_DISPLAY the first X display number tried (default 90).
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 build=$(realpath "${2:-$here/../build/windows}")
@@ -23,8 +25,8 @@ done
 WINE=/usr/lib/wine/wine64
 export WINEPREFIX=$build/wineprefix-screenshots WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=d;mshtml=d'
 
-# A free display: the first number from 90 on without a lock file or socket.
-number=90
+# A free display: the first number from PELNIX_SHOTS_FIRST_DISPLAY on without a lock file or socket.
+number=${PELNIX_SHOTS_FIRST_DISPLAY:-90}
 while [ -e /tmp/.X$number-lock ] || [ -e /tmp/.X11-unix/X$number ]; do number=$((number + 1)); done
 display=:$number
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
@@ -70,9 +72,9 @@ dialog() {
   for _ in $(seq 40); do [ -z "$(drive rect || true)" ] && break; sleep 0.25; done
 }
 
-for pair in en:en_US zh:zh_CN ja:ja_JP; do
-  lang=${pair%%:*}
-  locale=${pair#*:}
+declare -A locales=([en]=en_US [zh]=zh_CN [ja]=ja_JP)
+for lang in ${PELNIX_SHOTS_LANGUAGES:-en zh ja}; do
+  locale=${locales[$lang]}
   echo "$locale:"
   (cd "$(dirname "$demo")" && exec env LANG=$locale.UTF-8 LC_ALL=$locale.UTF-8 "$WINE" "$demo" </dev/null >/dev/null 2>&1) &
   demo_pid=$!
