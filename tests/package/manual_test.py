@@ -2,12 +2,13 @@
 """The user manual as built: a PDF of more than a few pages whose text holds every console
 message the manual quotes, each one exactly as the program prints it.
 
-    manual_test.py PDF MANUAL_DIR PROGRAM_EXE
+    manual_test.py PDF MANUAL_DIR PROGRAM_EXE ENGLISH_LANGUAGE_FILE
 
 A message is quoted in the Markdown either as inline code marked {.msg} or as a line of a
 fenced block marked {.output}. "Exactly as the program prints it" is checked against the
-program itself: each message must equal a text of PelnixCpl.exe, or fill one of its printf
-formats (a path for %s, a number for %d, %lu or %x).
+program itself: each message must equal a text of PelnixCpl.exe or of its English language
+file (some console lines are language strings), or fill one of the program's printf formats (a
+path for %s, a number for %d, %lu or %x).
 """
 import pathlib
 import re
@@ -34,6 +35,19 @@ def program_texts(exe):
     return {run.decode("ascii").rstrip() for run in runs}
 
 
+def language_texts(language_file):
+    """The values of the English language source (UTF-8, key=value, quotes around blanks)."""
+    texts = set()
+    for line in pathlib.Path(language_file).read_text(encoding="utf-8-sig").splitlines():
+        key, sep, value = line.partition("=")
+        if sep and key.strip().isdigit():
+            value = value.strip()
+            if len(value) >= 2 and value[0] == value[-1] == '"':
+                value = value[1:-1]
+            texts.add(value.rstrip())
+    return texts
+
+
 def format_pattern(text):
     parts = re.split(r"(%s|%d|%lu|%x)", text)
     literal = "".join(p for p in parts[::2])
@@ -52,7 +66,7 @@ def squeeze(text):
     return re.sub(r"\s+", " ", text).strip()
 
 
-def main(pdf, manual_dir, exe):
+def main(pdf, manual_dir, exe, language_file):
     failures = []
     info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, check=True).stdout
     pages = int(re.search(r"^Pages:\s+(\d+)", info, re.M).group(1))
@@ -68,6 +82,7 @@ def main(pdf, manual_dir, exe):
 
     texts = program_texts(exe)
     patterns = [p for p in map(format_pattern, texts) if p]
+    texts |= language_texts(language_file)
     for message in messages:
         if not printed_by_program(message, texts, patterns):
             failures.append(f"not printed by the program as quoted: {message!r}")
@@ -81,4 +96,4 @@ def main(pdf, manual_dir, exe):
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:4]))
+    sys.exit(main(*sys.argv[1:5]))
