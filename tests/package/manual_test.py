@@ -8,7 +8,7 @@ A message is quoted in the Markdown either as inline code marked {.msg} or as a 
 fenced block marked {.output}. "Exactly as the program prints it" is checked against the
 program itself: each message must equal a text of PelnixCpl.exe or of its English language
 file (some console lines are language strings), or fill one of the program's printf formats (a
-path for %s, a number for %d, %lu or %x).
+path for %s, a number for %d, %lu, %u or %x).
 """
 import pathlib
 import re
@@ -49,11 +49,11 @@ def language_texts(language_file):
 
 
 def format_pattern(text):
-    parts = re.split(r"(%s|%d|%lu|%x)", text)
+    parts = re.split(r"(%s|%d|%lu|%u|%x)", text)
     literal = "".join(p for p in parts[::2])
     if len(literal) < 6 or len(parts) == 1:
         return None
-    conversions = {"%s": r".+", "%d": r"-?[0-9]+", "%lu": r"[0-9]+", "%x": r"[0-9a-f]+"}
+    conversions = {"%s": r".+", "%d": r"-?[0-9]+", "%lu": r"[0-9]+", "%u": r"[0-9]+", "%x": r"[0-9a-f]+"}
     return re.compile("".join(re.escape(p) if i % 2 == 0 else conversions[p]
                               for i, p in enumerate(parts)))
 

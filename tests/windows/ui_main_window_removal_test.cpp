@@ -1,15 +1,86 @@
 // The main window with three simulated touch screens: removing the first moves the other two
 // down with their mapping rows; a removal query closes a handle and is granted; Help reports a
-// missing manual; Enter on a focused button presses that button.
+// missing manual and a manual no program opens; Enter on a focused button presses that button.
 #include "windows/ui_main_window_harness.h"
 
 #include <dbt.h>
 
 #include <algorithm>
+#include <optional>
+
+#include "base/app_paths.h"
 
 using namespace main_window_test;
 
 namespace {
+
+// Wine hands PDF files to the host's browser: for as long as this lives, ".pdf" names a file
+// type that no program opens, as on a computer without a PDF reader.
+class NoPdfViewer {
+public:
+  NoPdfViewer() {
+    ::RegCreateKeyExW(kRoot, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, &created_);
+    wchar_t saved[256] = {};
+    DWORD size = sizeof saved - sizeof(wchar_t);
+    if (created_ == REG_OPENED_EXISTING_KEY &&
+        ::RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS)
+      saved_ = saved;
+    SetType(L"PelnixTest.NoViewer");
+  }
+  ~NoPdfViewer() {
+    if (created_ == REG_CREATED_NEW_KEY) {
+      ::RegCloseKey(key_);
+      ::RegDeleteTreeW(kRoot, kKey);
+      return;
+    }
+    if (saved_) SetType(saved_->c_str()); else ::RegDeleteValueW(key_, nullptr);
+    ::RegCloseKey(key_);
+  }
+  NoPdfViewer(const NoPdfViewer&) = delete;
+  NoPdfViewer& operator=(const NoPdfViewer&) = delete;
+
+private:
+  static inline const HKEY kRoot = HKEY_LOCAL_MACHINE;
+  static constexpr const wchar_t* kKey = L"Software\\Classes\\.pdf";
+  void SetType(const wchar_t* type) {
+    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type),
+                     static_cast<DWORD>((wcslen(type) + 1) * sizeof(wchar_t)));
+  }
+  HKEY key_ = nullptr;
+  DWORD created_ = 0;
+  std::optional<std::wstring> saved_;
+};
+
+// Presses Help and answers the message box it shows under the caption of key "70": returns
+// the box's message key, or nothing when no box appeared.
+std::wstring PressHelp(MainWindowRun& run) {
+  ::PostMessageW(run.dialog().Item(IDC_HELP_MANUAL), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  const bool shown = ModalDialogThread::WaitUntil([&] {
+    box = nullptr;
+    ::EnumWindows([](HWND window, LPARAM out) -> BOOL {
+      wchar_t name[16] = {};
+      ::GetClassNameW(window, name, 16);
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(window, &process);
+      if (process != ::GetCurrentProcessId() || std::wstring(name) != L"#32770" || !::IsWindowVisible(window))
+        return TRUE;
+      wchar_t caption[16] = {};
+      ::GetWindowTextW(window, caption, 16);
+      if (std::wstring(caption) != L"70") return TRUE;
+      *reinterpret_cast<HWND*>(out) = window;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&box));
+    return box != nullptr;
+  });
+  if (!shown) return L"";
+  std::wstring key;
+  for (const std::wstring& text : ChildTexts(box))
+    if (text == L"73" || text == L"74") key = text;
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
+  return key;
+}
 
 TEST(MainWindowRemoval, FirstOfThreeMovesTheOthersDown) {
   auto screens = Prepare({{5, 2, 0}, {6, 0, 1}, {7, 1, 0}});
@@ -60,30 +131,22 @@ TEST(MainWindowRemoval, FirstOfThreeMovesTheOthersDown) {
   EXPECT_EQ(run.DeviceEvent(DBT_DEVICEARRIVAL, second), 0);
 
   // Help without a manual beside the program: the message of key "73" under the caption of
-  // key "70" (the keys themselves: there is no language file beside the test).
-  ::PostMessageW(run.dialog().Item(IDC_HELP_MANUAL), BM_CLICK, 0, 0);
-  HWND box = nullptr;
-  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] {
-    box = nullptr;
-    ::EnumWindows([](HWND window, LPARAM out) -> BOOL {
-      wchar_t name[16] = {};
-      ::GetClassNameW(window, name, 16);
-      DWORD process = 0;
-      ::GetWindowThreadProcessId(window, &process);
-      if (process != ::GetCurrentProcessId() || std::wstring(name) != L"#32770" || !::IsWindowVisible(window))
-        return TRUE;
-      wchar_t caption[16] = {};
-      ::GetWindowTextW(window, caption, 16);
-      if (std::wstring(caption) != L"70") return TRUE;
-      *reinterpret_cast<HWND*>(out) = window;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&box));
-    return box != nullptr;
-  }));
-  std::vector<std::wstring> texts = ChildTexts(box);
-  EXPECT_NE(std::find(texts.begin(), texts.end(), L"73"), texts.end());
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
+  // key "70" (the keys themselves: there is no language file beside the test). With one, the
+  // shell is asked to open it; with no PDF viewer, the message of key "74".
+  EXPECT_EQ(PressHelp(run), L"73");
+  {
+    NoPdfViewer noViewer;
+    const std::wstring manual = GetModuleDir() + L"\\UserManual.pdf";
+    HANDLE file = ::CreateFileW(manual.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const char pdf[] = "%PDF-1.4\n%%EOF\n";
+    DWORD written = 0;
+    ::WriteFile(file, pdf, sizeof pdf - 1, &written, nullptr);
+    ::CloseHandle(file);
+    const std::wstring text = PressHelp(run);
+    ::DeleteFileW(manual.c_str());
+    EXPECT_EQ(text, L"74");
+  }
 
   // Enter on the focused Exit button presses it: the window ends with IDOK.
   run.dialog().SetFocus(IDOK);
