@@ -30,6 +30,9 @@ TEST(ConfigIniDocument, MergeUpdatesInPlaceAndKeepsEverythingElse) {
       {L"[Screen]\nYOff=1\n[Screen]\nXOff=5", L"[Screen]\nYOff=1\nXOff=-12\r\n[Screen]\nXOff=5\r\n"
        L"[DriverParameters]\r\nMode=1\r\nEnableTouch=0\r\n"},
       {L"[Screen]", L"[Screen]\r\nXOff=-12\r\n[DriverParameters]\r\nMode=1\r\nEnableTouch=0\r\n"},
+      // After the last line feed, lines ending with carriage returns alone stay so.
+      {L"[X]\nA=1\n[Screen]\rB=2", L"[X]\nA=1\n[Screen]\rB=2\rXOff=-12\r[DriverParameters]\rMode=1\r"
+       L"EnableTouch=0\r"},
       // A header without its "]" is a key line of the section before it.
       {L"[Screen\r\n", L"[Screen\r\n[DriverParameters]\r\nMode=1\r\nEnableTouch=0\r\n[Screen]\r\nXOff=-12\r\n"},
   };

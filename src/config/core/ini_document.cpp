@@ -19,10 +19,11 @@ struct Line {
   std::size_t begin, end, next;
 };
 
-// Lines end at a line feed; a text without any more line feeds ends its lines at carriage
-// returns, as the profile functions read it.
-std::vector<Line> SplitLines(std::wstring_view text) {
-  std::vector<Line> lines;
+// Calls visit(line) for each line, until it returns false. Lines end at a line feed; a text
+// without any more line feeds ends its lines at carriage returns, as the profile functions
+// read it.
+template <typename Visit>
+void ForEachLine(std::wstring_view text, Visit visit) {
   std::size_t begin = 0;
   bool feeds = true;
   while (begin < text.size()) {
@@ -32,9 +33,17 @@ std::vector<Line> SplitLines(std::wstring_view text) {
       end = text.find(L'\r', begin);
     }
     if (end == std::wstring_view::npos) end = text.size();
-    lines.push_back({begin, end, end + 1});
+    if (!visit(Line{begin, end, end + 1})) return;
     begin = end + 1;
   }
+}
+
+std::vector<Line> SplitLines(std::wstring_view text) {
+  std::vector<Line> lines;
+  ForEachLine(text, [&](const Line& line) {
+    lines.push_back(line);
+    return true;
+  });
   return lines;
 }
 
@@ -119,6 +128,31 @@ std::wstring MergeIniSections(std::wstring_view existing, const std::vector<IniS
     }
   }
 
+  // Lines added after the last line feed end like the lines there: a line feed would join
+  // the lines that end with carriage returns alone into one.
+  const std::size_t lastFeed = existing.rfind(L'\n');
+  const std::size_t tailStart = lastFeed == std::wstring_view::npos ? 0 : lastFeed + 1;
+  const bool tailEndsWithReturns = existing.find(L'\r', tailStart) != std::wstring_view::npos;
+  auto lineEndAt = [&](std::size_t position) {
+    return position >= tailStart && tailEndsWithReturns ? std::wstring_view(L"\r")
+                                                        : std::wstring_view(L"\r\n");
+  };
+  auto withLineEnd = [](std::wstring lines, std::wstring_view end) {
+    if (end == L"\r\n") return lines;
+    std::wstring out;
+    for (std::size_t at = 0; at < lines.size();) {
+      const std::size_t next = lines.find(L"\r\n", at);
+      if (next == std::wstring::npos) {
+        out.append(lines, at);
+        break;
+      }
+      out.append(lines, at, next - at);
+      out += end;
+      at = next + 2;
+    }
+    return out;
+  };
+
   std::wstring out;
   out.reserve(existing.size() + appended.size() + 64);
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -134,15 +168,27 @@ std::wstring MergeIniSections(std::wstring_view existing, const std::vector<IniS
     }
     const auto tail = addedAfter.find(i);
     if (tail != addedAfter.end() && !tail->second.empty()) {
-      if (lines[i].next > existing.size()) out += L"\r\n";  // the last line had no line end
-      out += tail->second;
+      const std::wstring_view end = lineEndAt(lines[i].begin);
+      if (lines[i].next > existing.size()) out += end;  // the last line had no line end
+      out += withLineEnd(tail->second, end);
     }
   }
   if (!appended.empty()) {
-    if (!out.empty() && out.back() != L'\n' && out.back() != L'\r') out += L"\r\n";
-    out += appended;
+    const std::wstring_view end = lineEndAt(existing.size());
+    if (!out.empty() && out.back() != L'\n' && out.back() != L'\r') out += end;
+    out += withLineEnd(appended, end);
   }
   return out;
+}
+
+std::vector<std::wstring> IniSectionNames(std::wstring_view text) {
+  std::vector<std::wstring> names;
+  ForEachLine(text, [&](const Line& line) {
+    if (const auto name = HeaderName(text.substr(line.begin, line.end - line.begin)))
+      names.emplace_back(*name);
+    return true;
+  });
+  return names;
 }
 
 std::optional<std::wstring> FindIniValue(std::wstring_view text, std::wstring_view section,
@@ -150,17 +196,19 @@ std::optional<std::wstring> FindIniValue(std::wstring_view text, std::wstring_vi
   const std::wstring wantedSection = fold(Trim(section));
   const std::wstring wantedKey = fold(Trim(key));
   bool inSection = false;
-  for (const Line& line : SplitLines(text)) {
+  std::optional<std::wstring> found;
+  ForEachLine(text, [&](const Line& line) {
     const std::wstring_view content = text.substr(line.begin, line.end - line.begin);
     if (const auto name = HeaderName(content)) {
-      if (inSection) return std::nullopt;  // only the first copy of a section is read
+      if (inSection) return false;  // only the first copy of a section is read
       inSection = fold(*name) == wantedSection;
-      continue;
+      return true;
     }
-    if (!inSection) continue;
+    if (!inSection) return true;
     const auto keyLine = ParseKeyLine(content);
-    if (keyLine && fold(keyLine->name) == wantedKey)
-      return std::wstring(keyLine->value.value_or(std::wstring_view()));
-  }
-  return std::nullopt;
+    if (!keyLine || fold(keyLine->name) != wantedKey) return true;
+    found = std::wstring(keyLine->value.value_or(std::wstring_view()));
+    return false;
+  });
+  return found;
 }

@@ -25,6 +25,9 @@ struct IniSection {
 std::wstring MergeIniSections(std::wstring_view existing, const std::vector<IniSection>& sections,
                               NameFold fold = FoldAsciiName);
 
+// The section names of the text in file order, as the profile functions list them.
+std::vector<std::wstring> IniSectionNames(std::wstring_view text);
+
 // The value the profile functions read for a key: the first section of that name, its first
 // key of that name, the text after "=" without surrounding blanks. Nothing when missing.
 std::optional<std::wstring> FindIniValue(std::wstring_view text, std::wstring_view section,
