@@ -63,6 +63,50 @@ public:
     item.iImage = image;
     return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   }
+  // An item carrying `data`, which GetItemData and FindItemByData read back.
+  int InsertItem(int index, const std::wstring& text, int image, LPARAM data) const {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    item.iImage = image;
+    item.lParam = data;
+    return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  // Changes an item's text and image.
+  BOOL SetItem(int index, const std::wstring& text, int image) const {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    item.iImage = image;
+    return static_cast<BOOL>(Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  LPARAM GetItemData(int index) const {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+  }
+  BOOL SetItemData(int index, LPARAM data) const {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    item.lParam = data;
+    return static_cast<BOOL>(Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  }
+  // The first item after `start` (-1: from the top) carrying `data`, or -1.
+  int FindItemByData(LPARAM data, int start = -1) const {
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = data;
+    return static_cast<int>(Send(LVM_FINDITEMW, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(&find)));
+  }
+  // The next item after `start` (-1: from the top) with the LVNI_* `flags`, or -1.
+  int GetNextItem(int start, UINT flags) const {
+    return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+  }
+  int GetNextSelectedItem(int start = -1) const { return GetNextItem(start, LVNI_SELECTED); }
   int InsertColumn(int index, const std::wstring& heading, int format, int width) const {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;

@@ -161,7 +161,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
 INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
-  bool handled = ReflectToChild(msg, wp, lp, result);
+  bool handled = ReflectToChild(m_hWnd, msg, wp, lp, result);
   if (!handled) handled = OnMessage(msg, wp, lp, result);
   if (!handled) {
     switch (msg) {

@@ -1,8 +1,15 @@
 #pragma once
 // CWnd: a C++ object bound to one window. Messages reach OnMessage first; what it leaves
-// unhandled goes to the window's previous procedure. Notifications a parent receives about a
-// child (owner drawing, control colours, WM_NOTIFY, WM_COMMAND) are reflected to the child's
-// object first, so custom controls draw and colour themselves.
+// unhandled goes to the window's previous procedure. CWnd's own OnMessage hands the common
+// messages to typed handlers (OnCommand, OnNotify, OnTimer, OnCtlColor, OnPaint...), so a
+// window overrides the handlers it needs and keeps OnMessage for its private messages, ending
+// with `return CWnd::OnMessage(...)`. A window that overrides OnMessage without calling it
+// sees no typed handler called.
+//
+// Notifications a parent receives about a child (owner drawing, measuring, deleting and
+// comparing items, control colours, WM_NOTIFY, WM_COMMAND, scrolling) are reflected to the
+// child's object first, so custom controls draw and colour themselves; CWnd's own
+// OnReflectedMessage hands them to the typed OnReflected* handlers.
 #include <windows.h>
 
 #include <string>
@@ -57,17 +64,64 @@ public:
   BOOL DestroyWindow();
 
 protected:
-  // The object's handlers: return true when handled, with the result in `result`.
-  virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
-  // A notification about this window that its parent received; true when handled.
-  virtual bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+  // The object's handlers: return true when handled, with the result in `result`. This one
+  // dispatches to the typed handlers below.
+  virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // A notification about this window that its parent received; true when handled. This one
+  // dispatches to the typed OnReflected* handlers below.
+  virtual bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+  // Typed handlers. Those returning bool return false to leave the message to the window's
+  // default handling (a dialog's: the dialog manager's, which also ends it on IDOK/IDCANCEL).
+  //
+  // WM_COMMAND. The default hands clicks (BN_CLICKED, menus and accelerators) to
+  // OnButtonClicked and leaves every other notification code alone.
+  virtual bool OnCommand(UINT id, UINT code, HWND control);
+  virtual bool OnButtonClicked(UINT id) { return false; }
+  virtual bool OnNotify(const NMHDR& header, LRESULT& result) { return false; }
+  virtual bool OnTimer(UINT_PTR id) { return false; }
+  // WM_CTLCOLOR*: `type` is CTLCOLOR_STATIC, CTLCOLOR_BTN...; null leaves the default colours.
+  virtual HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) { return nullptr; }
+  virtual bool OnPaint() { return false; }
+  virtual bool OnEraseBackground(HDC dc) { return false; }  // true: the background is erased
+  virtual bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) { return false; }
+  virtual bool OnClose() { return false; }  // true keeps the window open
+  virtual void OnDestroy() {}               // the default handling follows
+  virtual bool OnKeyDown(UINT key, UINT flags) { return false; }
+  virtual bool OnChar(UINT character, UINT flags) { return false; }
+  virtual bool OnMouseMove(UINT keys, POINT point) { return false; }
+  virtual bool OnMouseHover(UINT keys, POINT point) { return false; }
+  virtual bool OnMouseLeave() { return false; }
+  virtual void OnCaptureChanged(HWND newCapture) {}  // the default handling follows
+  // WM_HSCROLL / WM_VSCROLL from a scroll bar or a control (a slider); null: the window's own.
+  virtual bool OnHScroll(UINT code, int pos, HWND control) { return false; }
+  virtual bool OnVScroll(UINT code, int pos, HWND control) { return false; }
+  virtual HICON OnQueryDragIcon() { return nullptr; }
+  // Owner drawing that no child object took (menus, controls without an object).
+  virtual bool OnDrawItem(UINT id, const DRAWITEMSTRUCT& item) { return false; }
+  virtual bool OnMeasureItem(UINT id, MEASUREITEMSTRUCT& item) { return false; }
+  virtual bool OnDeleteItem(UINT id, const DELETEITEMSTRUCT& item) { return false; }
+  virtual bool OnCompareItem(UINT id, const COMPAREITEMSTRUCT& item, int& order) { return false; }
+
+  // Reflected from the parent: the notifications about this window.
+  virtual bool OnReflectedCommand(UINT code) { return false; }
+  virtual bool OnReflectedNotify(const NMHDR& header, LRESULT& result) { return false; }
+  virtual HBRUSH OnReflectedCtlColor(HDC dc, UINT type) { return nullptr; }
+  virtual bool OnReflectedDrawItem(const DRAWITEMSTRUCT& item) { return false; }
+  virtual bool OnReflectedMeasureItem(MEASUREITEMSTRUCT& item) { return false; }
+  virtual bool OnReflectedDeleteItem(const DELETEITEMSTRUCT& item) { return false; }
+  virtual bool OnReflectedCompareItem(const COMPAREITEMSTRUCT& item, int& order) { return false; }
   // The window's previous handling of the message being processed.
   LRESULT Default();
   // Called after the window's last message; the object is then unbound.
   virtual void PostNcDestroy() {}
 
-  // A parent's step for notifications: gives them to the child's object first.
-  static bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // A parent's step for notifications: gives them to the child's object first. WM_MEASUREITEM
+  // names its control only by id, so it is reflected only when the parent is given.
+  static bool ReflectToChild(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  static bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    return ReflectToChild(nullptr, msg, wp, lp, result);
+  }
 
   void Bind(HWND hwnd);
   void Unbind();

@@ -33,7 +33,7 @@ HWND ControlHost::AddChild(const wchar_t* className, const std::wstring& text, D
 
 LRESULT CALLBACK ControlHost::HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
-  if (ReflectToChild(msg, wp, lp, result)) return result;
+  if (ReflectToChild(hwnd, msg, wp, lp, result)) return result;
   return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
