@@ -1,4 +1,6 @@
-// The HID system of tests: a simulator with no device until a test adds some.
+// The HID system of tests: a simulator with no device until a test adds some; and their
+// monitors: the system's until a test sets a layout.
+#include "simulator/simulated_monitors.h"
 #include "simulator/simulated_touch_screen.h"
 
 SimulatedHidSystem& SimulatedHid() {
@@ -8,3 +10,5 @@ SimulatedHidSystem& SimulatedHid() {
 }
 
 HidSystem& DefaultHidSystem() { return SimulatedHid(); }
+
+MonitorSystem& DefaultMonitorSystem() { return SimulatedMonitors(); }

@@ -1,23 +1,44 @@
-// The HID system of the demo build: two simulated touch screens, plugged in from the start,
-// and the real mouse standing in for a finger over the full-screen windows (demo_mouse_touch).
+// The HID system of the demo build: simulated touch screens, plugged in from the start (two,
+// or as many as PELNIX_DEMO_TOUCHSCREENS says), the monitors of PELNIX_DEMO_MONITORS when it
+// is set (the system's otherwise), and the real mouse standing in for a finger over the
+// full-screen windows (demo_mouse_touch). Only the demo reads these variables.
+#include <cstdlib>
+#include <string>
+
+#include "simulator/core/monitor_layout.h"
 #include "simulator/demo_mouse_touch.h"
+#include "simulator/simulated_monitors.h"
 #include "simulator/simulated_touch_screen.h"
+
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+sim::TouchScreenConfig DemoTouchScreen(int index) {
+  sim::TouchScreenConfig config;
+  config.number = static_cast<std::uint8_t>(index);
+  config.productId = static_cast<std::uint16_t>(index + 1);
+  config.version = {2, static_cast<std::uint8_t>(index % 2), 0, static_cast<std::uint8_t>(15 + index), 1,
+                    static_cast<std::uint8_t>(index * 2)};
+  if (index == 1) {
+    config.serial = {0x12, 0x34, 0x00, 0x02, 0x71, 0x20};
+    config.leds.badLeds = {3, 45};  // something for the LED test to find
+  }
+  return config;
+}
+
+}  // namespace
 
 SimulatedHidSystem& SimulatedHid() {
   // Never destroyed: report workers may still call it while the process ends.
   static SimulatedHidSystem* system = [] {
     auto* s = new SimulatedHidSystem;
-    sim::TouchScreenConfig first;
-    first.number = 0;
-    first.version = {2, 0, 0, 15, 1, 0};
-    sim::TouchScreenConfig second;
-    second.number = 1;
-    second.productId = 0x0002;
-    second.version = {2, 1, 0, 16, 1, 2};
-    second.serial = {0x12, 0x34, 0x00, 0x02, 0x71, 0x20};
-    second.leds.badLeds = {3, 45};  // something for the LED test to find
-    s->Add(first);
-    s->Add(second);
+    const int count = sim::ParseTouchScreenCount(Environment("PELNIX_DEMO_TOUCHSCREENS"))
+                          .value_or(sim::kDefaultDemoTouchScreens);
+    for (int i = 0; i < count; ++i) s->Add(DemoTouchScreen(i));
     StartDemoMouseTouch(*s);
     return s;
   }();
@@ -25,3 +46,16 @@ SimulatedHidSystem& SimulatedHid() {
 }
 
 HidSystem& DefaultHidSystem() { return SimulatedHid(); }
+
+MonitorSystem& DefaultMonitorSystem() {
+  static SimulatedMonitorSystem& monitors = [] () -> SimulatedMonitorSystem& {
+    SimulatedMonitorSystem& m = SimulatedMonitors();
+    if (const auto layout = sim::ParseMonitorLayout(Environment("PELNIX_DEMO_MONITORS"))) {
+      std::vector<RECT> rects;
+      for (const sim::MonitorRect& r : *layout) rects.push_back(RECT{r.left, r.top, r.right, r.bottom});
+      m.SetLayout(std::move(rects));
+    }
+    return m;
+  }();
+  return monitors;
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "device/monitor_system.h"
 #include "simulator/simulated_touch_screen.h"
 
 namespace {
@@ -20,31 +21,24 @@ bool IsFullScreenWindowOfThisProcess(HWND window) {
   return (style & WS_CAPTION) != WS_CAPTION && (exStyle & WS_EX_TOPMOST);
 }
 
-struct MonitorSearch {
-  POINT point;
-  int index = 0;
-  int found = -1;
-  RECT rect{};
-};
-
-BOOL CALLBACK FindMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto* search = reinterpret_cast<MonitorSearch*>(data);
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info) && PtInRect(&info.rcMonitor, search->point)) {
-    search->found = search->index;
-    search->rect = info.rcMonitor;
-    return FALSE;
+// The monitor under the point, as the program sees monitors (the demo's layout when one is
+// given): its row and rectangle; -1 when the point lies on none.
+int FindMonitor(POINT point, RECT& rect) {
+  const std::vector<RECT> monitors = DefaultMonitorSystem().Monitors();
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    if (PtInRect(&monitors[i], point)) {
+      rect = monitors[i];
+      return static_cast<int>(i);
+    }
   }
-  ++search->index;
-  return TRUE;
+  return -1;
 }
 
 void TouchAt(POINT point) {
-  MonitorSearch search{point};
-  EnumDisplayMonitors(nullptr, nullptr, &FindMonitor, reinterpret_cast<LPARAM>(&search));
-  if (search.found < 0) return;
-  const RawPoint raw = DemoRawPoint(point, search.rect);
+  RECT monitor{};
+  const int found = FindMonitor(point, monitor);
+  if (found < 0) return;
+  const RawPoint raw = DemoRawPoint(point, monitor);
   // The touch screen lying on this monitor (by order) when it streams, else the first that does.
   std::vector<std::shared_ptr<SimulatedTouchScreen>> streaming;
   for (auto& s : g_system->screens()) {
@@ -52,8 +46,8 @@ void TouchAt(POINT point) {
   }
   if (streaming.empty()) return;
   auto screens = g_system->screens();
-  if (search.found < static_cast<int>(screens.size()) && screens[search.found]->streamOn()) {
-    screens[search.found]->InjectTouch(raw.x, raw.y);
+  if (found < static_cast<int>(screens.size()) && screens[found]->streamOn()) {
+    screens[found]->InjectTouch(raw.x, raw.y);
   } else {
     streaming.front()->InjectTouch(raw.x, raw.y);
   }

@@ -1,5 +1,6 @@
 // The Win32 backend of the HID seam: SETUPAPI, HID.DLL and the device handle itself.
 #include "device/hid_system.h"
+#include "device/monitor_system.h"
 
 #include <dbt.h>
 
@@ -132,3 +133,6 @@ HidSystem& DefaultHidSystem() {
   static Win32HidSystem system;
   return system;
 }
+
+// The real program always takes the system's monitors.
+MonitorSystem& DefaultMonitorSystem() { return SystemMonitors(); }

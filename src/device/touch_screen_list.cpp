@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <new>
 
-TouchScreenList::TouchScreenList(HidSystem& hid) : hid_(hid) {
+TouchScreenList::TouchScreenList(HidSystem& hid, MonitorSystem& monitors)
+    : hid_(hid), monitorSystem_(monitors) {
   EnumerateTouchScreens();
   EnumerateMonitors();
 }
@@ -96,15 +97,6 @@ void TouchScreenList::CloseHidInfo(HidDevice& info) {
   info.preparsed = nullptr;
 }
 
-namespace {
-BOOL CALLBACK AddMonitorRow(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<TouchScreenList*>(list)->AddMonitor(info.rcMonitor);
-  return TRUE;
-}
-}  // namespace
-
 void TouchScreenList::AddMonitor(const RECT& rect) {
   // A 65th monitor is not recorded.
   if (monitorCount_ >= kMaxMonitors) return;
@@ -113,7 +105,7 @@ void TouchScreenList::AddMonitor(const RECT& rect) {
 }
 
 void TouchScreenList::EnumerateMonitors() {
-  EnumDisplayMonitors(nullptr, nullptr, &AddMonitorRow, reinterpret_cast<LPARAM>(this));
+  for (const RECT& rect : monitorSystem_.Monitors()) AddMonitor(rect);
 }
 
 void TouchScreenList::RefreshMonitors() {
@@ -170,6 +162,6 @@ void TouchScreenList::RemoveAt(int index) {
 
 TouchScreenList& GetTouchScreenList() {
   // Never destroyed: worker threads may still use its handles while the process ends.
-  static TouchScreenList* list = new TouchScreenList(DefaultHidSystem());
+  static TouchScreenList* list = new TouchScreenList(DefaultHidSystem(), DefaultMonitorSystem());
   return *list;
 }

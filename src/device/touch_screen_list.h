@@ -13,6 +13,7 @@
 #include <string>
 
 #include "device/hid_system.h"
+#include "device/monitor_system.h"
 
 inline constexpr int kMaxTouchScreens = 64;
 inline constexpr int kMaxMonitors = 64;
@@ -55,8 +56,9 @@ struct MappingEntry {
 
 class TouchScreenList {
 public:
-  // Builds the list on the given HID system: enumerates touch screens, then monitors.
-  explicit TouchScreenList(HidSystem& hid);
+  // Builds the list on the given HID system and monitors: enumerates touch screens, then
+  // monitors.
+  explicit TouchScreenList(HidSystem& hid, MonitorSystem& monitors = SystemMonitors());
   ~TouchScreenList();
   TouchScreenList(const TouchScreenList&) = delete;
   TouchScreenList& operator=(const TouchScreenList&) = delete;
@@ -82,16 +84,15 @@ public:
   void Close(int index);                  // on a removal query: handle closed, record kept
   void RemoveAt(int index);               // on removal: slot emptied, the rest move down
 
-  // Adds a monitor row as the monitor enumeration does (public for its callback).
-  void AddMonitor(const RECT& rect);
-
 private:
   void EnumerateTouchScreens();
   bool OpenTouchScreen(const std::wstring& path, HidDevice& info);
   void CloseHidInfo(HidDevice& info);
   void EnumerateMonitors();
+  void AddMonitor(const RECT& rect);
 
   HidSystem& hid_;
+  MonitorSystem& monitorSystem_;
   std::array<std::unique_ptr<TouchScreenDevice>, kMaxTouchScreens> devices_;
   std::atomic<std::uint32_t> count_{0};
   std::array<MonitorEntry, kMaxMonitors> monitors_{};
@@ -99,5 +100,5 @@ private:
   std::array<MappingEntry, kMaxTouchScreens> mapping_{};
 };
 
-// The singleton, created on the first call with the executable's HID system.
+// The singleton, created on the first call with the executable's HID system and monitors.
 TouchScreenList& GetTouchScreenList();

@@ -120,6 +120,38 @@ TEST(TouchScreenList, NoTouchScreenStillRecordsTheMonitors) {
   EXPECT_FALSE(hid.enumerating);
 }
 
+// Monitors given through the seam, as the demo and the tests give them.
+class LayoutMonitors final : public MonitorSystem {
+public:
+  std::vector<RECT> layout;
+  std::vector<RECT> Monitors() override { return layout; }
+};
+
+TEST(TouchScreenList, MonitorsComeFromTheSeamInOrderAndRefreshReadsThemAgain) {
+  FakeHid hid;
+  LayoutMonitors monitors;
+  monitors.layout = {RECT{0, 0, 1280, 800}, RECT{1280, 0, 2304, 768}};
+  TouchScreenList list(hid, monitors);
+  ASSERT_EQ(list.monitorCount(), 2);
+  EXPECT_EQ(list.monitor(1).left, 1280);
+  EXPECT_EQ(list.monitor(1).right, 2304);
+  EXPECT_EQ(list.monitor(1).bottom, 768);
+  EXPECT_EQ(list.monitor(1).index, 1);
+
+  // Seventy monitors: the table keeps the first 64, rows numbered in order.
+  monitors.layout.assign(70, RECT{0, 0, 640, 480});
+  monitors.layout[63].left = 63;
+  list.RefreshMonitors();
+  ASSERT_EQ(list.monitorCount(), kMaxMonitors);
+  EXPECT_EQ(list.monitor(63).left, 63);
+  EXPECT_EQ(list.monitor(63).index, 63);
+
+  monitors.layout = {RECT{-800, 0, 0, 600}};
+  list.RefreshMonitors();
+  ASSERT_EQ(list.monitorCount(), 1);
+  EXPECT_EQ(list.monitor(0).left, -800);
+}
+
 TEST(TouchScreenList, TwoTouchScreensFillSlotsZeroAndOne) {
   FakeHid hid;
   hid.devices = {Touch(0), Touch(1)};
@@ -262,14 +294,13 @@ TEST(TouchScreenList, MonitorRefreshRebuildsTheSameTable) {
   list.RefreshMonitors();
   list.RefreshMonitors();
   EXPECT_EQ(list.monitorCount(), monitors);
-  for (int i = 0; i < 70; ++i) list.AddMonitor(RECT{0, 0, 10, 10});
-  EXPECT_EQ(list.monitorCount(), kMaxMonitors);
 }
 
 }  // namespace
 
-// The executable's HID system: unused here, every test builds its list on its own fake.
+// The executable's HID system and monitors: unused here, every test builds its list on its own.
 HidSystem& DefaultHidSystem() {
   static FakeHid hid;
   return hid;
 }
+MonitorSystem& DefaultMonitorSystem() { return SystemMonitors(); }

@@ -1,0 +1,23 @@
+#pragma once
+// Monitors given as a layout, behind the monitor seam (device/monitor_system.h), for tests and
+// the demo build: several monitors on a machine, or under Xvfb, that has one. Without a
+// layout it reports the system's own monitors. Thread-safe.
+#include <mutex>
+#include <vector>
+
+#include "device/monitor_system.h"
+
+class SimulatedMonitorSystem final : public MonitorSystem {
+public:
+  // The monitors from now on, in order; an empty layout gives the system's monitors back.
+  void SetLayout(std::vector<RECT> monitors);
+  std::vector<RECT> Monitors() override;
+
+private:
+  std::mutex mutex_;
+  std::vector<RECT> layout_;
+};
+
+// The executable's monitors as their concrete type (the one DefaultMonitorSystem() returns in
+// every executable that links the simulator).
+SimulatedMonitorSystem& SimulatedMonitors();

@@ -1,0 +1,23 @@
+#pragma once
+// The seam between the program and the display monitors, beside the HID seam.
+//
+// The touch screen list takes its monitor table from a MonitorSystem. The real program uses
+// the system's monitors (EnumDisplayMonitors); the demo build and the tests can give a layout
+// of their own, so that several monitors exist where the machine has one.
+#include <windows.h>
+
+#include <vector>
+
+class MonitorSystem {
+public:
+  virtual ~MonitorSystem() = default;
+  // Each monitor's full area in virtual-screen pixels, in the order the system reports them.
+  virtual std::vector<RECT> Monitors() = 0;
+};
+
+// The system's own monitors, from EnumDisplayMonitors.
+MonitorSystem& SystemMonitors();
+
+// The monitors of this executable: the system's in the real program, a given layout in the
+// demo and the tests when they set one. Defined by the HID backend the executable links.
+MonitorSystem& DefaultMonitorSystem();
