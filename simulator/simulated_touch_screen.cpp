@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace {
 // Completion codes kept in OVERLAPPED::Internal, as the system keeps them.
@@ -36,6 +37,7 @@ struct SimulatedHidSystem::PendingRead {
   OVERLAPPED* overlapped;
   void* buffer;
   DWORD length;
+  double startedMs = 0;  // only while deliveries are recorded
 };
 
 struct SimulatedHidSystem::Notification {
@@ -199,6 +201,34 @@ SimulatedHidSystem::~SimulatedHidSystem() {
   }
   changed_.notify_all();
   delivery_.join();
+}
+
+double SimulatedHidSystem::PreciseNowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SimulatedHidSystem::RecordDeliveries(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  recordDeliveries_ = on;
+  deliveries_.clear();
+}
+
+std::vector<SimulatedHidSystem::Delivery> SimulatedHidSystem::TakeDeliveries() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::exchange(deliveries_, {});
+}
+
+void SimulatedHidSystem::NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueMs,
+                                            double readStartedMs) {
+  if (!recordDeliveries_) return;
+  Delivery d;
+  d.byte1 = report.size() > 1 ? report[1] : 0;
+  d.byte2 = report.size() > 2 ? report[2] : 0;
+  d.dueMs = static_cast<double>(dueMs);
+  d.readStartedMs = readStartedMs;
+  d.completedMs = PreciseNowMs();
+  deliveries_.push_back(d);
 }
 
 std::uint64_t SimulatedHidSystem::NowMs() {
@@ -469,8 +499,11 @@ BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVE
   ResetEvent(overlapped->hEvent);
   const bool othersWaiting = std::any_of(pending_.begin(), pending_.end(),
                                          [&](const auto& r) { return r.screen == s; });
+  const double startedMs = recordDeliveries_ ? PreciseNowMs() : 0;
   if (!othersWaiting) {
-    if (auto report = s->model_.TakeDue(NowMs())) {
+    std::uint64_t dueMs = 0;
+    if (auto report = s->model_.TakeDue(NowMs(), &dueMs)) {
+      NoteDeliveryLocked(*report, dueMs, startedMs);
       PendingRead read{device, s, overlapped, buffer, length};
       const DWORD n = static_cast<DWORD>(std::min<std::size_t>(report->size(), length));
       std::memcpy(buffer, report->data(), n);
@@ -480,7 +513,7 @@ BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVE
   }
   overlapped->Internal = kStatusPending;
   overlapped->InternalHigh = 0;
-  pending_.push_back(PendingRead{device, s, overlapped, buffer, length});
+  pending_.push_back(PendingRead{device, s, overlapped, buffer, length, startedMs});
   changed_.notify_all();
   SetLastError(ERROR_IO_PENDING);
   return FALSE;
@@ -567,11 +600,13 @@ void SimulatedHidSystem::CompleteLocked(PendingRead& read, NTSTATUS status, DWOR
 
 void SimulatedHidSystem::DeliverLocked(std::uint64_t nowMs) {
   for (auto it = pending_.begin(); it != pending_.end();) {
-    auto report = it->screen->model_.TakeDue(nowMs);
+    std::uint64_t dueMs = 0;
+    auto report = it->screen->model_.TakeDue(nowMs, &dueMs);
     if (!report) {
       ++it;
       continue;
     }
+    NoteDeliveryLocked(*report, dueMs, it->startedMs);
     const DWORD n = static_cast<DWORD>(std::min<std::size_t>(report->size(), it->length));
     std::memcpy(it->buffer, report->data(), n);
     CompleteLocked(*it, kStatusSuccess, n);

@@ -96,6 +96,16 @@ public:
   // Open handle notifications (RegisterHandleNotification minus UnregisterNotification).
   int registeredNotifications() const;
 
+  // For the benchmarks that tell the simulator's share of an exchange from the program's:
+  // each input report a read received, with when it was due, when the read began and when it
+  // completed (ms of the steady clock, with fractions). Recorded only while switched on.
+  struct Delivery {
+    std::uint8_t byte1 = 0, byte2 = 0;
+    double dueMs = 0, readStartedMs = 0, completedMs = 0;
+  };
+  void RecordDeliveries(bool on);
+  std::vector<Delivery> TakeDeliveries();
+
   // HidSystem
   bool BeginEnumeration() override;
   HidEnumStatus EnumerateInterface(DWORD index, std::wstring& devicePath, DWORD* error) override;
@@ -124,6 +134,8 @@ private:
   struct Preparsed;
 
   static std::uint64_t NowMs();
+  static double PreciseNowMs();
+  void NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueMs, double readStartedMs);
   Handle* FindHandleLocked(HANDLE device) const;
   // The handle's device, present; otherwise sets the last error and returns null.
   SimulatedTouchScreen* UsableLocked(HANDLE device) const;
@@ -147,6 +159,8 @@ private:
   int failAtIndex_ = -1;
   DWORD enumerationError_ = ERROR_GEN_FAILURE;
   bool stopping_ = false;
+  bool recordDeliveries_ = false;
+  std::vector<Delivery> deliveries_;
   std::thread delivery_;
 };
 

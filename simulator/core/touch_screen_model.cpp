@@ -144,13 +144,14 @@ void TouchScreenModel::InjectReport(const Bytes& report, std::uint64_t dueMs) {
   Queue(std::move(bytes), dueMs);
 }
 
-std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowMs) {
+std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowMs, std::uint64_t* dueMs) {
   // The earliest due report; among equally due ones, the first queued.
   auto best = queue_.end();
   for (auto it = queue_.begin(); it != queue_.end(); ++it) {
     if (it->dueMs <= nowMs && (best == queue_.end() || it->dueMs < best->dueMs)) best = it;
   }
   if (best == queue_.end()) return std::nullopt;
+  if (dueMs) *dueMs = best->dueMs;
   Bytes bytes = std::move(best->bytes);
   queue_.erase(best);
   return bytes;

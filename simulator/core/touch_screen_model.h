@@ -116,8 +116,8 @@ public:
   // Any input report, queued as it is (padded to the input report length).
   void InjectReport(const Bytes& report, std::uint64_t dueMs);
 
-  // The oldest queued report that is due, taken out of the queue.
-  std::optional<Bytes> TakeDue(std::uint64_t nowMs);
+  // The oldest queued report that is due, taken out of the queue; *dueMs gets when it was due.
+  std::optional<Bytes> TakeDue(std::uint64_t nowMs, std::uint64_t* dueMs = nullptr);
   // When the next queued report becomes due, if any is queued.
   std::optional<std::uint64_t> NextDue() const;
   std::size_t queued() const { return queue_.size(); }

@@ -3,6 +3,7 @@
 #include "base/core/user_messages.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
+#include "device/exchange_timing.h"
 #include "device/report_worker.h"
 
 std::atomic<DWORD> g_nDeviceThreadId{0};
@@ -63,6 +64,7 @@ void CDeviceThread::Run() {
 }
 
 void CDeviceThread::Dispatch(const DeviceContext& context, std::unique_ptr<DeviceReport> request) {
+  NoteExchangeStep(ExchangeStep::Dispatched, protocol::CommandCode(request->report));
   const protocol::Dispatch rule = protocol::DispatchFor(request->report);
   request->replyMessage = rule.replyMessage;
   if (rule.stream == protocol::StreamEffect::TurnOn) g_bTouchStream.store(true);

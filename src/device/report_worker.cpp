@@ -5,6 +5,7 @@
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
 #include "device/device_query.h"
+#include "device/exchange_timing.h"
 
 namespace {
 
@@ -102,15 +103,19 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
   const protocol::CommandRule rule = protocol::LookupCommand(code);
   HANDLE device = static_cast<HANDLE>(request->deviceHandle);
   const HWND window = static_cast<HWND>(request->window);
+  const bool echo = kind == WorkerKind::Echo;
+  NoteExchangeStep(ExchangeStep::WorkerStarted, code, echo);
 
   if (rule.echo) Sleep(kEchoDelayMs);
   if (!context.hid->SetOutputReport(device, request->report, kReportSize)) return;
+  NoteExchangeStep(ExchangeStep::ReportWritten, code, echo);
   if (!rule.reads) return;
   if (g_bStopWorkers.load()) return;
 
   for (;;) {
     auto reply = std::make_unique<DeviceReport>();
     if (ReadReply(context, device, event.get(), code, *reply) == ReadOutcome::Ended) return;
+    NoteExchangeStep(ExchangeStep::ReadCompleted, code, echo);
     if (code == protocol::kStreamOn && !g_bTouchStream.load()) return;
 
     if (auto number = protocol::NumberFromReply(code, reply->report)) {
@@ -124,7 +129,7 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
                                               window != nullptr,
                                               g_bAckMode.load(),
                                               g_bTouchStream.load(),
-                                              kind == WorkerKind::Echo,
+                                              echo,
                                               request->report[0] == protocol::kFirmwareReportId};
     const protocol::ReplyDecision decision = protocol::DecideReply(replyContext, reply->report);
     reply->deviceIndex = request->deviceIndex;
@@ -132,10 +137,12 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
       case protocol::ReplyAction::Post:
         if (PostMessageW(window, request->replyMessage, 0, reinterpret_cast<LPARAM>(reply.get()))) {
           reply.release();  // the window owns it now
+          NoteExchangeStep(ExchangeStep::ReplyPosted, code, echo);
         }
         break;
       case protocol::ReplyAction::SignalAck:
         if (HANDLE ack = g_hAckEvent.load()) SetEvent(ack);
+        NoteExchangeStep(ExchangeStep::ReplyPosted, code, echo);
         break;
       case protocol::ReplyAction::Hold:
         g_pHeldReply.Hold(std::move(reply));
