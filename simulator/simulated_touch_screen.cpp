@@ -82,7 +82,7 @@ sim::TouchScreenConfig SimulatedTouchScreen::config() const {
 bool SimulatedTouchScreen::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint8_t event) {
   std::lock_guard<std::mutex> lock(system_.mutex_);
   if (!present_) return false;
-  const std::uint64_t now = SimulatedHidSystem::NowMs();
+  const std::uint64_t now = SimulatedHidSystem::NowUs();
   const bool queued = model_.InjectTouch(rawX, rawY, now, event);
   system_.DeliverLocked(now);
   return queued;
@@ -91,8 +91,8 @@ bool SimulatedTouchScreen::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, s
 void SimulatedTouchScreen::InjectReport(const sim::Bytes& report, std::uint32_t delayMs) {
   std::lock_guard<std::mutex> lock(system_.mutex_);
   if (!present_) return;
-  const std::uint64_t now = SimulatedHidSystem::NowMs();
-  model_.InjectReport(report, now + delayMs);
+  const std::uint64_t now = SimulatedHidSystem::NowUs();
+  model_.InjectReport(report, now + sim::Microseconds(delayMs));
   system_.DeliverLocked(now);
   system_.changed_.notify_all();
 }
@@ -122,7 +122,9 @@ std::vector<sim::Bytes> SimulatedTouchScreen::OutputReports() const {
 
 std::vector<std::uint64_t> SimulatedTouchScreen::OutputReportTimes() const {
   std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.outputTimes();
+  std::vector<std::uint64_t> ms;
+  for (std::uint64_t us : model_.outputTimes()) ms.push_back(us / 1000);
+  return ms;
 }
 
 std::vector<sim::Bytes> SimulatedTouchScreen::FeatureReports() const {
@@ -219,22 +221,22 @@ std::vector<SimulatedHidSystem::Delivery> SimulatedHidSystem::TakeDeliveries() {
   return std::exchange(deliveries_, {});
 }
 
-void SimulatedHidSystem::NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueMs,
+void SimulatedHidSystem::NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueUs,
                                             double readStartedMs) {
   if (!recordDeliveries_) return;
   Delivery d;
   d.byte1 = report.size() > 1 ? report[1] : 0;
   d.byte2 = report.size() > 2 ? report[2] : 0;
-  d.dueMs = static_cast<double>(dueMs);
+  d.dueMs = static_cast<double>(dueUs) / 1000.0;
   d.readStartedMs = readStartedMs;
   d.completedMs = PreciseNowMs();
   deliveries_.push_back(d);
 }
 
-std::uint64_t SimulatedHidSystem::NowMs() {
+std::uint64_t SimulatedHidSystem::NowUs() {
   using namespace std::chrono;
   return static_cast<std::uint64_t>(
-      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 std::shared_ptr<SimulatedTouchScreen> SimulatedHidSystem::Add(sim::TouchScreenConfig config) {
@@ -451,7 +453,7 @@ BOOLEAN SimulatedHidSystem::SetOutputReport(HANDLE device, void* report, ULONG l
     std::lock_guard<std::mutex> lock(mutex_);
     SimulatedTouchScreen* s = UsableLocked(device);
     if (!s) return FALSE;
-    const std::uint64_t now = NowMs();
+    const std::uint64_t now = NowUs();
     if (!s->model_.ReceiveOutputReport(static_cast<const std::uint8_t*>(report), length, now)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
@@ -474,7 +476,7 @@ BOOLEAN SimulatedHidSystem::SetFeature(HANDLE device, void* report, ULONG length
   std::lock_guard<std::mutex> lock(mutex_);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return FALSE;
-  if (!s->model_.ReceiveFeatureReport(static_cast<const std::uint8_t*>(report), length, NowMs())) {
+  if (!s->model_.ReceiveFeatureReport(static_cast<const std::uint8_t*>(report), length, NowUs())) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -501,9 +503,9 @@ BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVE
                                          [&](const auto& r) { return r.screen == s; });
   const double startedMs = recordDeliveries_ ? PreciseNowMs() : 0;
   if (!othersWaiting) {
-    std::uint64_t dueMs = 0;
-    if (auto report = s->model_.TakeDue(NowMs(), &dueMs)) {
-      NoteDeliveryLocked(*report, dueMs, startedMs);
+    std::uint64_t dueUs = 0;
+    if (auto report = s->model_.TakeDue(NowUs(), &dueUs)) {
+      NoteDeliveryLocked(*report, dueUs, startedMs);
       PendingRead read{device, s, overlapped, buffer, length};
       const DWORD n = static_cast<DWORD>(std::min<std::size_t>(report->size(), length));
       std::memcpy(buffer, report->data(), n);
@@ -598,15 +600,15 @@ void SimulatedHidSystem::CompleteLocked(PendingRead& read, NTSTATUS status, DWOR
   SetEvent(read.overlapped->hEvent);
 }
 
-void SimulatedHidSystem::DeliverLocked(std::uint64_t nowMs) {
+void SimulatedHidSystem::DeliverLocked(std::uint64_t nowUs) {
   for (auto it = pending_.begin(); it != pending_.end();) {
-    std::uint64_t dueMs = 0;
-    auto report = it->screen->model_.TakeDue(nowMs, &dueMs);
+    std::uint64_t dueUs = 0;
+    auto report = it->screen->model_.TakeDue(nowUs, &dueUs);
     if (!report) {
       ++it;
       continue;
     }
-    NoteDeliveryLocked(*report, dueMs, it->startedMs);
+    NoteDeliveryLocked(*report, dueUs, it->startedMs);
     const DWORD n = static_cast<DWORD>(std::min<std::size_t>(report->size(), it->length));
     std::memcpy(it->buffer, report->data(), n);
     CompleteLocked(*it, kStatusSuccess, n);
@@ -647,19 +649,27 @@ void SimulatedHidSystem::Notify(const std::vector<std::pair<HWND, HANDLE>>& wind
 }
 
 void SimulatedHidSystem::DeliveryLoop() {
+  // Timed waits are good to about a millisecond: the loop sleeps until this long before the
+  // next report is due and yields the rest of the way, so that a report reaches its pending
+  // read on time to a tenth of a millisecond.
+  constexpr std::uint64_t kYieldUs = 2000;
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stopping_) {
-    const std::uint64_t now = NowMs();
+    const std::uint64_t now = NowUs();
     DeliverLocked(now);
-    // Sleep until the next report that a pending read waits for becomes due.
+    // The next report that a pending read waits for.
     std::optional<std::uint64_t> wake;
     for (const PendingRead& read : pending_) {
       if (auto due = read.screen->model_.NextDue(); due && (!wake || *due < *wake)) wake = due;
     }
-    if (wake) {
-      changed_.wait_for(lock, std::chrono::milliseconds(*wake > now ? *wake - now : 1));
-    } else {
+    if (!wake) {
       changed_.wait(lock);
+    } else if (*wake > now + kYieldUs) {
+      changed_.wait_for(lock, std::chrono::microseconds(*wake - now - kYieldUs));
+    } else if (*wake > now) {
+      lock.unlock();
+      SwitchToThread();
+      lock.lock();
     }
   }
 }

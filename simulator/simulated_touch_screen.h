@@ -133,13 +133,13 @@ private:
   struct Notification;
   struct Preparsed;
 
-  static std::uint64_t NowMs();
+  static std::uint64_t NowUs();  // the simulator's clock: microseconds of the steady clock
   static double PreciseNowMs();
-  void NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueMs, double readStartedMs);
+  void NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueUs, double readStartedMs);
   Handle* FindHandleLocked(HANDLE device) const;
   // The handle's device, present; otherwise sets the last error and returns null.
   SimulatedTouchScreen* UsableLocked(HANDLE device) const;
-  void DeliverLocked(std::uint64_t nowMs);
+  void DeliverLocked(std::uint64_t nowUs);
   void CompleteLocked(PendingRead& read, NTSTATUS status, DWORD transferred);
   void RemoveLocked(SimulatedTouchScreen& screen);
   void Notify(const std::vector<std::pair<HWND, HANDLE>>& windows);

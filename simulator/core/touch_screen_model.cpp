@@ -16,17 +16,17 @@ std::uint16_t Code(const std::uint8_t* r) { return static_cast<std::uint16_t>(r[
 TouchScreenModel::TouchScreenModel(TouchScreenConfig config) : config_(std::move(config)) {}
 
 bool TouchScreenModel::ReceiveOutputReport(const std::uint8_t* data, std::size_t length,
-                                           std::uint64_t nowMs) {
+                                           std::uint64_t nowUs) {
   if (config_.failWrites || length == 0) return false;
   if (config_.strictReportLength && length < config_.outputReportLength) return false;
   output_.emplace_back(data, data + length);
-  outputTimes_.push_back(nowMs);
+  outputTimes_.push_back(nowUs);
   if (config_.removeAfterOutputReports > 0 &&
       static_cast<int>(output_.size()) == config_.removeAfterOutputReports) {
     removalDue_ = true;
     return true;
   }
-  Answer(data, length, nowMs);
+  Answer(data, length, nowUs);
   return true;
 }
 
@@ -38,11 +38,11 @@ bool TouchScreenModel::ReceiveFeatureReport(const std::uint8_t* data, std::size_
   return true;
 }
 
-void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::uint64_t nowMs) {
+void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::uint64_t nowUs) {
   if (length < 3) return;
-  const std::uint64_t due = nowMs + config_.replyDelayMs;
+  const std::uint64_t due = nowUs + Microseconds(config_.replyDelayMs);
   if (r[0] == kFirmwareId) {
-    AnswerPacket(nowMs);
+    AnswerPacket(nowUs);
     return;
   }
   if (r[0] != kCommandId) return;
@@ -92,7 +92,7 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       firmwareBegun_ = true;
       firmwareFinished_ = false;
       if (config_.firmware.acknowledgeBegin && !config_.firmware.silent && answer) {
-        Queue(Report({kInputReportId, config_.firmware.ackByte}), due + config_.firmware.ackDelayMs);
+        Queue(Report({kInputReportId, config_.firmware.ackByte}), due + Microseconds(config_.firmware.ackDelayMs));
       }
       return;
     case 0x5263:  // "Rc"
@@ -115,14 +115,15 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
   }
 }
 
-void TouchScreenModel::AnswerPacket(std::uint64_t nowMs) {
+void TouchScreenModel::AnswerPacket(std::uint64_t nowUs) {
   const int number = packets_++;
   const FirmwareConfig& fw = config_.firmware;
   PacketAck ack;
   if (auto it = fw.packets.find(number); it != fw.packets.end()) ack = it->second;
   if (config_.silent || fw.silent || ack.silent) return;
   const std::uint8_t byte1 = ack.byte1.value_or(fw.ackByte);
-  Queue(Report({kInputReportId, byte1}), nowMs + config_.replyDelayMs + fw.ackDelayMs + ack.delayMs);
+  Queue(Report({kInputReportId, byte1}),
+        nowUs + Microseconds(std::uint64_t{config_.replyDelayMs} + fw.ackDelayMs + ack.delayMs));
 }
 
 bool TouchScreenModel::IsEcho(const std::uint8_t* r, std::size_t length) const {
@@ -131,27 +132,27 @@ bool TouchScreenModel::IsEcho(const std::uint8_t* r, std::size_t length) const {
   return n > 3 && std::memcmp(r + 1, open.data() + 1, n - 1) == 0;
 }
 
-bool TouchScreenModel::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowMs,
+bool TouchScreenModel::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowUs,
                                    std::uint8_t event) {
   if (!streamOn_) return false;
-  Queue(TouchReport(rawX, rawY, event), nowMs);
+  Queue(TouchReport(rawX, rawY, event), nowUs);
   return true;
 }
 
-void TouchScreenModel::InjectReport(const Bytes& report, std::uint64_t dueMs) {
+void TouchScreenModel::InjectReport(const Bytes& report, std::uint64_t dueUs) {
   Bytes bytes = report;
   if (bytes.size() < config_.inputReportLength) bytes.resize(config_.inputReportLength, 0);
-  Queue(std::move(bytes), dueMs);
+  Queue(std::move(bytes), dueUs);
 }
 
-std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowMs, std::uint64_t* dueMs) {
+std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowUs, std::uint64_t* dueUs) {
   // The earliest due report; among equally due ones, the first queued.
   auto best = queue_.end();
   for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-    if (it->dueMs <= nowMs && (best == queue_.end() || it->dueMs < best->dueMs)) best = it;
+    if (it->dueUs <= nowUs && (best == queue_.end() || it->dueUs < best->dueUs)) best = it;
   }
   if (best == queue_.end()) return std::nullopt;
-  if (dueMs) *dueMs = best->dueMs;
+  if (dueUs) *dueUs = best->dueUs;
   Bytes bytes = std::move(best->bytes);
   queue_.erase(best);
   return bytes;
@@ -160,7 +161,7 @@ std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowMs, std::uint64_
 std::optional<std::uint64_t> TouchScreenModel::NextDue() const {
   std::optional<std::uint64_t> next;
   for (const QueuedReport& q : queue_) {
-    if (!next || q.dueMs < *next) next = q.dueMs;
+    if (!next || q.dueUs < *next) next = q.dueUs;
   }
   return next;
 }
@@ -239,8 +240,8 @@ void TouchScreenModel::QueueStream(const Bytes& stream, std::uint8_t endByte2, s
   Queue(EndOfReply('A', endByte2), due);
 }
 
-void TouchScreenModel::Queue(Bytes bytes, std::uint64_t dueMs) {
-  queue_.push_back(QueuedReport{std::move(bytes), dueMs});
+void TouchScreenModel::Queue(Bytes bytes, std::uint64_t dueUs) {
+  queue_.push_back(QueuedReport{std::move(bytes), dueUs});
 }
 
 }  // namespace sim

@@ -3,7 +3,8 @@
 //
 // It takes the output and feature reports the host writes, records each one in order, and
 // queues the input reports it answers with, each due at a given time (a reply delay or a late
-// acknowledgement puts it in the future). The Win32 side (simulator/simulated_touch_screen.h)
+// acknowledgement puts it in the future). Times are microseconds of the owner's clock, so an
+// answer is due to the tenth of a millisecond; delays are configured in milliseconds. The Win32 side (simulator/simulated_touch_screen.h)
 // hands due reports to pending overlapped reads. Not thread-safe: its owner locks.
 #include <array>
 #include <cstdint>
@@ -90,10 +91,13 @@ struct TouchScreenConfig {
   bool strictReportLength = true;
 };
 
-// One input report and the time (ms, the owner's clock) from which it may be read.
+// Microseconds of a delay given in milliseconds.
+constexpr std::uint64_t Microseconds(std::uint64_t ms) { return ms * 1000; }
+
+// One input report and the time (us, the owner's clock) from which it may be read.
 struct QueuedReport {
   Bytes bytes;
-  std::uint64_t dueMs = 0;
+  std::uint64_t dueUs = 0;
 };
 
 class TouchScreenModel {
@@ -106,18 +110,18 @@ public:
   // An output report from the host: recorded, then answered. False when the report is
   // refused (failWrites, or shorter than the output report length); a refused report is not
   // recorded.
-  bool ReceiveOutputReport(const std::uint8_t* data, std::size_t length, std::uint64_t nowMs);
-  bool ReceiveFeatureReport(const std::uint8_t* data, std::size_t length, std::uint64_t nowMs);
+  bool ReceiveOutputReport(const std::uint8_t* data, std::size_t length, std::uint64_t nowUs);
+  bool ReceiveFeatureReport(const std::uint8_t* data, std::size_t length, std::uint64_t nowUs);
 
   // A touch of the injected kind (0x84 lift-off by default) at raw x, y; queued only while
   // the touch stream is on. Returns whether it was queued.
-  bool InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowMs,
+  bool InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowUs,
                    std::uint8_t event = 0x84);
   // Any input report, queued as it is (padded to the input report length).
-  void InjectReport(const Bytes& report, std::uint64_t dueMs);
+  void InjectReport(const Bytes& report, std::uint64_t dueUs);
 
-  // The oldest queued report that is due, taken out of the queue; *dueMs gets when it was due.
-  std::optional<Bytes> TakeDue(std::uint64_t nowMs, std::uint64_t* dueMs = nullptr);
+  // The oldest queued report that is due, taken out of the queue; *dueUs gets when it was due.
+  std::optional<Bytes> TakeDue(std::uint64_t nowUs, std::uint64_t* dueUs = nullptr);
   // When the next queued report becomes due, if any is queued.
   std::optional<std::uint64_t> NextDue() const;
   std::size_t queued() const { return queue_.size(); }
@@ -131,7 +135,7 @@ public:
 
   const std::vector<Bytes>& outputReports() const { return output_; }
   const std::vector<Bytes>& featureReports() const { return feature_; }
-  const std::vector<std::uint64_t>& outputTimes() const { return outputTimes_; }  // when each arrived
+  const std::vector<std::uint64_t>& outputTimes() const { return outputTimes_; }  // when each arrived (us)
   void ClearRecords();
 
   // The answers, also used by tests to state what a reply must look like.
@@ -142,10 +146,10 @@ public:
   static Bytes TouchReport(std::uint16_t rawX, std::uint16_t rawY, std::uint8_t event);
 
 private:
-  void Answer(const std::uint8_t* report, std::size_t length, std::uint64_t nowMs);
-  void AnswerPacket(std::uint64_t nowMs);
-  void Queue(Bytes bytes, std::uint64_t dueMs);
-  void QueueStream(const Bytes& stream, std::uint8_t endByte2, std::uint64_t dueMs);
+  void Answer(const std::uint8_t* report, std::size_t length, std::uint64_t nowUs);
+  void AnswerPacket(std::uint64_t nowUs);
+  void Queue(Bytes bytes, std::uint64_t dueUs);
+  void QueueStream(const Bytes& stream, std::uint8_t endByte2, std::uint64_t dueUs);
   bool IsEcho(const std::uint8_t* report, std::size_t length) const;
   Bytes Report(std::initializer_list<std::uint8_t> head) const;
 

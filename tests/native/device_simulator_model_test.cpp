@@ -111,9 +111,9 @@ TEST(SimulatorModel, FirmwareAcknowledgementsAndFaults) {
   EXPECT_TRUE(Drain(m, 0).empty());
   Send(m, Command(0x51, 'A', 1));
   EXPECT_EQ(Drain(m, 0).at(0)[1], 0x22);
-  Send(m, Command(0x51, 'A', 2), 100);
-  EXPECT_TRUE(Drain(m, 129).empty());
-  EXPECT_EQ(Drain(m, 130).at(0)[1], 0x11);
+  Send(m, Command(0x51, 'A', 2), 100'000);
+  EXPECT_TRUE(Drain(m, 129'999).empty());
+  EXPECT_EQ(Drain(m, 130'000).at(0)[1], 0x11);
   Send(m, Command(0x51, 'B', 3));
   EXPECT_TRUE(Drain(m, 1000).empty());
   Send(m, Command(0x51, 'A', 4));
@@ -139,10 +139,10 @@ TEST(SimulatorModel, FaultsSilenceDelayRefusalRemoval) {
   sim::TouchScreenConfig c;
   c.replyDelayMs = 50;
   TouchScreenModel m(c);
-  Send(m, Command(0x31, 'o', 0), 10);
-  EXPECT_TRUE(Drain(m, 59).empty());
-  EXPECT_EQ(m.NextDue(), 60u);
-  EXPECT_EQ(Drain(m, 60).size(), 2u);
+  Send(m, Command(0x31, 'o', 0), 10'100);  // times in microseconds: due 50 ms later, to the us
+  EXPECT_TRUE(Drain(m, 60'099).empty());
+  EXPECT_EQ(m.NextDue(), 60'100u);
+  EXPECT_EQ(Drain(m, 60'100).size(), 2u);
 
   m.config().silent = true;
   Send(m, Command(0x31, 'v', 'v'));
