@@ -6,37 +6,24 @@
 #include "device/core/report_protocol.h"
 #include "device/device_query.h"
 #include "device/exchange_timing.h"
+#include "device/worker_pool.h"
 
 namespace {
 
 std::atomic<int> g_runningWorkers{0};
 
-struct WorkerStart {
-  DeviceContext context;
-  std::unique_ptr<DeviceReport> request;
-  WorkerKind kind;
-};
-
-DWORD WINAPI WorkerMain(void* parameter) {
-  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
-  RunReportWorker(start->context, std::move(start->request), start->kind);
-  g_runningWorkers.fetch_sub(1);
-  return 0;
-}
-
-// Closes the event on every way out of the worker.
-class EventHandle {
+// One request's worker, run on a thread of the pool.
+class ReportJob final : public PooledJob {
 public:
-  EventHandle() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~EventHandle() {
-    if (event_) CloseHandle(event_);
-  }
-  EventHandle(const EventHandle&) = delete;
-  EventHandle& operator=(const EventHandle&) = delete;
-  HANDLE get() const { return event_; }
+  ReportJob(const DeviceContext& context, std::unique_ptr<DeviceReport> request, WorkerKind kind)
+      : context_(context), request_(std::move(request)), kind_(kind) {}
+  ~ReportJob() override { g_runningWorkers.fetch_sub(1); }
+  void Run(HANDLE readEvent) override { RunReportWorker(context_, std::move(request_), kind_, readEvent); }
 
 private:
-  HANDLE event_;
+  DeviceContext context_;
+  std::unique_ptr<DeviceReport> request_;
+  WorkerKind kind_;
 };
 
 TouchScreenDevice* RecordAt(const DeviceContext& context, int index) {
@@ -81,24 +68,12 @@ int RunningReportWorkers() { return g_runningWorkers.load(); }
 
 bool StartReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
                        WorkerKind kind) {
-  auto* start = new WorkerStart{context, std::move(request), kind};
-  g_runningWorkers.fetch_add(1);
-  HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, start, CREATE_SUSPENDED, nullptr);
-  if (!thread) {
-    g_runningWorkers.fetch_sub(1);
-    delete start;
-    return false;
-  }
-  SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
-  ResumeThread(thread);
-  CloseHandle(thread);
-  return true;
+  g_runningWorkers.fetch_add(1);  // given back when the job is released, run or not
+  return StartPooledJob(std::make_unique<ReportJob>(context, std::move(request), kind));
 }
 
 void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
-                     WorkerKind kind) {
-  EventHandle event;
-  if (!event.get()) return;
+                     WorkerKind kind, HANDLE readEvent) {
   const std::uint16_t code = protocol::CommandCode(request->report);
   const protocol::CommandRule rule = protocol::LookupCommand(code);
   HANDLE device = static_cast<HANDLE>(request->deviceHandle);
@@ -114,7 +89,7 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
 
   for (;;) {
     auto reply = std::make_unique<DeviceReport>();
-    if (ReadReply(context, device, event.get(), code, *reply) == ReadOutcome::Ended) return;
+    if (ReadReply(context, device, readEvent, code, *reply) == ReadOutcome::Ended) return;
     NoteExchangeStep(ExchangeStep::ReadCompleted, code, echo);
     if (code == protocol::kStreamOn && !g_bTouchStream.load()) return;
 

@@ -1,11 +1,15 @@
 #pragma once
-// ReportWorker: one short-lived thread per request. It writes the request's report, reads the
-// input reports that follow and hands each to the requesting window (or, in acknowledge mode,
-// to the acknowledge event and the device records) until the exchange ends.
+// ReportWorker: one worker per request, on a thread of its own for as long as it runs. It
+// writes the request's report, reads the input reports that follow and hands each to the
+// requesting window (or, in acknowledge mode, to the acknowledge event and the device records)
+// until the exchange ends. The threads come from a pool (worker_pool.h): a thread whose worker
+// ended takes the next request instead of a new thread being created for it.
 //
 // The worker owns its request and every reply it has not handed on; a reply posted to a window
 // belongs to that window. A read it abandons is cancelled and waited for before its buffer and
 // OVERLAPPED go.
+#include <windows.h>
+
 #include <memory>
 
 #include "device/core/device_report.h"
@@ -16,14 +20,15 @@ enum class WorkerKind {
   Echo,     // the held reply sent back ahead of a command with echo
 };
 
-// Starts a worker at the highest thread priority (created suspended, then resumed). False
-// when no thread could be created; the request is then released.
+// Starts a worker on a thread at the highest priority. False when no thread could be had;
+// the request is then released.
 bool StartReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
                        WorkerKind kind);
 
-// The worker body, on the calling thread (the thread started above runs exactly this).
+// The worker body, on the calling thread (the pooled thread runs exactly this), with a
+// manual-reset event of the caller's for its overlapped reads.
 void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> request,
-                     WorkerKind kind);
+                     WorkerKind kind, HANDLE readEvent);
 
 // Workers started and not yet ended, for tests and measurements.
 int RunningReportWorkers();

@@ -1,0 +1,122 @@
+#include "device/worker_pool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "base/system_failure.h"
+
+namespace {
+
+struct PooledThread {
+  HANDLE wake = nullptr;       // auto-reset: a job was given to this thread
+  HANDLE readEvent = nullptr;  // manual-reset, lent to each job
+  std::unique_ptr<PooledJob> job;  // guarded by the pool's lock; set only while not waiting
+};
+
+class WorkerPool {
+public:
+  bool Start(std::unique_ptr<PooledJob> job) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!waiting_.empty()) {
+        PooledThread* thread = waiting_.back();
+        waiting_.pop_back();
+        thread->job = std::move(job);
+        // Signalled under the lock: the thread cannot end between being chosen and woken.
+        SetEvent(thread->wake);
+        return true;
+      }
+    }
+    return StartThread(std::move(job));
+  }
+
+  int count() const { return threads_.load(); }
+
+private:
+  bool StartThread(std::unique_ptr<PooledJob> job) {
+    auto thread = std::make_unique<PooledThread>();
+    thread->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    thread->readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!thread->wake || !thread->readEvent) {
+      RecordSystemFailure(L"CreateEventW", L"report worker thread");
+      Close(*thread);
+      return false;
+    }
+    thread->job = std::move(job);
+    HANDLE handle = CreateThread(nullptr, 0, &WorkerPool::ThreadMain, thread.get(), CREATE_SUSPENDED, nullptr);
+    if (!handle) {
+      RecordSystemFailure(L"CreateThread", L"report worker");
+      Close(*thread);
+      return false;
+    }
+    threads_.fetch_add(1);
+    thread.release();  // the thread owns itself now
+    if (!SetThreadPriority(handle, THREAD_PRIORITY_HIGHEST)) RecordSystemFailure(L"SetThreadPriority");
+    ResumeThread(handle);
+    CloseHandle(handle);
+    return true;
+  }
+
+  static void Close(PooledThread& thread) {
+    if (thread.wake) CloseHandle(thread.wake);
+    if (thread.readEvent) CloseHandle(thread.readEvent);
+  }
+
+  static DWORD WINAPI ThreadMain(void* parameter);
+  void Serve(PooledThread* thread);
+
+  std::mutex mutex_;
+  std::vector<PooledThread*> waiting_;  // threads without a job, the latest last
+  std::atomic<int> threads_{0};
+};
+
+// Never destroyed: pooled threads may still wait on it while the process ends.
+WorkerPool& Pool() {
+  static WorkerPool* pool = new WorkerPool;
+  return *pool;
+}
+
+DWORD WINAPI WorkerPool::ThreadMain(void* parameter) {
+  Pool().Serve(static_cast<PooledThread*>(parameter));
+  return 0;
+}
+
+void WorkerPool::Serve(PooledThread* thread) {
+  for (;;) {
+    std::unique_ptr<PooledJob> job;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job = std::move(thread->job);
+    }
+    if (job) {
+      job->Run(thread->readEvent);
+      job.reset();
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    waiting_.push_back(thread);
+    for (;;) {
+      lock.unlock();
+      const DWORD wait = WaitForSingleObject(thread->wake, kPooledThreadIdleMs);
+      lock.lock();
+      // A thread with a job has been taken off the waiting list by Start.
+      if (thread->job) break;
+      if (wait != WAIT_OBJECT_0) {
+        // Idle long enough (or the wait failed): leave the pool.
+        waiting_.erase(std::find(waiting_.begin(), waiting_.end(), thread));
+        lock.unlock();
+        threads_.fetch_sub(1);
+        Close(*thread);
+        delete thread;
+        return;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool StartPooledJob(std::unique_ptr<PooledJob> job) { return Pool().Start(std::move(job)); }
+
+int PooledThreadCount() { return Pool().count(); }
