@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/core/user_messages.h"
+#include "base/timer_resolution.h"
 #include "config/driver_library.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
@@ -97,6 +98,8 @@ DWORD WINAPI CPelnixCplDlg::SaveMappingThread(void* self) {
 }
 
 void CPelnixCplDlg::StartupQuery() {
+  // Its pauses and the echo delays are the query's pace.
+  const FineTimerResolution fineTimer;
   TouchScreenList& list = GetTouchScreenList();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (!list.device(i)) continue;
@@ -124,6 +127,7 @@ void CPelnixCplDlg::StartupQuery() {
 }
 
 void CPelnixCplDlg::SaveMapping() {
+  const FineTimerResolution fineTimer;
   if (!Pause(kBeforeSaveMs)) return;
   TouchScreenList& list = GetTouchScreenList();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {

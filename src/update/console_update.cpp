@@ -3,12 +3,12 @@
 #include "update/console_update.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "base/text.h"
+#include "base/timer_resolution.h"
 #include "device/core/protocol_state.h"
 #include "device/device_query.h"
 #include "device/touch_screen_list.h"
@@ -57,6 +57,8 @@ void UpdateTouchScreen(FirmwareUpdater& updater, const HidDevice& device) {
 }  // namespace
 
 void RunConsoleUpdate(const std::wstring& fileArgument) {
+  // The query's waits and the transfers' pauses need a timer finer than the default tick.
+  const FineTimerResolution fineTimer;
   std::fputs("\n", stdout);
 
   TouchScreenList& list = GetTouchScreenList();
@@ -78,12 +80,9 @@ void RunConsoleUpdate(const std::wstring& fileArgument) {
     return;
   }
 
-  // The 20 ms pauses between chunks need a timer finer than the default tick.
-  timeBeginPeriod(1);
   for (std::uint32_t i = 0; i < list.count(); ++i) {
     const TouchScreenDevice* device = list.device(static_cast<int>(i));
     if (!device || device->HidInfo.handle == INVALID_HANDLE_VALUE) continue;
     UpdateTouchScreen(updater, device->HidInfo);
   }
-  timeEndPeriod(1);
 }

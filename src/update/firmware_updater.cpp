@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "base/timer_resolution.h"
 #include "update/core/firmware_image.h"
 #include "update/core/hex_decoder.h"
 #include "update/core/update_messages.h"
@@ -94,6 +95,8 @@ void FirmwareUpdater::SendFeature(const HidDevice& device, const std::uint8_t* b
 bool FirmwareUpdater::Update(const HidDevice& device, const Progress& progress) {
   if (image_.empty() || !event_) return false;
   abandonedRead_ = false;
+  // The 500 ms and 20 ms pauses and the acknowledgement waits set the transfer's pace.
+  const FineTimerResolution fineTimer;
 
   SendCommand(device, kBeginReport.data(), kBeginReport.size());
   Sleep(kBeginSettleMs);

@@ -74,6 +74,7 @@ BOOL CUpdate::OnInitDialog() {
     case ReadResult::Read: break;
   }
   m_pMachine = std::make_unique<UpdateDialogMachine>(std::move(image));
+  m_pFineTimer = std::make_unique<FineTimerResolution>();
   // Without a touch screen in slot 0 there is nobody to update.
   if (GetTouchScreenList().handle(0) == INVALID_HANDLE_VALUE ||
       !PostRequest(DialogBeginRequest().data())) {
@@ -171,6 +172,7 @@ bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return true;
     case WM_CLOSE:
       KillTimer(kTimerId);
+      m_pFineTimer.reset();
       OnCancel();
       result = 0;
       return true;

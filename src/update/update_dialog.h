@@ -4,6 +4,7 @@
 // progress; modeless, closes itself at the end.
 #include <memory>
 
+#include "base/timer_resolution.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "update/core/update_dialog_machine.h"
@@ -41,6 +42,9 @@ private:
   CStatic m_ctrlSending;
   std::unique_ptr<UpdateDialogMachine> m_pMachine;
   std::unique_ptr<DialogBackground> m_pBackground;
+  // Held from the begin request until the dialog closes: the packets follow one another as
+  // fast as the replies and the device thread's waits allow.
+  std::unique_ptr<FineTimerResolution> m_pFineTimer;
   State m_nState = State::Sending;
   bool m_bDeleteOnDestroy = false;
 

@@ -5,6 +5,8 @@
 
 #include <dbt.h>
 
+#include "base/timer_resolution.h"
+
 using namespace main_window_test;
 
 namespace {
@@ -23,6 +25,9 @@ TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
   EXPECT_TRUE(run.dialog().Enabled(IDOK));
 
   ASSERT_TRUE(run.WaitForListReady());
+  // The start-up query held a 1 ms timer resolution and gave it back as it ended.
+  EXPECT_GE(FineTimerRaisesMade(), 1);
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([] { return FineTimerRaisesHeld() == 0; }, 2000));
   EXPECT_EQ(SimulatedHid().registeredNotifications(), notificationsBefore + 2);
   ASSERT_EQ(run.ItemCount(), 2);
   EXPECT_TRUE(run.WaitForItemText(0, ItemTextFor(0, 1))) << std::string(run.ItemText(0).begin(), run.ItemText(0).end());

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "base/timer_resolution.h"
 #include "device/touch_screen_list.h"
 #include "update/console_update.h"
 #include "windows/update_test_fixture.h"
@@ -67,7 +68,12 @@ TEST(UpdateConsoleRun, EveryTouchScreenInTurnAndFailuresDoNotStopTheLoop) {
 
   SetCurrentDirectoryW(folder.path().c_str());
   CapturedOutput capture(folder.File(L"out.txt"));
+  const int raisesBefore = FineTimerRaisesMade();
   RunConsoleUpdate(L"fw.hex");
+  // The run and each transfer raised the timer resolution, and gave every raise back, the
+  // failed transfers' too.
+  EXPECT_EQ(FineTimerRaisesMade() - raisesBefore, 1 + 3);
+  EXPECT_EQ(FineTimerRaisesHeld(), 0);
   std::string output = capture.Finish();
   for (std::size_t at; !cls.empty() && (at = output.find(cls)) != std::string::npos;)
     output.erase(at, cls.size());

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/timer_resolution.h"
 #include "device/core/protocol_state.h"
 #include "device/device_thread.h"
 #include "update/res/update_dialog_ids.h"
@@ -20,6 +21,7 @@ struct Seen {
   std::vector<std::wstring> statuses;  // each change of the visible status text
   bool progressShownAtEnd = true;
   std::wstring percent;
+  int fineTimerRaises = 0;  // made while the dialog was open
 };
 
 class UpdateDialog : public ::testing::Test {
@@ -67,6 +69,7 @@ protected:
   // Opens the dialog and pumps messages until it closes itself.
   Seen Run(DWORD timeoutMs = 15000) {
     Seen seen;
+    const int raisesBefore = FineTimerRaisesMade();
     CUpdate dialog;
     EXPECT_TRUE(dialog.Create());
     const HWND window = dialog.m_hWnd;
@@ -82,6 +85,9 @@ protected:
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     EXPECT_FALSE(IsWindow(window)) << "the dialog did not close";
+    // Whatever way it closed, the dialog gave back the timer resolution it raised.
+    EXPECT_EQ(FineTimerRaisesHeld(), 0);
+    seen.fineTimerRaises = FineTimerRaisesMade() - raisesBefore;
     return seen;
   }
 
@@ -126,6 +132,7 @@ TEST_F(UpdateDialog, SendsEveryPacketThenFinishesAndCloses) {
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Updating...", L"Update completed!"}));
   EXPECT_FALSE(seen.progressShownAtEnd);
   EXPECT_EQ(seen.percent, L"100 %");  // set as the last block ends, then hidden
+  EXPECT_EQ(seen.fineTimerRaises, 1);
 }
 
 TEST_F(UpdateDialog, EmptyImageGoesStraightToTheFinish) {
@@ -153,6 +160,7 @@ TEST_F(UpdateDialog, ResendRepliesRestartTheBlockAndTheFifthInARowGivesUp) {
     EXPECT_EQ(reports[i][1], 'A');
   }
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Update Error!"}));
+  EXPECT_EQ(seen.fineTimerRaises, 1);
 }
 
 TEST_F(UpdateDialog, MissingImageFailsWithoutSending) {

@@ -2,6 +2,7 @@
 // order and byte for byte, and the failures of a chunk.
 #include <gtest/gtest.h>
 
+#include "base/timer_resolution.h"
 #include "update/firmware_updater.h"
 #include "windows/update_test_fixture.h"
 
@@ -152,6 +153,29 @@ TEST_F(UpdateTransfer, RemovalMidTransferFailsWithoutHanging) {
   EXPECT_LT(GetTickCount() - start, 2000u);
   EXPECT_FALSE(open->screen->present());
   EXPECT_EQ(open->screen->OutputReports().size(), 3u);
+}
+
+TEST_F(UpdateTransfer, EveryTransferGivesBackItsFineTimer) {
+  struct Case {
+    const char* name;
+    void (*configure)(sim::TouchScreenConfig&);
+    bool updated;
+  };
+  const Case cases[] = {
+      {"accepted", [](sim::TouchScreenConfig&) {}, true},
+      {"refused", [](sim::TouchScreenConfig& c) { c.firmware.packets[0].byte1 = 0x13; }, false},
+      {"removed", [](sim::TouchScreenConfig& c) { c.removeAfterOutputReports = 2; }, false},
+  };
+  auto updater = Load(MakeImage(Concat({MakeBlock(10), MakeBlock(10)})));
+  for (const Case& c : cases) {
+    sim::TouchScreenConfig config;
+    c.configure(config);
+    auto open = AddOpenScreen(config);
+    const int before = FineTimerRaisesMade();
+    EXPECT_EQ(updater->Update(open->device), c.updated) << c.name;
+    EXPECT_EQ(FineTimerRaisesMade() - before, 1) << c.name;
+    EXPECT_EQ(FineTimerRaisesHeld(), 0) << c.name;
+  }
 }
 
 TEST_F(UpdateTransfer, NothingIsSentWithoutALoadedImage) {
