@@ -103,14 +103,12 @@ int main() {
   const double loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStart).count();
 
   int chunks = 0;
-  timeBeginPeriod(1);
   hid.RecordStamps(true);
   SimulatedHid().RecordDeliveries(true);
   hid.TakeSimulatorMs();
   const auto start = std::chrono::steady_clock::now();
   const bool ok = updater.Update(device, [&](std::uint32_t, std::uint32_t) { ++chunks; });
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  timeEndPeriod(1);
   const double simulatorCallsMs = hid.TakeSimulatorMs();
   hid.RecordStamps(false);
   const auto deliveries = SimulatedHid().TakeDeliveries();
