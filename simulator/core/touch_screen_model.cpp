@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 
@@ -47,6 +48,8 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
   }
   if (r[0] != kCommandId) return;
   const bool answer = !config_.silent;
+  // The LED test is answered only right after the held reply came back, as the frame expects.
+  const bool afterEcho = std::exchange(echoed_, false);
   switch (Code(r)) {
     case 0x6F00:  // "o"
       if (answer) {
@@ -83,10 +86,10 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       if (answer) Queue(EndOfReply('A', r[2]), due);
       return;
     case 0x5A76:  // "Zv"
-      if (answer) QueueStream(LedLevelStream(), r[2], due);
+      if (answer && afterEcho) QueueStream(LedLevelStream(), r[2], due);
       return;
     case 0x5A67:  // "Zg"
-      if (answer) QueueStream(LedStatusStream(), r[2], due);
+      if (answer && afterEcho) QueueStream(LedStatusStream(), r[2], due);
       return;
     case 0x5262:  // "Rb"
       firmwareBegun_ = true;
@@ -107,6 +110,7 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
     default:
       if (!answer) return;
       if (IsEcho(r, length)) {
+        echoed_ = true;
         if (config_.answerEcho) Queue(EndOfReply('A', r[2]), due);
       } else if (config_.answerUnknown) {
         Queue(EndOfReply('N', r[2]), due);

@@ -21,7 +21,8 @@ using Bytes = std::vector<std::uint8_t>;
 inline constexpr int kReportLength = 100;
 inline constexpr std::uint8_t kInputReportId = 0x30;  // byte 0 of every input report
 
-// LED test data of "Zv" and "Zg". LED k has status byte Zg[8 + k] and level Zv[9 + k * step];
+// LED test data of "Zv" and "Zg", answered only when the echoed held reply came just before
+// the command (split into data reports of eight payload bytes and an end-of-reply). LED k has status byte Zg[8 + k] and level Zv[9 + k * step];
 // the x LEDs are 0 .. xCount - 1, the y LEDs xCount + 1 .. xCount + yCount.
 struct LedTestConfig {
   std::uint8_t xCount = 40;
@@ -162,6 +163,7 @@ private:
   bool firmwareBegun_ = false;
   bool firmwareFinished_ = false;
   bool removalDue_ = false;
+  bool echoed_ = false;  // the last command report was the echoed held reply
   int packets_ = 0;
 };
 
