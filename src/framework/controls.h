@@ -31,6 +31,23 @@ public:
   void SetCheck(int state) const { Send(BM_SETCHECK, static_cast<WPARAM>(state)); }
 };
 
+class CListBox : public CControl {
+public:
+  int AddString(const std::wstring& text) const {
+    return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  }
+  void ResetContent() const { Send(LB_RESETCONTENT); }
+  int GetCount() const { return static_cast<int>(Send(LB_GETCOUNT)); }
+  std::wstring GetText(int index) const {
+    const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got = Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return text;
+  }
+};
+
 class CSliderCtrl : public CControl {
 public:
   void SetRange(int low, int high, BOOL redraw = FALSE) const {

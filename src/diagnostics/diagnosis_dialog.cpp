@@ -1,0 +1,204 @@
+#include "diagnostics/diagnosis_dialog.h"
+
+#include <commdlg.h>
+
+#include <cwchar>
+
+#include "base/core/user_messages.h"
+#include "base/language.h"
+#include "base/text.h"
+#include "device/device_client.h"
+#include "device/touch_screen_list.h"
+#include "diagnostics/core/led_report.h"
+#include "diagnostics/res/diagnosis_dialog_ids.h"
+#include "framework/data_exchange.h"
+#include "framework/dialog_texts.h"
+
+namespace {
+
+constexpr ControlText kCaptions[] = {
+    {IDC_DIAGNOSIS_START, L"5"},
+    {IDOK, L"59"},
+    {IDC_DIAGNOSIS_EXPORT, L"60"},
+    {IDC_DIAGNOSIS_GROUP, L"58"},
+};
+
+constexpr const wchar_t* kMessageCaption = L"PelnixCpl";
+constexpr DWORD kFileNameLength = 260;
+
+bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
+
+led::ReportIdentity IdentityOf(const TouchScreenDevice& device) {
+  led::ReportIdentity id;
+  id.number = device.TouchScreenNo.load();
+  for (int i = 0; i < 3; ++i) id.version[i] = device.HwVersion[i].load();
+  id.serial0 = device.SerialNo0.load();
+  id.serial1 = device.SerialNo1.load();
+  id.serial2 = device.SerialNo2.load();
+  return id;
+}
+
+// Appends each line and CR LF to the file, created when missing; false on any failure.
+bool AppendLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
+  std::string text;
+  for (const std::wstring& line : lines) text += ToAnsi(line) + "\r\n";
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  ::CloseHandle(file);
+  return ok && written == text.size();
+}
+
+}  // namespace
+
+CDiagnosis::CDiagnosis(CWnd* parent) : CDialog(IDD_DIAGNOSIS, parent) {}
+
+void CDiagnosis::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_DIAGNOSIS_LIST, m_ctrlList);
+  DDX_Control(dx, IDC_DIAGNOSIS_START, m_btnDiagnostics);
+  DDX_Control(dx, IDC_DIAGNOSIS_EXPORT, m_btnExport);
+  DDX_Control(dx, IDOK, m_btnClose);
+}
+
+BOOL CDiagnosis::OnInitDialog() {
+  CDialog::OnInitDialog();
+  const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
+  wchar_t number[32];
+  std::swprintf(number, 32, L"No.%d ", device ? device->TouchScreenNo.load() : -1);
+  SetWindowText(number + LoadLangString(L"58"));
+  SetControlTexts(m_hWnd, kCaptions);
+  m_btnExport.EnableWindow(FALSE);
+  return TRUE;
+}
+
+BOOL CDiagnosis::PreTranslateMessage(MSG* msg) {
+  // Enter presses the focused control, as Space does, and never closes the dialog as the
+  // default button.
+  if (IsKeyMessage(msg->message) && msg->wParam == VK_RETURN) msg->wParam = VK_SPACE;
+  return CDialog::PreTranslateMessage(msg);
+}
+
+bool CDiagnosis::PostStep(char command1, char command2) {
+  return device_client::PostCommand(m_hWnd, m_nDeviceIndex, static_cast<std::uint8_t>(command1),
+                                    static_cast<std::uint8_t>(command2));
+}
+
+void CDiagnosis::StartRun() {
+  if (!GetTouchScreenList().device(m_nDeviceIndex)) {
+    ::MessageBoxW(m_hWnd, kGoneAtStartText, kMessageCaption, MB_OK);
+    m_btnDiagnostics.EnableWindow(FALSE);
+    return;
+  }
+  m_btnDiagnostics.EnableWindow(FALSE);
+  m_ctrlList.ResetContent();
+  ::SetFocus(m_ctrlList);
+  m_ctrlList.AddString(LoadLangString(L"61"));
+  m_run.Begin();
+  PostStep('o', 0);
+}
+
+void CDiagnosis::OnOpenReply(LPARAM lp) {
+  std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
+  if (!reply) return;
+  switch (m_run.OnOpenReply(reply->report, kReportSize)) {
+    case led::LedTestRun::Action::HoldReply:
+      device_client::HoldReply(std::move(reply));
+      break;
+    case led::LedTestRun::Action::PostLevels:
+      PostStep('Z', 'v');
+      break;
+    default:
+      break;
+  }
+}
+
+void CDiagnosis::OnLevelsReply(LPARAM lp) {
+  std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
+  if (reply && m_run.OnLevelsReply(reply->report, kReportSize) == led::LedTestRun::Action::PostStatuses) {
+    PostStep('Z', 'g');
+  }
+}
+
+void CDiagnosis::OnStatusesReply(LPARAM lp) {
+  std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
+  if (reply && m_run.OnStatusesReply(reply->report, kReportSize) == led::LedTestRun::Action::Finish) {
+    FinishRun();
+  }
+}
+
+void CDiagnosis::FinishRun() {
+  device_client::ReleaseHeldReply();
+  led::LedTestResult result;
+  if (m_run.Finish(result) != led::DecodeStatus::Decoded) return;  // the "61" line stays
+  const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
+  ShowReport(led::BuildReport(device ? IdentityOf(*device) : led::ReportIdentity{}, result));
+}
+
+void CDiagnosis::ShowReport(const std::vector<std::string>& lines) {
+  m_ctrlList.ResetContent();
+  for (const std::string& line : lines) m_ctrlList.AddString(FromAnsi(line));
+  m_btnExport.EnableWindow(TRUE);
+  m_btnDiagnostics.EnableWindow(TRUE);
+}
+
+void CDiagnosis::OnRemoved(int index) {
+  if (index < m_nDeviceIndex) {
+    // The touch screens after the removed one move down a slot: this one with them.
+    --m_nDeviceIndex;
+    return;
+  }
+  if (index != m_nDeviceIndex) return;
+  // Whatever the run was waiting for will not come; its held reply is of no further use.
+  if (m_run.phase() != led::LedTestRun::Phase::Idle) {
+    m_run = led::LedTestRun();
+    device_client::ReleaseHeldReply();
+  }
+  ::MessageBoxW(m_hWnd, kRemovedText, kMessageCaption, MB_OK);
+  m_btnDiagnostics.EnableWindow(FALSE);
+}
+
+std::vector<std::wstring> CDiagnosis::ListLines() const {
+  std::vector<std::wstring> lines;
+  const int count = m_ctrlList.GetCount();
+  for (int i = 0; i < count; ++i) lines.push_back(m_ctrlList.GetText(i));
+  return lines;
+}
+
+void CDiagnosis::Export() {
+  const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
+  wchar_t file[kFileNameLength] = {};
+  std::swprintf(file, kFileNameLength, L"Diagnostics_%d.txt", device ? device->TouchScreenNo.load() : -1);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = m_hWnd;
+  dialog.lpstrFilter = L"Text File(*.txt)\0*.txt\0";
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = kFileNameLength;
+  dialog.lpstrDefExt = L"txt";  // the dialog adds the dot
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_OVERWRITEPROMPT;
+  if (!::GetSaveFileNameW(&dialog)) return;
+  AppendLines(file, ListLines());  // a failure leaves the dialog as it was, without a message
+}
+
+bool CDiagnosis::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (m_background.Handle(m_hWnd, msg, wp, lp, result)) return true;
+  switch (msg) {
+    case UM_REPLY_O: OnOpenReply(lp); break;
+    case UM_REPLY_ZV: OnLevelsReply(lp); break;
+    case UM_REPLY_ZG: OnStatusesReply(lp); break;
+    case UM_DEVICE_REMOVED: OnRemoved(static_cast<int>(lp)); break;
+    case WM_COMMAND:
+      if (HIWORD(wp) != BN_CLICKED) return false;
+      if (LOWORD(wp) == IDC_DIAGNOSIS_START) StartRun();
+      else if (LOWORD(wp) == IDC_DIAGNOSIS_EXPORT) Export();
+      else return false;
+      break;
+    default:
+      return false;
+  }
+  result = 0;
+  return true;
+}

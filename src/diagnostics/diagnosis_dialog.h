@@ -1,0 +1,55 @@
+#pragma once
+// CDiagnosis: the modal "Diagnostics" dialog of one touch screen. A run asks the touch screen
+// for its LED test ("o", then "Zv", then "Zg") through the device client, shows the decoded
+// report line by line in its list box, and Export appends the list to a text file.
+#include <string>
+#include <vector>
+
+#include "diagnostics/core/led_test_run.h"
+#include "framework/controls.h"
+#include "framework/controls/xp_button.h"
+#include "framework/dialog.h"
+#include "framework/dialog_background.h"
+
+struct DeviceReport;
+
+class CDiagnosis : public CDialog {
+public:
+  explicit CDiagnosis(CWnd* parent = nullptr);
+
+  // The touch screen's slot in the TouchScreenList; set before the dialog runs.
+  void SetDeviceIndex(int index) { m_nDeviceIndex = index; }
+  int deviceIndex() const { return m_nDeviceIndex; }
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // The texts of the two message boxes.
+  static constexpr const wchar_t* kGoneAtStartText =
+      L"The touchScreen you selected have been removed,please reselect touchscreen !";
+  static constexpr const wchar_t* kRemovedText = L"The device you have selected has been removed!";
+
+protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+  void StartRun();
+  void OnOpenReply(LPARAM lp);
+  void OnLevelsReply(LPARAM lp);
+  void OnStatusesReply(LPARAM lp);
+  void FinishRun();
+  void ShowReport(const std::vector<std::string>& lines);
+  void OnRemoved(int index);
+  void Export();
+  bool PostStep(char command1, char command2);
+  std::vector<std::wstring> ListLines() const;
+
+  int m_nDeviceIndex = -1;
+  CListBox m_ctrlList;
+  CXPButton m_btnDiagnostics;
+  CXPButton m_btnExport;
+  CXPButton m_btnClose;
+  led::LedTestRun m_run;
+  DialogBackground m_background;
+};
