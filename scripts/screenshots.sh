@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the control panel in English, Chinese and Japanese: the main window of the
-# demo build (two simulated touch screens) and its settings, About and properties dialogs,
-# under Xvfb on a free display with a Wine prefix of its own (x11 driver).
+# demo build (two simulated touch screens) and its settings, About, properties and diagnostics
+# dialogs (the LED test of the second touch screen), under Xvfb on a free display with a Wine
+# prefix of its own (x11 driver).
 #   scripts/screenshots.sh [OUT_DIR] [BUILD_DIR]
 # OUT_DIR defaults to BUILD_DIR/screenshots, BUILD_DIR to build/windows (a windows-preset
 # build with the demo and the ui_shot_driver target built). Files: main-en.png,
@@ -86,6 +87,9 @@ for lang in ${PELNIX_SHOTS_LANGUAGES:-en zh ja}; do
     dialog settings "$lang" click 1053
     dialog about "$lang" click 1055
     dialog properties "$lang" open-properties
+    # Last: it selects the second touch screen, the one with bad LEDs.
+    dialog diagnostics "$lang" open-diagnostics
+    dialog diagnostics-y "$lang" open-diagnostics 48  # the y row with its bad LED
   fi
   kill "$demo_pid" 2>/dev/null || true
   wait "$demo_pid" 2>/dev/null || true

@@ -64,6 +64,8 @@ void CDiagnosis::DoDataExchange(CDataExchange* dx) {
 }
 
 BOOL CDiagnosis::OnInitDialog() {
+  // The main window keeps this object and opens it again: the list box is a new window.
+  m_ctrlList = CListBox{};
   CDialog::OnInitDialog();
   const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
   wchar_t number[32];
@@ -144,6 +146,13 @@ void CDiagnosis::ShowReport(const std::vector<std::string>& lines) {
   m_btnDiagnostics.EnableWindow(TRUE);
 }
 
+void CDiagnosis::AbandonRun() {
+  // Whatever the run was waiting for will not be handled; its held reply is of no further use.
+  if (m_run.phase() == led::LedTestRun::Phase::Idle) return;
+  m_run = led::LedTestRun();
+  device_client::ReleaseHeldReply();
+}
+
 void CDiagnosis::OnRemoved(int index) {
   if (index < m_nDeviceIndex) {
     // The touch screens after the removed one move down a slot: this one with them.
@@ -151,11 +160,7 @@ void CDiagnosis::OnRemoved(int index) {
     return;
   }
   if (index != m_nDeviceIndex) return;
-  // Whatever the run was waiting for will not come; its held reply is of no further use.
-  if (m_run.phase() != led::LedTestRun::Phase::Idle) {
-    m_run = led::LedTestRun();
-    device_client::ReleaseHeldReply();
-  }
+  AbandonRun();
   ::MessageBoxW(m_hWnd, kRemovedText, kMessageCaption, MB_OK);
   m_btnDiagnostics.EnableWindow(FALSE);
 }
@@ -190,6 +195,7 @@ bool CDiagnosis::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case UM_REPLY_ZV: OnLevelsReply(lp); break;
     case UM_REPLY_ZG: OnStatusesReply(lp); break;
     case UM_DEVICE_REMOVED: OnRemoved(static_cast<int>(lp)); break;
+    case WM_DESTROY: AbandonRun(); return false;
     case WM_COMMAND:
       if (HIWORD(wp) != BN_CLICKED) return false;
       if (LOWORD(wp) == IDC_DIAGNOSIS_START) StartRun();

@@ -40,6 +40,7 @@ private:
   void OnStatusesReply(LPARAM lp);
   void FinishRun();
   void ShowReport(const std::vector<std::string>& lines);
+  void AbandonRun();  // a run under way ends unfinished (removal, closing)
   void OnRemoved(int index);
   void Export();
   bool PostStep(char command1, char command2);

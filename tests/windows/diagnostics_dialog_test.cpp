@@ -223,6 +223,37 @@ TEST_F(DiagnosticsDialog, ExportingTwiceAppendsTheSecondReport) {
   EXPECT_EQ(ReadFileBytes(path), expected + expected);
 }
 
+TEST_F(DiagnosticsDialog, TheSameDialogRunsAgainAndClosingMidRunReleasesTheHeldReply) {
+  // As the main window keeps it: one object, opened several times.
+  CDiagnosis diagnosis;
+  diagnosis.SetDeviceIndex(kBadLeds);
+  SimulatedTouchScreen& screen = *Screens()[kBadLeds];
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ModalDialogThread d([&] { return diagnosis.DoModal(); });
+    ASSERT_NE(d.window(), nullptr);
+    EXPECT_FALSE(d.Enabled(IDC_DIAGNOSIS_EXPORT));
+    ASSERT_TRUE(Run(d, screen));
+    EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return Lines(d).size() == 12u + 70u; }));
+    d.Click(IDOK);
+    ASSERT_TRUE(d.WaitForEnd());
+  }
+  // Closed while "Zv" is answered: the run ends there and lets its held reply go.
+  screen.Configure([](sim::TouchScreenConfig& c) { c.replyDelayMs = 300; });
+  {
+    ModalDialogThread d([&] { return diagnosis.DoModal(); });
+    screen.ClearRecords();
+    d.Click(IDC_DIAGNOSIS_START);
+    ASSERT_TRUE(screen.WaitForOutputReports(3, 5000));  // "o", the echo, "Zv"
+    EXPECT_TRUE(device_client::HasHeldReply());
+    d.Click(IDOK);
+    ASSERT_TRUE(d.WaitForEnd());
+  }
+  EXPECT_FALSE(device_client::HasHeldReply());
+  screen.Configure([](sim::TouchScreenConfig& c) { c.replyDelayMs = 0; });
+  Sleep(400);  // the late replies reach a window that is gone
+}
+
 TEST_F(DiagnosticsDialog, ATouchScreenRemovedDuringARunEndsIt) {
   auto dialog = Open(kRemovedDuringRun);
   ModalDialogThread& d = *dialog;

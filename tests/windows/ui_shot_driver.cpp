@@ -2,6 +2,10 @@
 //   wait              waits (up to 60 s) until the main window's list is ready (Settings enabled)
 //   click ID          clicks the main window's button ID (posted, so a modal dialog may open)
 //   open-properties   double-clicks the touch screen list (the selected screen's properties)
+//   open-diagnostics [LINE]  selects the last touch screen, opens the diagnostics dialog for
+//                     it (its button stays disabled, so the command goes to the main window
+//                     itself), runs the LED test, waits (up to 20 s) for the report and
+//                     scrolls it to show LINE (0-based) at the top
 //   rect [main]       prints the client area of the open dialog (or the main window), WxH+X+Y
 //   close             closes the open dialog (Cancel)
 // Exit code 0 on success, 1 when the window it needs is not there. The program is found by its
@@ -16,6 +20,10 @@ namespace {
 
 constexpr int kListId = 1064;
 constexpr int kSettingsId = 1053;
+constexpr int kDiagnosticsId = 1054;        // main window
+constexpr int kRunDiagnosticsId = 1063;     // diagnostics dialog
+constexpr int kExportId = 1057;             // diagnostics dialog, enabled once a report is shown
+constexpr int kReportListId = 1018;         // diagnostics dialog
 
 std::wstring ProgramName() {
   wchar_t name[MAX_PATH] = {};
@@ -64,6 +72,32 @@ int PrintRect(HWND window) {
   return 0;
 }
 
+// Waits up to timeoutMs for `ready`; false when it never came.
+template <typename Ready>
+bool WaitFor(Ready ready, int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 100) {
+    if (ready()) return true;
+    ::Sleep(100);
+  }
+  return ready();
+}
+
+int OpenDiagnostics(HWND main, int topLine) {
+  HWND list = main ? ::GetDlgItem(main, kListId) : nullptr;
+  if (!list) return 1;
+  ::PostMessageW(list, WM_KEYDOWN, VK_END, 0);
+  ::PostMessageW(list, WM_KEYUP, VK_END, 0xC0000000);
+  ::Sleep(500);
+  ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(kDiagnosticsId, BN_CLICKED), 0);
+  HWND dialog = nullptr;
+  if (!WaitFor([&] { return (dialog = FindWindows().dialog) != nullptr; }, 10000)) return 1;
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kRunDiagnosticsId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, kRunDiagnosticsId)));
+  if (!WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dialog, kExportId)) != FALSE; }, 20000)) return 1;
+  ::SendMessageW(::GetDlgItem(dialog, kReportListId), LB_SETTOPINDEX, static_cast<WPARAM>(topLine), 0);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -88,6 +122,9 @@ int wmain(int argc, wchar_t** argv) {
     if (!list) return 1;
     ::PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 20));
     return 0;
+  }
+  if (command == L"open-diagnostics") {
+    return OpenDiagnostics(found.main, argc > 2 ? _wtoi(argv[2]) : 0);
   }
   if (command == L"rect") return PrintRect(argc > 2 ? found.main : found.dialog);
   if (command == L"close") {
