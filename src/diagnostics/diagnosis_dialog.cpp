@@ -6,6 +6,7 @@
 
 #include "base/core/user_messages.h"
 #include "base/language.h"
+#include "base/system_failure.h"
 #include "base/text.h"
 #include "device/device_client.h"
 #include "device/touch_screen_list.h"
@@ -44,9 +45,13 @@ bool AppendLines(const std::wstring& path, const std::vector<std::wstring>& line
   for (const std::wstring& line : lines) text += ToAnsi(line) + "\r\n";
   HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) {
+    RecordSystemFailure(L"CreateFileW", path);
+    return false;
+  }
   DWORD written = 0;
   const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  if (!ok) RecordSystemFailure(L"WriteFile", path);
   ::CloseHandle(file);
   return ok && written == text.size();
 }
@@ -184,7 +189,11 @@ void CDiagnosis::Export() {
   dialog.nMaxFile = kFileNameLength;
   dialog.lpstrDefExt = L"txt";  // the dialog adds the dot
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_OVERWRITEPROMPT;
-  if (!::GetSaveFileNameW(&dialog)) return;
+  if (!::GetSaveFileNameW(&dialog)) {
+    // Cancel leaves no error; anything else is the dialog failing.
+    if (const DWORD error = ::CommDlgExtendedError()) RecordSystemFailure(L"GetSaveFileNameW", file, error);
+    return;
+  }
   AppendLines(file, ListLines());  // a failure leaves the dialog as it was, without a message
 }
 
@@ -195,16 +204,18 @@ bool CDiagnosis::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case UM_REPLY_ZV: OnLevelsReply(lp); break;
     case UM_REPLY_ZG: OnStatusesReply(lp); break;
     case UM_DEVICE_REMOVED: OnRemoved(static_cast<int>(lp)); break;
-    case WM_DESTROY: AbandonRun(); return false;
-    case WM_COMMAND:
-      if (HIWORD(wp) != BN_CLICKED) return false;
-      if (LOWORD(wp) == IDC_DIAGNOSIS_START) StartRun();
-      else if (LOWORD(wp) == IDC_DIAGNOSIS_EXPORT) Export();
-      else return false;
-      break;
-    default:
-      return false;
+    default: return CDialog::OnMessage(msg, wp, lp, result);
   }
   result = 0;
   return true;
 }
+
+bool CDiagnosis::OnButtonClicked(UINT id) {
+  switch (id) {
+    case IDC_DIAGNOSIS_START: StartRun(); return true;
+    case IDC_DIAGNOSIS_EXPORT: Export(); return true;
+    default: return false;  // Close: the dialog's own handling ends it
+  }
+}
+
+void CDiagnosis::OnDestroy() { AbandonRun(); }

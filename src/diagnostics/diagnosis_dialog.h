@@ -32,6 +32,8 @@ protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnButtonClicked(UINT id) override;
+  void OnDestroy() override;
 
 private:
   void StartRun();
