@@ -56,7 +56,10 @@ private:
 std::wstring PressHelp(MainWindowRun& run) {
   ::PostMessageW(run.dialog().Item(IDC_HELP_MANUAL), BM_CLICK, 0, 0);
   HWND box = nullptr;
-  const bool shown = ModalDialogThread::WaitUntil([&] {
+  std::wstring key;
+  // The box counts once its text is there, so a box caught while it is being built is looked
+  // at again.
+  ModalDialogThread::WaitUntil([&] {
     box = nullptr;
     ::EnumWindows([](HWND window, LPARAM out) -> BOOL {
       wchar_t name[16] = {};
@@ -71,12 +74,12 @@ std::wstring PressHelp(MainWindowRun& run) {
       *reinterpret_cast<HWND*>(out) = window;
       return FALSE;
     }, reinterpret_cast<LPARAM>(&box));
-    return box != nullptr;
+    if (!box) return false;
+    for (const std::wstring& text : ChildTexts(box))
+      if (text == L"73" || text == L"74") key = text;
+    return !key.empty();
   });
-  if (!shown) return L"";
-  std::wstring key;
-  for (const std::wstring& text : ChildTexts(box))
-    if (text == L"73" || text == L"74") key = text;
+  if (!box) return L"";
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
   return key;
