@@ -140,14 +140,9 @@ void CPelnixCplDlg::RefreshList() {
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (TouchScreenDevice* device = list.device(i)) {
       ReadNumberAndMonitor(i);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-      item.iItem = i;
-      const std::wstring text = main_window::ListItemText(device->TouchScreenNo, device->MonitorNo);
-      item.pszText = const_cast<wchar_t*>(text.c_str());
-      item.iImage = main_window::ListImage(device->IsCalibrated);
-      item.lParam = i;  // the slot: items and slots differ once a slot is empty
-      m_listTouchScreens.Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      // The item's data is the slot: items and slots differ once a slot is empty.
+      m_listTouchScreens.InsertItem(i, main_window::ListItemText(device->TouchScreenNo, device->MonitorNo),
+                                    main_window::ListImage(device->IsCalibrated), i);
     }
     m_listTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
@@ -159,19 +154,10 @@ void CPelnixCplDlg::RefreshList() {
 void CPelnixCplDlg::UpdateListItem(int index) {
   TouchScreenDevice* device = GetTouchScreenList().device(index);
   if (!device) return;
-  LVFINDINFOW find{};
-  find.flags = LVFI_PARAM;
-  find.lParam = index;
-  const int item = static_cast<int>(m_listTouchScreens.Send(LVM_FINDITEMW, static_cast<WPARAM>(-1),
-                                                            reinterpret_cast<LPARAM>(&find)));
+  const int item = m_listTouchScreens.FindItemByData(index);
   if (item < 0) return;
-  const std::wstring text = main_window::ListItemText(device->TouchScreenNo, device->MonitorNo);
-  LVITEMW change{};
-  change.mask = LVIF_TEXT | LVIF_IMAGE;
-  change.iItem = item;
-  change.pszText = const_cast<wchar_t*>(text.c_str());
-  change.iImage = main_window::ListImage(device->IsCalibrated);
-  m_listTouchScreens.Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+  m_listTouchScreens.SetItem(item, main_window::ListItemText(device->TouchScreenNo, device->MonitorNo),
+                             main_window::ListImage(device->IsCalibrated));
 }
 
 void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
@@ -223,50 +209,9 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
 
 bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
-    case WM_PAINT:
-      if (!::IsIconic(m_hWnd)) return false;
-      PaintMinimized();
-      return true;
-    case WM_QUERYDRAGICON:
-      result = reinterpret_cast<LRESULT>(m_hIcon);
-      return true;
-    case WM_ERASEBKGND: {
-      RECT client = GetClientRect();
-      ::FillRect(reinterpret_cast<HDC>(wp), &client, m_hBackgroundBrush);
-      result = TRUE;
-      return true;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-      ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      ::SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 0));
-      result = reinterpret_cast<LRESULT>(m_hBackgroundBrush);
-      return true;
-    case WM_SETCURSOR:
-      if (m_bListReady) return false;
-      ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-      result = TRUE;
-      return true;
-    case WM_CLOSE:
-      EndRegionDrawing(*this);
-      return false;  // the dialog's own handling ends it
-    case WM_DESTROY:
-      ::SetEvent(m_hClosingEvent);
-      if (m_hInterfaceNotify) ::UnregisterDeviceNotification(m_hInterfaceNotify);
-      m_hInterfaceNotify = nullptr;
-      return false;
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wp, lp);
       return true;
-    case WM_NOTIFY:
-      return OnNotify(*reinterpret_cast<const NMHDR*>(lp), result);
-    case WM_COMMAND:
-      if (lp != 0 && HIWORD(wp) != BN_CLICKED) return false;
-      return OnCommand(LOWORD(wp));
     case UM_REPLY_O:
     case UM_REPLY_VV:
     case UM_REPLY_VS:
@@ -294,11 +239,49 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       ::MessageBoxW(m_hWnd, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);
       return true;
     default:
-      return false;
+      return CDialog::OnMessage(msg, wp, lp, result);
   }
 }
 
-bool CPelnixCplDlg::OnCommand(UINT id) {
+bool CPelnixCplDlg::OnPaint() {
+  if (!::IsIconic(m_hWnd)) return false;
+  PaintMinimized();
+  return true;
+}
+
+HICON CPelnixCplDlg::OnQueryDragIcon() { return m_hIcon; }
+
+bool CPelnixCplDlg::OnEraseBackground(HDC dc) {
+  const RECT client = GetClientRect();
+  ::FillRect(dc, &client, m_hBackgroundBrush);
+  return true;
+}
+
+HBRUSH CPelnixCplDlg::OnCtlColor(HDC dc, HWND control, UINT type) {
+  if (type == CTLCOLOR_MSGBOX) return nullptr;
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  return m_hBackgroundBrush;
+}
+
+bool CPelnixCplDlg::OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) {
+  if (m_bListReady) return false;
+  ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+  return true;
+}
+
+bool CPelnixCplDlg::OnClose() {
+  EndRegionDrawing(*this);
+  return false;  // the dialog's own handling ends it
+}
+
+void CPelnixCplDlg::OnDestroy() {
+  ::SetEvent(m_hClosingEvent);
+  if (m_hInterfaceNotify) ::UnregisterDeviceNotification(m_hInterfaceNotify);
+  m_hInterfaceNotify = nullptr;
+}
+
+bool CPelnixCplDlg::OnButtonClicked(UINT id) {
   switch (id) {
     case IDC_MAPPING:
       DestroyMapping(m_pMatchDlg);
@@ -339,17 +322,12 @@ bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
     if (change.iItem < 0 || !(change.uChanged & LVIF_STATE) ||
         !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
       return false;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = change.iItem;
-    m_listTouchScreens.Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    m_nSelected = static_cast<int>(item.lParam);
+    m_nSelected = static_cast<int>(m_listTouchScreens.GetItemData(change.iItem));
     UpdateButtons();
     return true;
   }
   if (header.code == NM_DBLCLK) {
-    const int item = static_cast<int>(m_listTouchScreens.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (item >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_nSelected);
+    if (m_listTouchScreens.GetNextSelectedItem() >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_nSelected);
     return true;
   }
   return false;

@@ -74,8 +74,15 @@ private:
   void SaveMapping();
 
   // Windows messages.
-  bool OnCommand(UINT id);
-  bool OnNotify(const NMHDR& header, LRESULT& result);
+  bool OnPaint() override;
+  HICON OnQueryDragIcon() override;
+  bool OnEraseBackground(HDC dc) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
+  bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
+  bool OnClose() override;
+  void OnDestroy() override;
+  bool OnButtonClicked(UINT id) override;
+  bool OnNotify(const NMHDR& header, LRESULT& result) override;
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
   void RemoveTouchScreen(int index);
   void BroadcastDeviceRemoved(int index);

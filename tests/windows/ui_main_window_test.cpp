@@ -99,9 +99,12 @@ TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
       [&] { return SimulatedHid().registeredNotifications() == notificationsBefore + 1; }));
   EXPECT_TRUE(run.dialog().IsOpen());
 
-  // The last one goes: the program ends.
+  // The last one goes: the program ends. The list's images belong to the window object,
+  // which destroys them once: the list view shares them and leaves them alone.
+  const auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(run.List(), LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
   screens[1]->Remove();
   ASSERT_TRUE(run.dialog().WaitForEnd());
+  EXPECT_EQ(::ImageList_GetImageCount(images), 2);
   EXPECT_TRUE(run.quitPosted());
   EXPECT_EQ(list.count(), 0u);
   ASSERT_EQ(RemovedIndexes().size(), 2u);
