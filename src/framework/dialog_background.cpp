@@ -7,25 +7,27 @@ DialogBackground::~DialogBackground() {
   if (brush_) ::DeleteObject(brush_);
 }
 
+bool DialogBackground::Erase(HWND window, HDC dc) const {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  ::FillRect(dc, &client, brush_);
+  return true;
+}
+
+HBRUSH DialogBackground::CtlColor(HDC dc, UINT type) const {
+  if (type != CTLCOLOR_DLG && type != CTLCOLOR_STATIC && type != CTLCOLOR_BTN) return nullptr;
+  ::SetBkMode(dc, TRANSPARENT);
+  if (textColor_ != CLR_INVALID) ::SetTextColor(dc, textColor_);
+  return brush_;
+}
+
 bool DialogBackground::Handle(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const {
-  switch (msg) {
-    case WM_ERASEBKGND: {
-      RECT client{};
-      ::GetClientRect(window, &client);
-      ::FillRect(reinterpret_cast<HDC>(wp), &client, brush_);
-      result = TRUE;
-      return true;
-    }
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      ::SetBkMode(dc, TRANSPARENT);
-      if (textColor_ != CLR_INVALID) ::SetTextColor(dc, textColor_);
-      result = reinterpret_cast<LRESULT>(brush_);
-      return true;
-    }
-    default:
-      return false;
+  if (msg == WM_ERASEBKGND) {
+    result = TRUE;
+    return Erase(window, reinterpret_cast<HDC>(wp));
   }
+  if (msg < WM_CTLCOLORMSGBOX || msg > WM_CTLCOLORSTATIC) return false;
+  HBRUSH brush = CtlColor(reinterpret_cast<HDC>(wp), msg - WM_CTLCOLORMSGBOX);
+  result = reinterpret_cast<LRESULT>(brush);
+  return brush != nullptr;
 }

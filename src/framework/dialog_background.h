@@ -14,7 +14,11 @@ public:
   DialogBackground(const DialogBackground&) = delete;
   DialogBackground& operator=(const DialogBackground&) = delete;
 
-  // Handles WM_ERASEBKGND and the WM_CTLCOLOR* requests of `window`; true when handled.
+  // For a window's OnEraseBackground: fills its client area; always true.
+  bool Erase(HWND window, HDC dc) const;
+  // For a window's OnCtlColor: the brush for dialogs, statics and buttons, else null.
+  HBRUSH CtlColor(HDC dc, UINT type) const;
+  // Both, for a window that handles raw messages: true when handled.
   bool Handle(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const;
   HBRUSH brush() const { return brush_; }
 

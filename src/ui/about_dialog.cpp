@@ -41,14 +41,10 @@ BOOL CVersion::OnInitDialog() {
   return TRUE;
 }
 
-bool CVersion::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (m_background.Handle(m_hWnd, msg, wp, lp, result)) return true;
-  if (msg == WM_COMMAND && LOWORD(wp) == IDC_ABOUT_UPDATE && HIWORD(wp) == BN_CLICKED) {
-    OnUpdate();
-    result = 0;
-    return true;
-  }
-  return false;
+bool CVersion::OnButtonClicked(UINT id) {
+  if (id != IDC_ABOUT_UPDATE) return false;
+  OnUpdate();
+  return true;
 }
 
 void CVersion::OnUpdate() {

@@ -83,7 +83,3 @@ void PelnixInfo::ShowTouchScreen() {
   SetDlgItemText(IDC_SERIAL_NO_VALUE,
                  FormatSerialNumber(values.serial0, values.serial1, values.serial2));
 }
-
-bool PelnixInfo::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  return m_background.Handle(m_hWnd, msg, wp, lp, result);
-}

@@ -13,7 +13,8 @@ public:
 protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
 
 private:
   void ShowTouchScreen();

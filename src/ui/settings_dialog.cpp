@@ -106,30 +106,18 @@ BOOL CBasicprop::PreTranslateMessage(MSG* msg) {
   return CDialog::PreTranslateMessage(msg);
 }
 
-bool CBasicprop::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (m_background.Handle(m_hWnd, msg, wp, lp, result)) return true;
-  switch (msg) {
-    case WM_COMMAND:
-      if (HIWORD(wp) != BN_CLICKED) return false;
-      if (!OnCommand(LOWORD(wp))) return false;
-      result = 0;
-      return true;
-    case WM_HSCROLL:
-      if (!lp) return false;
-      OnSliderMoved(reinterpret_cast<HWND>(lp));
-      result = 0;
-      return true;
-    default:
-      return false;
-  }
+bool CBasicprop::OnHScroll(UINT code, int pos, HWND control) {
+  if (!control) return false;
+  OnSliderMoved(control);
+  return true;
 }
 
-bool CBasicprop::OnCommand(int id) {
+bool CBasicprop::OnButtonClicked(UINT id) {
   switch (id) {
     case IDC_MODE_CLICK_ON_TOUCH:
     case IDC_MODE_CLICK_ON_RELEASE:
     case IDC_MODE_MOUSE_EMULATION:
-      m_nMode = id - IDC_MODE_CLICK_ON_TOUCH;
+      m_nMode = static_cast<int>(id) - IDC_MODE_CLICK_ON_TOUCH;
       m_nMode = ApplyModeRule(*this, m_nMode);
       return true;
     case IDC_ENABLE_RIGHT_CLICK:

@@ -19,14 +19,16 @@ protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
   BOOL PreTranslateMessage(MSG* msg) override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
+  bool OnButtonClicked(UINT id) override;
+  bool OnHScroll(UINT code, int pos, HWND control) override;  // a slider moved
   void OnOK() override;
 
 private:
   void LoadSettings();
   void SetupSlider(const SettingsSlider& slider, int position);
   void ShowSliderValue(const SettingsSlider& slider);
-  bool OnCommand(int id);
   void OnSliderMoved(HWND slider);
   void OnApply();
   void Apply();

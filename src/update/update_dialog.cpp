@@ -146,7 +146,8 @@ void CUpdate::OnReply(const DeviceReport& reply) {
   }
 }
 
-void CUpdate::OnTimer() {
+bool CUpdate::OnTimer(UINT_PTR id) {
+  if (id != kTimerId) return false;
   KillTimer(kTimerId);
   if (m_nState == State::Finishing) {
     m_ctrlStatus.SetWindowText(kDialogCompleted);
@@ -154,31 +155,28 @@ void CUpdate::OnTimer() {
     Sleep(200);
   }
   PostMessage(WM_CLOSE);
+  return true;
 }
 
 bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (m_pBackground && m_pBackground->Handle(m_hWnd, msg, wp, lp, result)) return true;
-  switch (msg) {
-    case UM_REPLY_UPDATE: {
-      std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(lp));
-      if (reply) OnReply(*reply);
-      result = 0;
-      return true;
-    }
-    case WM_TIMER:
-      if (wp != kTimerId) return false;
-      OnTimer();
-      result = 0;
-      return true;
-    case WM_CLOSE:
-      KillTimer(kTimerId);
-      m_pFineTimer.reset();
-      OnCancel();
-      result = 0;
-      return true;
-    default:
-      return false;
-  }
+  if (msg != UM_REPLY_UPDATE) return CDialog::OnMessage(msg, wp, lp, result);
+  std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(lp));
+  if (reply) OnReply(*reply);
+  result = 0;
+  return true;
+}
+
+bool CUpdate::OnEraseBackground(HDC dc) { return m_pBackground && m_pBackground->Erase(m_hWnd, dc); }
+
+HBRUSH CUpdate::OnCtlColor(HDC dc, HWND control, UINT type) {
+  return m_pBackground ? m_pBackground->CtlColor(dc, type) : nullptr;
+}
+
+bool CUpdate::OnClose() {
+  KillTimer(kTimerId);
+  m_pFineTimer.reset();
+  OnCancel();
+  return true;
 }
 
 void CUpdate::PostNcDestroy() {

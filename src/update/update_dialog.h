@@ -24,13 +24,16 @@ protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnEraseBackground(HDC dc) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
+  bool OnTimer(UINT_PTR id) override;  // the end delay: closes the dialog
+  bool OnClose() override;
   void PostNcDestroy() override;
 
 private:
   enum class State { Sending, Finishing, Failed };
 
   void OnReply(const DeviceReport& reply);
-  void OnTimer();
   void Fail(const wchar_t* text);   // only the status text shows, then the dialog closes
   void Finish();
   void ShowOnlyStatus(const wchar_t* text);

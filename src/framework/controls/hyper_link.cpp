@@ -109,60 +109,49 @@ void CHyperLink::FollowLink() {
   }
 }
 
-bool CHyperLink::OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_COMMAND:
-      if (HIWORD(wp) != STN_CLICKED) return false;
-      FollowLink();
-      result = 0;
-      return true;
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      ::SetTextColor(dc, GetTextColour());
-      ::SetBkMode(dc, TRANSPARENT);
-      result = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
-      return true;
+bool CHyperLink::OnReflectedCommand(UINT code) {
+  if (code != STN_CLICKED) return false;
+  FollowLink();
+  return true;
+}
+
+HBRUSH CHyperLink::OnReflectedCtlColor(HDC dc, UINT type) {
+  if (type != CTLCOLOR_STATIC) return nullptr;
+  ::SetTextColor(dc, GetTextColour());
+  ::SetBkMode(dc, TRANSPARENT);
+  return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}
+
+bool CHyperLink::OnMouseMove(UINT keys, POINT point) {
+  Default();
+  if (m_bOverControl) {
+    const RECT client = GetClientRect();
+    if (!::PtInRect(&client, point)) {
+      m_bOverControl = false;
+      ::ReleaseCapture();
+      Redraw();
     }
-    default:
-      return false;
+  } else {
+    m_bOverControl = true;
+    Redraw();
+    ::SetCapture(m_hWnd);
+  }
+  return true;
+}
+
+void CHyperLink::OnCaptureChanged(HWND newCapture) {
+  // Another window took the mouse (a menu, a drag, the browser that opened): the link can
+  // no longer learn that the mouse left, so it stops showing the hover colour now.
+  if (m_bOverControl && newCapture != m_hWnd) {
+    m_bOverControl = false;
+    Redraw();
   }
 }
 
-bool CHyperLink::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_MOUSEMOVE: {
-      result = Default();
-      if (m_bOverControl) {
-        const RECT client = GetClientRect();
-        const POINT point{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        if (!::PtInRect(&client, point)) {
-          m_bOverControl = false;
-          ::ReleaseCapture();
-          Redraw();
-        }
-      } else {
-        m_bOverControl = true;
-        Redraw();
-        ::SetCapture(m_hWnd);
-      }
-      return true;
-    }
-    case WM_CAPTURECHANGED:
-      // Another window took the mouse (a menu, a drag, the browser that opened): the link can
-      // no longer learn that the mouse left, so it stops showing the hover colour now.
-      if (m_bOverControl && reinterpret_cast<HWND>(lp) != m_hWnd) {
-        m_bOverControl = false;
-        Redraw();
-      }
-      return false;
-    case WM_SETCURSOR:
-      if (!m_hLinkCursor) return false;
-      ::SetCursor(m_hLinkCursor);
-      result = TRUE;
-      return true;
-    default:
-      return false;
-  }
+bool CHyperLink::OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) {
+  if (!m_hLinkCursor) return false;
+  ::SetCursor(m_hLinkCursor);
+  return true;
 }
 
 void CHyperLink::Redraw() {

@@ -43,8 +43,11 @@ public:
   static HCURSOR LoadHelpHandCursor(const std::wstring& windowsDirectory);
 
 protected:
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnMouseMove(UINT keys, POINT point) override;
+  void OnCaptureChanged(HWND newCapture) override;
+  bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
+  bool OnReflectedCommand(UINT code) override;  // STN_CLICKED follows the link
+  HBRUSH OnReflectedCtlColor(HDC dc, UINT type) override;
 
 private:
   void AdjustToFit();

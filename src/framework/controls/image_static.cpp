@@ -1,7 +1,6 @@
 #include "framework/controls/image_static.h"
 
-bool CImageStatic::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg != WM_PAINT) return false;
+bool CImageStatic::OnPaint() {
   PAINTSTRUCT paint{};
   HDC dc = ::BeginPaint(m_hWnd, &paint);
   // The bitmap comes from the module that created the window: the program's resources.
@@ -18,6 +17,5 @@ bool CImageStatic::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     ::DeleteObject(bitmap);
   }
   ::EndPaint(m_hWnd, &paint);
-  result = 0;
   return true;
 }

@@ -8,5 +8,5 @@ public:
   static constexpr int kLogoBitmapId = 177;
 
 protected:
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnPaint() override;
 };

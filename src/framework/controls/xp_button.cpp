@@ -38,40 +38,34 @@ void CXPButton::PreSubclassWindow() {
   ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, style | BS_OWNERDRAW);
 }
 
-bool CXPButton::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_MOUSEMOVE:
-      if (!m_nTracking) {
-        TRACKMOUSEEVENT track{};
-        track.cbSize = sizeof(track);
-        track.dwFlags = TME_HOVER | TME_LEAVE;
-        track.hwndTrack = m_hWnd;
-        track.dwHoverTime = 1;
-        m_nTracking = ::TrackMouseEvent(&track) ? 1 : 0;
-      }
-      return false;  // the button's own handling follows
-    case WM_MOUSEHOVER:
-      m_nHover = 1;
-      Invalidate(TRUE);
-      result = 0;
-      return true;
-    case WM_MOUSELEAVE:
-      m_nHover = 0;
-      m_nTracking = 0;
-      Invalidate(FALSE);
-      result = 0;
-      return true;
-    default:
-      return false;
+bool CXPButton::OnMouseMove(UINT keys, POINT point) {
+  if (!m_nTracking) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_HOVER | TME_LEAVE;
+    track.hwndTrack = m_hWnd;
+    track.dwHoverTime = 1;
+    m_nTracking = ::TrackMouseEvent(&track) ? 1 : 0;
   }
+  return false;  // the button's own handling follows
 }
 
-bool CXPButton::OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg != WM_DRAWITEM) return false;
-  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-  if (item->CtlType != ODT_BUTTON) return false;
-  DrawItem(*item);
-  result = TRUE;
+bool CXPButton::OnMouseHover(UINT keys, POINT point) {
+  m_nHover = 1;
+  Invalidate(TRUE);
+  return true;
+}
+
+bool CXPButton::OnMouseLeave() {
+  m_nHover = 0;
+  m_nTracking = 0;
+  Invalidate(FALSE);
+  return true;
+}
+
+bool CXPButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.CtlType != ODT_BUTTON) return false;
+  DrawItem(item);
   return true;
 }
 

@@ -20,8 +20,10 @@ protected:
   virtual void FillGradient(HDC dc, const RECT& rect);
   virtual void DrawEdgeLines(HDC dc, const RECT& rect);
 
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnMouseMove(UINT keys, POINT point) override;
+  bool OnMouseHover(UINT keys, POINT point) override;
+  bool OnMouseLeave() override;
+  bool OnReflectedDrawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
   enum Edge { kLeft, kRight, kTop, kBottom, kEdgeCount };
