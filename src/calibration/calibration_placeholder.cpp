@@ -1,4 +1,4 @@
-// Until the calibration and mapping windows exist: their buttons open nothing.
+// Until the calibration windows exist: their buttons open nothing.
 #include "calibration/calibration_entry.h"
 #include "calibration/mouse_hook.h"
 #include "framework/wnd.h"
@@ -11,5 +11,3 @@ int CalibrationDeviceIndex(const CCalibrateDlg&) { return -1; }
 void SetCalibrationDeviceIndex(CCalibrateDlg&, int) {}
 void CalibrationDeviceRemoved(CCalibrateDlg&) {}
 void DestroyCalibration(CCalibrateDlg*) {}
-CDeviceMatchDlg* OpenMapping(CWnd&) { return nullptr; }
-void DestroyMapping(CDeviceMatchDlg*) {}

@@ -1,0 +1,262 @@
+// The mapping window: a target and a number on each monitor in turn, a touch maps the touch
+// screen that made it to that monitor.
+#include "calibration/device_match_dialog.h"
+
+#include <string>
+
+#include "base/core/user_messages.h"
+#include "base/language.h"
+#include "calibration/calibration_entry.h"
+#include "calibration/res/device_match_dialog_ids.h"
+#include "config/core/file_name_rules.h"
+#include "config/driver_library.h"
+#include "device/device_client.h"
+#include "device/touch_screen_list.h"
+
+namespace {
+
+constexpr COLORREF kBackground = RGB(0, 128, 192);
+constexpr int kCrossHalf = 50;
+constexpr int kCircleRadii[] = {30, 20, 10, 40, 50};
+constexpr wchar_t kRemovedText[] = L"The device you have selected has been removed!";
+
+void HideCursor() {
+  while (::ShowCursor(FALSE) >= 0) {
+  }
+}
+
+void ShowCursorAgain() {
+  while (::ShowCursor(TRUE) < 0) {
+  }
+}
+
+// Slots 0 .. count - 1 that hold a touch screen.
+template <typename Action>
+void ForEachTouchScreen(Action action) {
+  TouchScreenList& list = GetTouchScreenList();
+  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i)
+    if (list.device(i)) action(i);
+}
+
+}  // namespace
+
+CDeviceMatchDlg::CDeviceMatchDlg(CWnd* mainWindow)
+    : CDialog(IDD_DEVICE_MATCH, mainWindow), m_pMainWindow(mainWindow) {
+  m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
+}
+
+CDeviceMatchDlg::~CDeviceMatchDlg() {
+  if (m_hWnd) DestroyWindow();
+  if (m_hBackgroundBrush) ::DeleteObject(m_hBackgroundBrush);
+  if (m_hNumberFont) ::DeleteObject(m_hNumberFont);
+}
+
+BOOL CDeviceMatchDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  if (m_pMainWindow) m_pMainWindow->EnableWindow(FALSE);
+  DriverParameters parameters{};
+  GetDriverLibrary().GetDriverParameters(parameters);
+  m_bTouchEnabled = parameters.EnableTouch != 0;
+  HideCursor();
+  ForEachTouchScreen([this](int slot) { device_client::StartTouchStream(m_hWnd, slot); });
+  m_nMonitor = 0;
+  SetTimer(kTimerId, kMonitorPeriodMs);
+  return TRUE;
+}
+
+void CDeviceMatchDlg::MoveOntoMonitor(int monitor) {
+  TouchScreenList& list = GetTouchScreenList();
+  if (monitor < 0 || monitor >= list.monitorCount()) return;
+  const MonitorEntry& area = list.monitor(monitor);
+  ::MoveWindow(m_hWnd, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+}
+
+BOOL CDeviceMatchDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && msg->hwnd == m_hWnd) {
+    if (msg->wParam == VK_RETURN) return TRUE;
+    if (msg->wParam == VK_ESCAPE) {
+      if (!m_bFinished && m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
+      m_bFinished = true;
+      Closing(true);
+      EndDialog(IDCANCEL);
+      return TRUE;
+    }
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
+
+bool CDeviceMatchDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case UM_TOUCH_POINT:
+      OnTouch(lp);
+      return true;
+    case UM_DEVICE_REMOVED:
+      OnDeviceRemoved();
+      return true;
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      return true;
+    default:
+      return CDialog::OnMessage(msg, wp, lp, result);
+  }
+}
+
+bool CDeviceMatchDlg::OnPaint() {
+  PAINTSTRUCT paint{};
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  Paint(dc);
+  ::EndPaint(m_hWnd, &paint);
+  return true;
+}
+
+bool CDeviceMatchDlg::OnEraseBackground(HDC dc) {
+  const RECT client = GetClientRect();
+  ::FillRect(dc, &client, m_hBackgroundBrush);
+  return true;
+}
+
+HBRUSH CDeviceMatchDlg::OnCtlColor(HDC dc, HWND, UINT) {
+  ::SetBkMode(dc, TRANSPARENT);
+  return m_hBackgroundBrush;
+}
+
+bool CDeviceMatchDlg::OnTimer(UINT_PTR id) {
+  if (id != kTimerId) return false;
+  OnTimeout();
+  return true;
+}
+
+bool CDeviceMatchDlg::OnClose() {
+  Closing(true);
+  EndDialog(IDCANCEL);
+  return true;
+}
+
+void CDeviceMatchDlg::OnDestroy() {
+  // Destroyed by the main window before it closed (the program ends): nothing to save, but the
+  // cursor and the touch stream are put back.
+  m_bFinished = true;
+  Closing(false);
+}
+
+void CDeviceMatchDlg::OnTouch(LPARAM lp) {
+  const std::unique_ptr<DeviceReport> report = device_client::TakeReply(lp);
+  if (!report || !m_bTouchEnabled || m_bFinished) return;
+  TouchScreenList& list = GetTouchScreenList();
+  const int slot = report->deviceIndex;
+  // A touch screen that is gone is never written to.
+  if (slot < 0 || slot >= kMaxTouchScreens || !list.device(slot)) return;
+  KillTimer(kTimerId);
+  list.mapping(slot) = MappingEntry{reinterpret_cast<std::intptr_t>(list.handle(slot)), m_nMonitor, slot};
+  // With a single monitor every touch screen lies on it.
+  if (list.monitorCount() == 1)
+    ForEachTouchScreen([this](int k) { MapTouchScreen(k, m_nMonitor); });
+  else
+    MapTouchScreen(slot, m_nMonitor);
+  ++m_nMonitor;
+  NextMonitor();
+}
+
+void CDeviceMatchDlg::OnTimeout() {
+  if (m_bFinished) return;
+  ++m_nMonitor;
+  NextMonitor();
+}
+
+void CDeviceMatchDlg::MapTouchScreen(int slot, int monitor) {
+  TouchScreenDevice* device = GetTouchScreenList().device(slot);
+  if (!device) return;
+  device->TouchScreenNo = slot;
+  DeviceParameters record{};
+  record.TouchScreenNo = slot;
+  GetDriverLibrary().GetDeviceParameters(record);
+  record.MonitorID = monitor;
+  record.IsCalibrate = 1;
+  const std::wstring_view pdoName = device->PdoName ? device->PdoName.get() : L"";
+  GetDriverLibrary().SetDeviceParameters(DeviceKeyFromPdoName(pdoName), record);
+}
+
+void CDeviceMatchDlg::NextMonitor() {
+  if (m_nMonitor >= GetTouchScreenList().monitorCount()) {
+    Finish();
+    return;
+  }
+  MoveOntoMonitor(m_nMonitor);
+  SetTimer(kTimerId, kMonitorPeriodMs);
+  Invalidate();
+}
+
+void CDeviceMatchDlg::Finish() {
+  m_bFinished = true;
+  ShowCursorAgain();
+  if (m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
+  PostMessage(WM_CLOSE);
+}
+
+void CDeviceMatchDlg::Closing(bool save) {
+  if (m_bClosed) return;
+  m_bClosed = true;
+  ShowCursorAgain();
+  KillTimer(kTimerId);
+  ForEachTouchScreen([](int slot) { device_client::StopTouchStream(slot); });
+  // No touch screen left to switch off: the stream of the gone ones counts as off.
+  if (device_client::IsTouchStreamOn()) device_client::ForgetTouchStream();
+  if (save && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
+}
+
+void CDeviceMatchDlg::OnDeviceRemoved() {
+  if (m_bClosed) return;
+  m_bFinished = true;
+  KillTimer(kTimerId);
+  ShowCursorAgain();
+  ::MessageBoxW(m_hWnd, kRemovedText, LoadLangString(L"79").c_str(), MB_OK | MB_ICONWARNING);
+  if (m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
+  Closing(false);
+  EndDialog(IDCANCEL);
+}
+
+void CDeviceMatchDlg::Paint(HDC dc) {
+  const RECT client = GetClientRect();
+  const int cx = (client.right - client.left) / 2;
+  const int cy = (client.bottom - client.top) / 2;
+
+  const int savedDc = ::SaveDC(dc);
+  // Masked with the background, the fills leave the smaller circles and the cross visible.
+  ::SetROP2(dc, R2_MASKPEN);
+  ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+  ::SelectObject(dc, m_hBackgroundBrush);
+  ::MoveToEx(dc, cx - kCrossHalf, cy, nullptr);
+  ::LineTo(dc, cx + kCrossHalf, cy);
+  ::MoveToEx(dc, cx, cy - kCrossHalf, nullptr);
+  ::LineTo(dc, cx, cy + kCrossHalf);
+  for (int radius : kCircleRadii) ::Ellipse(dc, cx - radius, cy - radius, cx + radius, cy + radius);
+
+  if (!m_hNumberFont)
+    m_hNumberFont = ::CreateFontW(320, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_RASTER_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial");
+  ::SelectObject(dc, m_hNumberFont);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  // Only the first digit: the tenth monitor shows "1".
+  const std::wstring number = std::to_wstring(m_nMonitor + 1);
+  RECT area = client;
+  ::DrawTextW(dc, number.c_str(), 1, &area, DT_CENTER);
+  ::RestoreDC(dc, savedDc);
+}
+
+CDeviceMatchDlg* OpenMapping(CWnd& mainWindow) {
+  TouchScreenList& list = GetTouchScreenList();
+  list.RefreshMonitors();
+  if (list.monitorCount() == 0) return nullptr;
+  auto* window = new CDeviceMatchDlg(&mainWindow);
+  if (!window->Create(IDD_DEVICE_MATCH, &mainWindow)) {
+    delete window;
+    mainWindow.EnableWindow(TRUE);
+    return nullptr;
+  }
+  window->MoveOntoMonitor(0);
+  window->ShowWindow(SW_SHOW);
+  return window;
+}
+
+void DestroyMapping(CDeviceMatchDlg* window) { delete window; }

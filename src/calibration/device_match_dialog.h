@@ -1,0 +1,59 @@
+#pragma once
+// CDeviceMatchDlg: the mapping window (template 138).
+//
+// It covers one monitor at a time with a target and the monitor's number; whichever touch
+// screen reports a touch there is mapped to that monitor through the driver-interface library,
+// and the window moves on to the next monitor. A monitor nobody touches within 30 s is
+// skipped. While it lives the main window is disabled and the cursor hidden. When it closes it
+// asks the main window to save the touch screen numbers into the touch screens.
+//
+// Any touch screen that is unplugged meanwhile ends the mapping without that save: the slots of
+// the touch screens after it move down, so the slot numbers the save would store no longer
+// match the records written during the mapping, and the touches still on their way carry the
+// old slots.
+#include "framework/dialog.h"
+
+class CDeviceMatchDlg : public CDialog {
+public:
+  static constexpr UINT_PTR kTimerId = 9;
+  static constexpr UINT kMonitorPeriodMs = 30000;
+
+  explicit CDeviceMatchDlg(CWnd* mainWindow);
+  ~CDeviceMatchDlg() override;
+
+  // Moves the window onto the rectangle of the monitor table's row.
+  void MoveOntoMonitor(int monitor);
+  int monitor() const { return m_nMonitor; }
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnPaint() override;
+  bool OnEraseBackground(HDC dc) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnClose() override;
+  void OnDestroy() override;
+
+private:
+  void OnTouch(LPARAM report);
+  void OnTimeout();
+  void MapTouchScreen(int slot, int monitor);
+  void NextMonitor();
+  void Finish();  // the last monitor is done: the main window hears of it, the window closes
+  // Cursor back, timer off, touch stream off to every touch screen; then, unless a touch screen
+  // was unplugged, the main window saves the mapping. Once.
+  void Closing(bool save);
+  void OnDeviceRemoved();
+  void Paint(HDC dc);
+
+  CWnd* m_pMainWindow;
+  bool m_bTouchEnabled = false;  // the driver's EnableTouch at opening
+  int m_nMonitor = 0;            // the monitor table's row the window covers
+  bool m_bFinished = false;      // no touch or time-out is taken any more
+  bool m_bClosed = false;        // the closing steps ran
+  HBRUSH m_hBackgroundBrush = nullptr;
+  HFONT m_hNumberFont = nullptr;
+};
