@@ -61,7 +61,7 @@ public:
     double ms;
   };
   void RecordStamps(bool on) {
-    stamps_.clear();
+    if (on) stamps_.clear();
     recording_ = on;
   }
   const std::vector<Stamp>& stamps() const { return stamps_; }
