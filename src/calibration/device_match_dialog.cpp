@@ -53,6 +53,8 @@ CDeviceMatchDlg::~CDeviceMatchDlg() {
 
 BOOL CDeviceMatchDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // Touches reach the window through the device thread's waits: a fine timer keeps them prompt.
+  m_pFineTimer = std::make_unique<FineTimerResolution>();
   if (m_pMainWindow) m_pMainWindow->EnableWindow(FALSE);
   DriverParameters parameters{};
   GetDriverLibrary().GetDriverParameters(parameters);
@@ -201,6 +203,7 @@ void CDeviceMatchDlg::Closing(bool save) {
   ForEachTouchScreen([](int slot) { device_client::StopTouchStream(slot); });
   // No touch screen left to switch off: the stream of the gone ones counts as off.
   if (device_client::IsTouchStreamOn()) device_client::ForgetTouchStream();
+  m_pFineTimer.reset();
   if (save && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
 }
 

@@ -11,6 +11,9 @@
 // the touch screens after it move down, so the slot numbers the save would store no longer
 // match the records written during the mapping, and the touches still on their way carry the
 // old slots.
+#include <memory>
+
+#include "base/timer_resolution.h"
 #include "framework/dialog.h"
 
 class CDeviceMatchDlg : public CDialog {
@@ -56,4 +59,5 @@ private:
   bool m_bClosed = false;        // the closing steps ran
   HBRUSH m_hBackgroundBrush = nullptr;
   HFONT m_hNumberFont = nullptr;
+  std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening to the closing steps
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/timer_resolution.h"
 #include "simulator/simulated_monitors.h"
 
 using namespace main_window_test;
@@ -152,6 +153,9 @@ TEST_F(MappingTest, OneMonitorATouchOnAnyTouchScreenMapsEveryOneAndEnds) {
   const RECT expected{0, 0, 800, 600};
   EXPECT_TRUE(mapping.At(expected));
 
+  // The window holds a 1 ms timer resolution (the start-up query has given its own back).
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([] { return FineTimerRaisesHeld() == 1; }));
+
   mapping.Touch(1);
   ASSERT_TRUE(mapping.WaitForEnd());
   for (int number : {0, 1}) {
@@ -166,6 +170,8 @@ TEST_F(MappingTest, OneMonitorATouchOnAnyTouchScreenMapsEveryOneAndEnds) {
   EXPECT_EQ(NumbersWritten(*Screens()[1]), std::vector<int>{1});
   EXPECT_TRUE(mapping.run().WaitForItemText(0, ItemTextFor(0, 0)));
   EXPECT_TRUE(mapping.run().WaitForItemText(1, ItemTextFor(1, 0)));
+  // The window's raise and the save's are given back.
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([] { return FineTimerRaisesHeld() == 0; }));
 }
 
 TEST_F(MappingTest, TwoMonitorsEachTouchMapsItsTouchScreenAndTheLastTouchWins) {
@@ -335,6 +341,7 @@ TEST_F(MappingTest, UnpluggingATouchScreenEndsTheMappingWithoutSaving) {
   ::Sleep(500);
   EXPECT_TRUE(NumbersWritten(*Screens()[0]).empty());
   EXPECT_EQ(mapping.run().ItemCount(), 1);
+  EXPECT_EQ(FineTimerRaisesHeld(), 0);  // given back on the way out without a save too
 }
 
 }  // namespace
