@@ -47,10 +47,12 @@ draw_list_monitor() {
     "$out"
 }
 
-# Scales a list image down to 72 x 58 and puts it on its key colour as a 24-bit BMP. The
-# edge is made hard first, so no half-blended pixels of the key colour fringe the drawing.
+# Scales a list image down into the bottom 44 rows of 72 x 58, its top 14 rows left empty (the
+# main window's list scrolls them out of sight, so the whole item fits the list), and puts it
+# on its key colour as a 24-bit BMP. The edge is made hard first, so no half-blended pixels of
+# the key colour fringe the drawing.
 finish_list_image() { # $1: input PNG, $2: key colour, $3: output BMP
-  "$CONVERT" "$1" -filter Lanczos -resize 72x58 \
+  "$CONVERT" "$1" -filter Lanczos -resize 72x44 -background none -gravity south -extent 72x58 \
     -channel A -threshold 50% +channel \
     -background "$2" -alpha remove -alpha off \
     -type TrueColor "BMP3:$3"

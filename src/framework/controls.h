@@ -157,6 +157,26 @@ public:
     Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return item.iImage;
   }
+  // The icon view's distance between items, and the item's height there.
+  SIZE GetItemSpacing() const {
+    const auto spacing = static_cast<DWORD>(Send(LVM_GETITEMSPACING, FALSE));
+    return SIZE{LOWORD(spacing), HIWORD(spacing)};
+  }
+  void SetIconSpacing(int cx, int cy) const { Send(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy)); }
+  // The view's point at the client area's top left corner.
+  POINT GetOrigin() const {
+    POINT origin{};
+    Send(LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin));
+    return origin;
+  }
+  BOOL Scroll(int dx, int dy) const { return static_cast<BOOL>(Send(LVM_SCROLL, static_cast<WPARAM>(dx), dy)); }
+  // An item's rectangle in client coordinates: LVIR_BOUNDS, LVIR_ICON or LVIR_LABEL.
+  RECT GetItemRect(int index, int code) const {
+    RECT rect{};
+    rect.left = code;
+    Send(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    return rect;
+  }
   HIMAGELIST SetImageList(HIMAGELIST list, int kind) const {
     return reinterpret_cast<HIMAGELIST>(Send(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
   }

@@ -1,6 +1,8 @@
 // The main window: opening, the list and its buttons, the windows it opens, Help, keys.
 #include "ui/main_window.h"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <dbt.h>
@@ -25,6 +27,12 @@ constexpr COLORREF kBackground = RGB(236, 233, 216);
 constexpr int kIconResource = 128;
 constexpr int kImageWidth = 72;
 constexpr int kImageHeight = 58;
+// An item (picture and two lines of text) is taller than the list. The pictures leave this
+// many top rows transparent, each item is this much taller than the list, and the list is
+// scrolled down by as much: only the empty band goes out of sight, above the picture's
+// padding in the item.
+constexpr int kImageTransparentRows = 14;
+constexpr int kLabelSidePadding = 16;  // what the list view leaves beside an item's text
 
 // The HID device interface class, the value HidD_GetHidGuid reports.
 constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
@@ -126,7 +134,20 @@ void CPelnixCplDlg::SetUpListView() {
     ::DeleteObject(calibrated);
   }
   m_listTouchScreens.SetImageList(m_imageList.m_hImageList, LVSIL_NORMAL);
+  m_listTouchScreens.SetIconSpacing(ListItemWidth(), (client.bottom - client.top) + kImageTransparentRows);
   m_listTouchScreens.Send(WM_SETREDRAW, TRUE);
+}
+
+int CPelnixCplDlg::ListItemWidth() {
+  // Wide enough for the longest line of the text, which then never wraps into a third line.
+  const std::wstring widest = main_window::ListItemText(88, 88);
+  HDC dc = ::GetDC(m_listTouchScreens);
+  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(m_listTouchScreens.Send(WM_GETFONT)));
+  RECT text{};
+  ::DrawTextW(dc, widest.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX);
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(m_listTouchScreens, dc);
+  return std::max<int>(m_listTouchScreens.GetItemSpacing().cx, text.right + kLabelSidePadding);
 }
 
 void CPelnixCplDlg::ApplyLanguage() {
@@ -146,9 +167,14 @@ void CPelnixCplDlg::RefreshList() {
     }
     m_listTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
+  ScrollPastTransparentRows();
   UpdateButtons();
   m_bListReady = true;
   PostMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+void CPelnixCplDlg::ScrollPastTransparentRows() {
+  m_listTouchScreens.Scroll(0, kImageTransparentRows - m_listTouchScreens.GetOrigin().y);
 }
 
 void CPelnixCplDlg::UpdateListItem(int index) {

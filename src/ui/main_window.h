@@ -43,6 +43,7 @@ private:
   // Opening.
   void RegisterNotifications();
   void SetUpListView();
+  int ListItemWidth();
   void ApplyLanguage();
   bool StartWorker(DWORD(WINAPI* body)(void*));
   void StopWorker();        // tells the worker to end and waits for it
@@ -53,6 +54,7 @@ private:
   void RefreshList();
   void ReadNumberAndMonitor(int index);
   void UpdateListItem(int index);  // one item's text and image, from its touch screen
+  void ScrollPastTransparentRows();  // the whole pictures and texts show
   void UpdateButtons();
 
   // Requests to the touch screens and their replies.

@@ -11,6 +11,34 @@ using namespace main_window_test;
 
 namespace {
 
+// The rows at the top of a list picture that are all its key colour: transparent in the list.
+int TransparentTopRows(int bitmapId, COLORREF key) {
+  HBITMAP bitmap = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 72;
+  info.bmiHeader.biHeight = -58;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> pixels(72 * 58);
+  HDC dc = ::GetDC(nullptr);
+  ::GetDIBits(dc, bitmap, 0, 58, pixels.data(), &info, DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, dc);
+  ::DeleteObject(bitmap);
+  const std::uint32_t keyPixel = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+  int rows = 0;
+  for (; rows < 58; ++rows)
+    for (int x = 0; x < 72; ++x)
+      if ((pixels[rows * 72 + x] & 0xFFFFFF) != keyPixel) return rows;
+  return rows;
+}
+
+RECT ItemRect(HWND list, int item, int code) {
+  RECT rect{code};
+  ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rect));
+  return rect;
+}
+
 TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
   // Screen 0 is calibrated on monitor 1; screen 1's calibrated state is neither 0 nor 1.
   auto screens = Prepare({{0, 1, 1}, {1, 0, 2}});
@@ -33,6 +61,16 @@ TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
   EXPECT_TRUE(run.WaitForItemText(0, ItemTextFor(0, 1))) << std::string(run.ItemText(0).begin(), run.ItemText(0).end());
   EXPECT_TRUE(run.WaitForItemText(1, ItemTextFor(1, 0))) << std::string(run.ItemText(1).begin(), run.ItemText(1).end());
   EXPECT_EQ(run.ItemImage(0), 1);  // calibrated
+  // Each item shows whole although it is taller than the list: only the pictures'
+  // transparent top rows go out of sight, and the texts end inside the list.
+  const int transparentRows = std::min(TransparentTopRows(IDB_CALIBRATED, RGB(0, 0, 0)),
+                                       TransparentTopRows(IDB_UNCALIBRATED, RGB(255, 0, 255)));
+  RECT client{};
+  ::GetClientRect(run.List(), &client);
+  for (int item = 0; item < 2; ++item) {
+    EXPECT_LE(-ItemRect(run.List(), item, LVIR_ICON).top, transparentRows) << item;
+    EXPECT_LE(ItemRect(run.List(), item, LVIR_LABEL).bottom, client.bottom) << item;
+  }
   EXPECT_EQ(run.ItemImage(1), 0);
   EXPECT_EQ(run.SelectedItem(), 0);
   EXPECT_EQ(run.window().selected(), 0);
