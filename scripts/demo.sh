@@ -5,6 +5,10 @@
 # on the user's display when DISPLAY is set, otherwise under Xvfb, and saves screenshots of the
 # main window, the settings, About and properties dialogs into OUT_DIR (default
 # build/windows/demo-shots). With a display the program stays open afterwards until it is closed.
+# Under Xvfb the screen is 2304 x 800 and holds two simulated monitors, 1280x800+0+0 and
+# 1024x768+1280+0 (PELNIX_DEMO_MONITORS, unless it is set already), and the shots go on with
+# the mapping window on each monitor: a click on its target is the touch of the simulated touch
+# screen lying on that monitor.
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 root=$(dirname "$here")
@@ -20,11 +24,14 @@ export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=d;mshtml=d'
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  display=:$((70 + RANDOM % 20))
-  Xvfb "$display" -screen 0 1280x800x24 -br </dev/null >/dev/null 2>&1 &
+  number=$((70 + RANDOM % 20))
+  while [ -e /tmp/.X$number-lock ] || [ -e /tmp/.X11-unix/X$number ]; do number=$((number + 1)); done
+  display=:$number
+  Xvfb "$display" -screen 0 2304x800x24 -br </dev/null >/dev/null 2>&1 &
   xvfb=$!
   trap 'kill $xvfb 2>/dev/null || true' EXIT
   export DISPLAY=$display
+  export PELNIX_DEMO_MONITORS=${PELNIX_DEMO_MONITORS:-1280x800+0+0,1024x768+1280+0}
   sleep 1
 fi
 "$here/wine-prefix.sh" init "$WINEPREFIX" x11
@@ -51,6 +58,16 @@ shoot main-window
 click 157 255 && shoot about && close_newest
 click 38 255 && shoot settings && close_newest
 click 60 150 "--repeat 2 --delay 80 1" && shoot properties && close_newest
+
+# Mapping over the demo's two monitors: the whole screen with the window on the first monitor,
+# a click on its target (touch screen 0), the window on the second, a click there
+# (touch screen 1), and the list with the new monitors once the numbers are saved.
+if [ "${PELNIX_DEMO_MONITORS:-}" = 1280x800+0+0,1024x768+1280+0 ]; then
+  screen() { xwd -root -silent | convert xwd:- "$out/$1.png"; echo "  $out/$1.png"; }
+  click 64 214 && screen mapping-monitor-1
+  xdotool mousemove 640 400 click 1 && sleep 2 && screen mapping-monitor-2
+  xdotool mousemove $((1280 + 512)) 384 click 1 && sleep 4 && shoot main-window-mapped
+fi
 
 if [ $headless = 1 ]; then
   kill $program 2>/dev/null || true

@@ -117,7 +117,7 @@ public:
   }
   // The mapping has ended and its save has run: the main window is enabled, the touch screens
   // that were saved got their "V1".
-  bool WaitForEnd(DWORD timeoutMs = 3000) {
+  bool WaitForEnd(DWORD timeoutMs = 5000) {
     return ModalDialogThread::WaitUntil([&] { return !IsOpen() && ::IsWindowEnabled(run_.dialog().window()); }, timeoutMs);
   }
   HWND FindMessageBox(const wchar_t* text) const {
