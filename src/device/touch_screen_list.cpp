@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cwchar>
 #include <new>
+#include <string>
+
+#include "base/system_failure.h"
 
 TouchScreenList::TouchScreenList(HidSystem& hid, MonitorSystem& monitors)
     : hid_(hid), monitorSystem_(monitors) {
@@ -114,20 +117,24 @@ void TouchScreenList::RefreshMonitors() {
 }
 
 void TouchScreenList::RegisterDeviceNotifications(HWND window) {
-  for (std::uint32_t i = 0; i < count_; ++i) {
+  for (std::uint32_t i = 0; i < count_ && i < kMaxTouchScreens;) {
     TouchScreenDevice* d = devices_[i].get();
-    if (!d) continue;
+    if (!d) {
+      ++i;
+      continue;
+    }
     HDEVNOTIFY notify = hid_.RegisterHandleNotification(window, d->HidInfo.handle);
     if (notify) {
       d->DeviceNotify = notify;
       d->open = 1;
+      ++i;
       continue;
     }
-    // Without a removal notification the program could not follow this touch screen: it is
-    // dropped. Its slot stays empty; every loop over the list skips empty slots.
-    if (d->open) CloseHidInfo(d->HidInfo);
-    devices_[i].reset();
-    --count_;
+    // Without a removal notification the program could not follow this touch screen: it goes
+    // as a removed one does, and the touch screens after it move down into its slot, which is
+    // registered next.
+    RecordSystemFailure(L"RegisterDeviceNotificationW", L"touch screen in slot " + std::to_wstring(i));
+    RemoveAt(static_cast<int>(i));
   }
 }
 

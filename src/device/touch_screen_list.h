@@ -65,7 +65,7 @@ public:
 
   HidSystem& hid() { return hid_; }
 
-  // Slots 0 .. count()-1; a slot may be empty after a failed registration.
+  // Slots 0 .. count()-1.
   std::uint32_t count() const { return count_.load(); }
   TouchScreenDevice* device(int index) const;
   HANDLE handle(int index) const;  // INVALID_HANDLE_VALUE for an empty slot or index
@@ -77,7 +77,8 @@ public:
   MappingEntry& mapping(int index) { return mapping_[index]; }
 
   // Registers the window for removal notifications of every listed handle. A touch screen
-  // whose registration fails is closed and dropped; its slot is left empty.
+  // whose registration fails is removed as an unplugged one is (RemoveAt): it is closed and
+  // the touch screens after it move down one slot, so every other one stays reachable.
   void RegisterDeviceNotifications(HWND window);
 
   int FindByHandle(HANDLE handle) const;  // first occupied slot below count with that handle, or -1

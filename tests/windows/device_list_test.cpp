@@ -273,18 +273,22 @@ TEST(TouchScreenList, AHandleNoSlotHoldsChangesNothing) {
   EXPECT_EQ(list.count(), 2u);
 }
 
-TEST(TouchScreenList, AFailedNotificationRegistrationDropsThatTouchScreen) {
+TEST(TouchScreenList, ATouchScreenThatCannotBeRegisteredGoesAsARemovalTheOthersStayReachable) {
   FakeHid hid;
-  hid.devices = {Touch(0), Touch(1), Touch(2)};
+  hid.devices = {Touch(0), Touch(1), Touch(2), Touch(3)};
   TouchScreenList list(hid);
-  const HANDLE first = list.handle(0), last = list.handle(2);
-  hid.failRegistrationFor = {list.handle(1)};
+  const HANDLE first = list.handle(0), third = list.handle(2), last = list.handle(3);
+  hid.failRegistrationFor = {list.handle(1), last};
   list.RegisterDeviceNotifications(nullptr);
   EXPECT_EQ(list.count(), 2u);
-  EXPECT_EQ(list.device(1), nullptr) << "the slot is left empty";
+  EXPECT_EQ(hid.open.size(), 2u) << "the two that cannot be registered are closed";
+  EXPECT_EQ(list.handle(0), first);
+  EXPECT_EQ(list.handle(1), third) << "the third moved down into the second's slot";
+  EXPECT_EQ(list.device(2), nullptr);
+  EXPECT_EQ(list.FindByHandle(third), 1);
   EXPECT_EQ(list.device(0)->DeviceNotify, reinterpret_cast<HDEVNOTIFY>(first));
-  EXPECT_EQ(hid.open.size(), 2u);
-  EXPECT_EQ(list.FindByHandle(last), -1) << "loops run below the count, which now ends at slot 1";
+  EXPECT_EQ(list.device(1)->DeviceNotify, reinterpret_cast<HDEVNOTIFY>(third));
+  EXPECT_EQ(list.mapping(1).deviceHandle, reinterpret_cast<std::intptr_t>(third));
 }
 
 TEST(TouchScreenList, MonitorRefreshRebuildsTheSameTable) {
