@@ -10,6 +10,7 @@
 // freed here and the failure recorded.
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -58,5 +59,72 @@ bool WorkersStopped();
 // Acknowledge mode (the console update): replies signal the acknowledge event and fill the
 // touch screen records instead of reaching windows. Never left once entered.
 void EnterAcknowledgeMode();
+
+// The protocol state of a fresh process: stream off, workers allowed, acknowledge mode left,
+// no held reply. For tests that run one exchange after another; the program never calls it.
+void ResetProtocolState();
+
+// Ends every exchange of `window`: its readers end within one read slice and the replies
+// still queued for it are taken out of its queue and freed (call it on the window's thread).
+// It runs by itself for every window of the window layer as it is destroyed; a window whose
+// exchanges end before it goes (the update dialog at the end of its transfer) calls it too.
+// A later request for the window lets it take replies again.
+void EndExchanges(HWND window);
+
+// ---- Query sequences: the exchanges that wait for each end of reply ----
+
+inline constexpr DWORD kExchangeWaitMs = 3000;  // the longest wait for one exchange to end
+inline constexpr DWORD kAfterTimeoutMs = 500;   // the pause after an exchange that timed out
+
+// How a query sequence waits. `exchangeEnded` is the manual-reset event that the end of each
+// exchange signals (a window's reply handler, or the acknowledge event of acknowledge mode);
+// `cancel`, when given, is a manual-reset event that ends every wait and pause at once (the
+// window that runs the query is closing).
+class QueryWaits {
+public:
+  explicit QueryWaits(HANDLE exchangeEnded, HANDLE cancel = nullptr)
+      : ended_(exchangeEnded), cancel_(cancel) {}
+
+  // Sleeps `ms`; false (at once) when cancelled.
+  bool Pause(DWORD ms) const;
+  bool Cancelled() const;
+  void Reset() const;  // the end event, before a request
+  // Resets the end event and posts a command; the end is not awaited.
+  void Send(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
+            std::uint8_t command2, std::uint8_t payload = 0) const;
+  // Waits for the end of the exchange; false on a time-out or when cancelled.
+  bool WaitForEnd(DWORD timeoutMs = kExchangeWaitMs) const;
+  // Send, then WaitForEnd.
+  bool Exchange(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
+                std::uint8_t command2, std::uint8_t payload = 0) const;
+
+private:
+  HANDLE ended_;
+  HANDLE cancel_;
+};
+
+enum class QueryResult { Answered, TimedOut, Cancelled };
+
+// An exchange timed out: the workers are stopped (the silent touch screen's reader with them)
+// and 500 ms pass. False when cancelled during the pause.
+bool AbandonExchange(const QueryWaits& waits);
+
+// The slot an "o" request goes to: `selected` when it holds a touch screen, else the first
+// listed one; -1 when none is listed.
+int OpenRequestSlot(int selected);
+
+// The identity of the touch screen in `slot` (the main window's start-up query, one slot):
+// after 200 ms, "o" to the touch screen selected at that moment (reply index 0); then "vv" and
+// "vs", each 20 ms after the end of the one before and awaited at most 3000 ms; then "v1",
+// not awaited. After a time-out 500 ms pass; the workers are not stopped.
+QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
+                          const std::atomic<int>& selected);
+
+// Stores touch screen number `slot` in the touch screen of that slot (the mapping save, one
+// slot): the workers are allowed, "o" goes to the touch screen selected at that moment and is
+// awaited at most 3000 ms; then "V1" with the slot number, the record's TouchScreenNo becomes
+// `touchScreenNo`, and its end is awaited at most 3000 ms. A time-out abandons the exchange.
+QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, int slot,
+                                   std::int32_t touchScreenNo, const std::atomic<int>& selected);
 
 }  // namespace device_client

@@ -1,9 +1,7 @@
 #include "device/device_query.h"
 
-#include <memory>
-
-#include "device/core/protocol_state.h"
-#include "device/device_thread.h"
+#include "base/system_failure.h"
+#include "device/device_client.h"
 #include "device/touch_screen_list.h"
 
 std::atomic<HANDLE> g_hAckEvent{nullptr};
@@ -14,6 +12,10 @@ HANDLE AckEvent() {
   HANDLE event = g_hAckEvent.load();
   if (event) return event;
   HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!created) {
+    RecordSystemFailure(L"CreateEventW", L"acknowledge event");
+    return nullptr;
+  }
   if (!g_hAckEvent.compare_exchange_strong(event, created)) {
     CloseHandle(created);  // another thread made it first
     return event;
@@ -21,36 +23,22 @@ HANDLE AckEvent() {
   return created;
 }
 
-// Posts one command to slot `index` and waits for its end of reply.
-bool Exchange(TouchScreenList& list, int index, std::uint8_t byte1, std::uint8_t byte2, HANDLE event) {
-  ResetEvent(event);
-  auto request = std::make_unique<DeviceReport>();
-  request->deviceHandle = list.handle(index);
-  request->deviceIndex = index;
-  request->window = nullptr;
-  request->report[0] = 0x31;
-  request->report[1] = byte1;
-  request->report[2] = byte2;
-  // A request that cannot be posted is released; the wait then runs into its time-out.
-  PostDeviceRequest(std::move(request));
-  return WaitForSingleObject(event, kQueryWaitMs) == WAIT_OBJECT_0;
-}
-
 }  // namespace
 
 bool QueryAllDevices(TouchScreenList& list) {
   HANDLE event = AckEvent();
   if (!event) return false;
+  const device_client::QueryWaits waits(event);
   for (int i = 0; i < static_cast<int>(list.count()); ++i) {
     if (!list.device(i)) continue;  // an empty slot has no touch screen to ask
-    g_bStopWorkers.store(false);
-    if (!Exchange(list, i, 'o', 0x00, event) || !Exchange(list, i, 'v', 'v', event)) {
-      g_bStopWorkers.store(true);
-      Sleep(500);
+    device_client::AllowWorkers();
+    if (!waits.Exchange(nullptr, list.handle(i), i, 'o', 0x00) ||
+        !waits.Exchange(nullptr, list.handle(i), i, 'v', 'v')) {
+      device_client::AbandonExchange(waits);
       return false;
     }
   }
-  g_bStopWorkers.store(false);
+  device_client::AllowWorkers();
   Sleep(100);
   return true;
 }

@@ -7,6 +7,7 @@
 #include "device/device_query.h"
 #include "device/exchange_timing.h"
 #include "device/worker_pool.h"
+#include "device/reply_windows.h"
 
 namespace {
 
@@ -34,8 +35,9 @@ enum class ReadOutcome { Completed, Ended };
 
 // One overlapped read of a reply into `reply`, waited for in 60 ms slices. On Ended the read
 // is no longer pending: it failed, or it was cancelled and its completion waited for.
+// A reader for a window also ends once that window's exchanges have ended.
 ReadOutcome ReadReply(const DeviceContext& context, HANDLE device, HANDLE event,
-                      std::uint16_t code, DeviceReport& reply) {
+                      std::uint16_t code, HWND window, std::uint64_t ticket, DeviceReport& reply) {
   HidSystem& hid = *context.hid;
   OVERLAPPED overlapped{};
   overlapped.hEvent = event;
@@ -55,6 +57,7 @@ ReadOutcome ReadReply(const DeviceContext& context, HANDLE device, HANDLE event,
     if (wait == WAIT_OBJECT_0) break;
     if (wait != WAIT_TIMEOUT) return abandon();
     if (g_bStopWorkers.load()) return abandon();
+    if (!reply_windows::Live(window, ticket)) return abandon();
   }
   // Completed: a read that ended with an error (a removed device, a cancellation by someone
   // else) ends the worker.
@@ -86,10 +89,14 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
   NoteExchangeStep(ExchangeStep::ReportWritten, code, echo);
   if (!rule.reads) return;
   if (g_bStopWorkers.load()) return;
+  // A window whose exchanges ended before this reader began gets nothing more.
+  const std::uint64_t ticket = reply_windows::Join(window);
+  if (!reply_windows::Live(window, ticket)) return;
 
   for (;;) {
     auto reply = std::make_unique<DeviceReport>();
-    if (ReadReply(context, device, readEvent, code, *reply) == ReadOutcome::Ended) return;
+    if (ReadReply(context, device, readEvent, code, window, ticket, *reply) == ReadOutcome::Ended)
+      return;
     NoteExchangeStep(ExchangeStep::ReadCompleted, code, echo);
     if (code == protocol::kStreamOn && !g_bTouchStream.load()) return;
 
@@ -110,10 +117,9 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
     reply->deviceIndex = request->deviceIndex;
     switch (decision.action) {
       case protocol::ReplyAction::Post:
-        if (PostMessageW(window, request->replyMessage, 0, reinterpret_cast<LPARAM>(reply.get()))) {
-          reply.release();  // the window owns it now
+        // Posted, the window owns it; otherwise it is released here.
+        if (reply_windows::Post(window, ticket, request->replyMessage, reply))
           NoteExchangeStep(ExchangeStep::ReplyPosted, code, echo);
-        }
         break;
       case protocol::ReplyAction::SignalAck:
         if (HANDLE ack = g_hAckEvent.load()) SetEvent(ack);

@@ -1,5 +1,9 @@
 #include "framework/dialog.h"
 
+#include <string>
+
+#include "base/system_failure.h"
+#include "base/window_destroyed_hooks.h"
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
 
@@ -39,14 +43,22 @@ CDialog::~CDialog() {
 
 HWND CDialog::CreateFromTemplate(HWND owner) {
   HINSTANCE instance = AfxGetResourceHandle();
+  const std::wstring name = L"dialog " + std::to_wstring(m_nTemplateId);
   HRSRC resource = ::FindResourceW(instance, MAKEINTRESOURCEW(m_nTemplateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
-  if (!resource) return nullptr;
+  if (!resource) {
+    RecordSystemFailure(L"FindResourceW", name);
+    return nullptr;
+  }
   HGLOBAL loaded = ::LoadResource(instance, resource);
   auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(::LockResource(loaded));
-  if (!dialogTemplate) return nullptr;
+  if (!dialogTemplate) {
+    RecordSystemFailure(L"LoadResource", name);
+    return nullptr;
+  }
   t_creating = this;
   HWND hwnd = ::CreateDialogIndirectParamW(instance, dialogTemplate, owner, &CDialog::DialogProc,
                                            reinterpret_cast<LPARAM>(this));
+  if (!hwnd) RecordSystemFailure(L"CreateDialogIndirectParamW", name);
   t_creating = nullptr;
   return hwnd;
 }
@@ -153,6 +165,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
   const INT_PTR result = self->HandleMessage(msg, wp, lp);
   self->m_pCurrent = previous;
   if (msg == WM_NCDESTROY) {
+    RunWindowDestroyedHooks(hwnd);
     self->Unbind();
     self->PostNcDestroy();
   }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/window_destroyed_hooks.h"
+
 namespace {
 constexpr wchar_t kObjectProperty[] = L"PelnixCpl.Object";
 constexpr UINT_PTR kSubclassId = 0x50434C;
@@ -59,6 +61,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
   if (!handled) result = ::DefSubclassProc(hwnd, msg, wp, lp);
   self->m_pCurrent = previous;
   if (msg == WM_NCDESTROY) {
+    RunWindowDestroyedHooks(hwnd);
     self->UnsubclassWindow();
     self->PostNcDestroy();
   }

@@ -14,6 +14,7 @@
 #include "base/mouse_hook_messages.h"
 #include "calibration/calibration_entry.h"
 #include "config/driver_library.h"
+#include "device/device_client.h"
 #include "device/touch_screen_list.h"
 #include "diagnostics/diagnostics_entry.h"
 #include "framework/data_exchange.h"
@@ -100,7 +101,7 @@ BOOL CPelnixCplDlg::OnInitDialog() {
   m_nSelected = 0;
   SetUpListView();
   ApplyLanguage();
-  StartWorker(&CPelnixCplDlg::StartupQueryThread);
+  StartWorker(&CPelnixCplDlg::StartupQuery);
   return TRUE;
 }
 
@@ -243,13 +244,13 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case UM_REPLY_VS:
     case UM_REPLY_V1_READ:
     case UM_REPLY_V1_WRITE:
-      OnReply(msg, reinterpret_cast<DeviceReport*>(lp));
+      OnReply(msg, device_client::TakeReply(lp));
       return true;
     case UM_UNREGISTER_NOTIFY:
       GetTouchScreenList().hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
       return true;
     case UM_SAVE_MAPPING:
-      if (lp != 0) StartWorker(&CPelnixCplDlg::SaveMappingThread);
+      if (lp != 0) StartWorker(&CPelnixCplDlg::SaveMapping);
       return true;
     case UM_CALIBRATE_END:
       OnCalibrateEnd(wp, lp);
@@ -260,6 +261,9 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return true;
     case kRefreshRequest:
       RefreshList();
+      return true;
+    case kWorkerEnded:
+      OnWorkerEnded();
       return true;
     case kSaveMappingFailed:
       ::MessageBoxW(m_hWnd, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);

@@ -7,6 +7,8 @@
 // other window of the program from its buttons.
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -33,6 +35,7 @@ public:
   // Worker-thread requests that the user-interface thread carries out for the workers.
   static constexpr UINT kRefreshRequest = WM_APP + 1;     // RefreshList
   static constexpr UINT kSaveMappingFailed = WM_APP + 2;  // the mapping save's message box
+  static constexpr UINT kWorkerEnded = WM_APP + 3;        // the worker is done; the next may start
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -45,9 +48,17 @@ private:
   void SetUpListView();
   int ListItemWidth();
   void ApplyLanguage();
-  bool StartWorker(DWORD(WINAPI* body)(void*));
-  void StopWorker();        // tells the worker to end and waits for it
-  void StopWorkerHandle();  // waits for the worker to end
+  // The start-up query and the mapping save run on one worker thread at a time.
+  using WorkerBody = void (CPelnixCplDlg::*)();
+  struct WorkerStart {
+    CPelnixCplDlg* window;
+    WorkerBody body;
+  };
+  // Starts the worker, or queues it behind the one that runs; never waits.
+  void StartWorker(WorkerBody body);
+  static DWORD WINAPI WorkerThread(void* start);
+  void OnWorkerEnded();  // the running worker is done: its handle goes, the next one starts
+  void StopWorker();     // the window goes: the worker's waits end, and it is waited for
   bool Closing() const;
 
   // The list and the buttons.
@@ -57,21 +68,10 @@ private:
   void ScrollPastTransparentRows();  // the whole pictures and texts show
   void UpdateButtons();
 
-  // Requests to the touch screens and their replies.
-  // A request for the touch screen at index; its replies carry deviceIndex.
-  void PostRequest(int index, int deviceIndex, std::uint8_t command1, std::uint8_t command2,
-                   std::uint8_t payload = 0);
-  void PostOpenRequest();
-  // Waits for a reply handler to signal the end of an exchange; false on a time-out or when
-  // the window is closing.
-  bool WaitForReply(DWORD timeoutMs);
-  // Sleeps, but returns false at once when the window is closing.
-  bool Pause(DWORD ms);
-  void OnReply(UINT msg, DeviceReport* reply);
+  // Replies of the touch screens.
+  void OnReply(UINT msg, std::unique_ptr<DeviceReport> reply);
 
-  // Workers.
-  static DWORD WINAPI StartupQueryThread(void* self);
-  static DWORD WINAPI SaveMappingThread(void* self);
+  // Worker bodies.
   void StartupQuery();
   void SaveMapping();
 
@@ -109,6 +109,7 @@ private:
   HANDLE m_hReplyEvent = nullptr;  // manual reset; set by the reply handlers, awaited by workers
   HANDLE m_hClosingEvent = nullptr;  // manual reset; set when the window goes, ends the workers
   HANDLE m_hWorker = nullptr;      // the one worker thread (start-up query or mapping save)
+  std::deque<WorkerBody> m_pendingWorkers;  // worker requests waiting for it to end
   std::atomic<int> m_nQueryIndex{0};
   std::atomic<bool> m_bListReady{false};
   HDEVNOTIFY m_hInterfaceNotify = nullptr;

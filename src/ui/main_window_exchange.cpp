@@ -8,155 +8,107 @@
 #include <memory>
 
 #include "base/core/user_messages.h"
+#include "base/system_failure.h"
 #include "base/timer_resolution.h"
 #include "config/driver_library.h"
-#include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
-#include "device/device_thread.h"
+#include "device/device_client.h"
 #include "device/touch_screen_list.h"
 #include "ui/core/main_window_rules.h"
 #include "ui/main_window.h"
 
 namespace {
-constexpr DWORD kReplyTimeoutMs = 3000;
-constexpr DWORD kBeforeOpenMs = 200;
-constexpr DWORD kBetweenRequestsMs = 20;
-constexpr DWORD kAfterTimeoutMs = 500;
 constexpr DWORD kBeforeSaveMs = 100;
 }  // namespace
 
-bool CPelnixCplDlg::StartWorker(DWORD(WINAPI* body)(void*)) {
-  // One worker at a time: a new one waits for the one before it to finish.
-  StopWorkerHandle();
+void CPelnixCplDlg::StartWorker(WorkerBody body) {
+  // One worker at a time: a request while one runs waits its turn in the queue, and starts
+  // when the running one reports its end. The user-interface thread never waits for it.
+  if (m_hWorker) {
+    m_pendingWorkers.push_back(body);
+    return;
+  }
+  auto* start = new WorkerStart{this, body};
   DWORD id = 0;
-  HANDLE thread = ::CreateThread(nullptr, 0, body, this, CREATE_SUSPENDED, &id);
-  if (!thread) return false;
+  HANDLE thread = ::CreateThread(nullptr, 0, &CPelnixCplDlg::WorkerThread, start, CREATE_SUSPENDED, &id);
+  if (!thread) {
+    RecordSystemFailure(L"CreateThread", L"main window worker");
+    delete start;
+    return;
+  }
   ::SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
   m_hWorker = thread;
   ::ResumeThread(thread);
-  return true;
 }
 
-void CPelnixCplDlg::StopWorkerHandle() {
+DWORD WINAPI CPelnixCplDlg::WorkerThread(void* parameter) {
+  std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
+  CPelnixCplDlg* self = start->window;
+  (self->*start->body)();
+  // The last use of the window object: after this the window may start the next worker.
+  ::PostMessageW(self->m_hWnd, kWorkerEnded, 0, 0);
+  return 0;
+}
+
+void CPelnixCplDlg::OnWorkerEnded() {
+  if (m_hWorker) ::CloseHandle(m_hWorker);
+  m_hWorker = nullptr;
+  if (m_pendingWorkers.empty() || Closing()) return;
+  const WorkerBody next = m_pendingWorkers.front();
+  m_pendingWorkers.pop_front();
+  StartWorker(next);
+}
+
+void CPelnixCplDlg::StopWorker() {
+  // The closing event ends the worker's every wait and pause at once; nothing queued starts.
+  if (m_hClosingEvent) ::SetEvent(m_hClosingEvent);
+  m_pendingWorkers.clear();
   if (!m_hWorker) return;
   ::WaitForSingleObject(m_hWorker, INFINITE);
   ::CloseHandle(m_hWorker);
   m_hWorker = nullptr;
 }
 
-void CPelnixCplDlg::StopWorker() {
-  if (m_hClosingEvent) ::SetEvent(m_hClosingEvent);
-  StopWorkerHandle();
-}
-
-bool CPelnixCplDlg::WaitForReply(DWORD timeoutMs) {
-  const HANDLE events[] = {m_hReplyEvent, m_hClosingEvent};
-  return ::WaitForMultipleObjects(2, events, FALSE, timeoutMs) == WAIT_OBJECT_0;
-}
-
-bool CPelnixCplDlg::Pause(DWORD ms) { return ::WaitForSingleObject(m_hClosingEvent, ms) == WAIT_TIMEOUT; }
-
 bool CPelnixCplDlg::Closing() const { return ::WaitForSingleObject(m_hClosingEvent, 0) == WAIT_OBJECT_0; }
-
-void CPelnixCplDlg::PostRequest(int index, int deviceIndex, std::uint8_t command1, std::uint8_t command2,
-                                std::uint8_t payload) {
-  auto request = std::make_unique<DeviceReport>();
-  request->deviceHandle = GetTouchScreenList().handle(index);
-  request->deviceIndex = deviceIndex;
-  request->window = m_hWnd;
-  request->report[0] = protocol::kCommandReportId;
-  request->report[1] = command1;
-  request->report[2] = command2;
-  request->report[3] = payload;
-  // When the post fails the request is still ours to release.
-  if (::PostThreadMessageW(g_nDeviceThreadId, UM_DEVICE_REQUEST, 0, reinterpret_cast<LPARAM>(request.get())))
-    request.release();
-}
-
-void CPelnixCplDlg::PostOpenRequest() {
-  // "o" opens every exchange and goes to the selected touch screen; with none selected, to
-  // the first one listed.
-  TouchScreenList& list = GetTouchScreenList();
-  int target = m_nSelected;
-  if (target < 0 || target >= kMaxTouchScreens || !list.device(target)) {
-    target = -1;
-    for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens && target < 0; ++i)
-      if (list.device(i)) target = i;
-  }
-  if (target < 0) return;
-  PostRequest(target, 0, 'o', 0);
-}
-
-DWORD WINAPI CPelnixCplDlg::StartupQueryThread(void* self) {
-  static_cast<CPelnixCplDlg*>(self)->StartupQuery();
-  return 0;
-}
-
-DWORD WINAPI CPelnixCplDlg::SaveMappingThread(void* self) {
-  static_cast<CPelnixCplDlg*>(self)->SaveMapping();
-  return 0;
-}
 
 void CPelnixCplDlg::StartupQuery() {
   // Its pauses and the echo delays are the query's pace.
   const FineTimerResolution fineTimer;
+  const device_client::QueryWaits waits(m_hReplyEvent, m_hClosingEvent);
   TouchScreenList& list = GetTouchScreenList();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (!list.device(i)) continue;
-    // The event is reset after the pause: a late end of the previous touch screen's "v1"
-    // exchange must not pass for the end of this one's "o".
-    if (!Pause(kBeforeOpenMs)) return;
-    ::ResetEvent(m_hReplyEvent);
     m_nQueryIndex = i;
-    PostOpenRequest();
-    bool answered = WaitForReply(kReplyTimeoutMs);
-    const char* const steps[] = {"vv", "vs", "v1"};
-    for (const char* step : steps) {
-      if (!answered) break;
-      if (!Pause(kBetweenRequestsMs)) return;
-      ::ResetEvent(m_hReplyEvent);
-      PostRequest(i, i, static_cast<std::uint8_t>(step[0]), static_cast<std::uint8_t>(step[1]));
-      if (step[1] == '1') break;  // the number is not awaited: the next touch screen's pause covers it
-      answered = WaitForReply(kReplyTimeoutMs);
-    }
-    if (Closing()) return;
-    if (!answered && !Pause(kAfterTimeoutMs)) return;
+    if (device_client::QueryIdentity(waits, m_hWnd, i, m_nSelected) == device_client::QueryResult::Cancelled)
+      return;
   }
-  g_bStopWorkers = false;
+  device_client::AllowWorkers();
   ::PostMessageW(m_hWnd, kRefreshRequest, 0, 0);
 }
 
 void CPelnixCplDlg::SaveMapping() {
   const FineTimerResolution fineTimer;
-  if (!Pause(kBeforeSaveMs)) return;
+  const device_client::QueryWaits waits(m_hReplyEvent, m_hClosingEvent);
+  if (!waits.Pause(kBeforeSaveMs)) return;
   TouchScreenList& list = GetTouchScreenList();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     const MappingEntry row = list.mapping(i);
-    TouchScreenDevice* device = list.device(i);
-    if (!device || row.monitorNo < 0 || row.deviceHandle == 0) continue;
-    g_bStopWorkers = false;
-    ::ResetEvent(m_hReplyEvent);
-    PostOpenRequest();
-    bool answered = WaitForReply(kReplyTimeoutMs);
-    if (answered) {
-      ::ResetEvent(m_hReplyEvent);
-      PostRequest(i, i, 'V', '1', static_cast<std::uint8_t>(i));
-      device->TouchScreenNo = row.touchScreenNo;
-      answered = WaitForReply(kReplyTimeoutMs);
-    }
-    if (Closing()) return;
-    if (!answered) {
-      g_bStopWorkers = true;
-      if (!Pause(kAfterTimeoutMs)) return;
-      ::PostMessageW(m_hWnd, kSaveMappingFailed, 0, 0);
+    if (!list.device(i) || row.monitorNo < 0 || row.deviceHandle == 0) continue;
+    switch (device_client::WriteTouchScreenNumber(waits, m_hWnd, i, row.touchScreenNo, m_nSelected)) {
+      case device_client::QueryResult::Cancelled:
+        return;
+      case device_client::QueryResult::TimedOut:
+        ::PostMessageW(m_hWnd, kSaveMappingFailed, 0, 0);
+        break;
+      case device_client::QueryResult::Answered:
+        break;
     }
   }
-  g_bStopWorkers = false;
+  device_client::AllowWorkers();
   ::PostMessageW(m_hWnd, kRefreshRequest, 0, 0);
 }
 
-void CPelnixCplDlg::OnReply(UINT msg, DeviceReport* received) {
-  std::unique_ptr<DeviceReport> reply(received);
+void CPelnixCplDlg::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply) {
   if (!reply) return;
   if (protocol::IsEndOfReply(reply->report)) {
     ::SetEvent(m_hReplyEvent);
@@ -168,7 +120,7 @@ void CPelnixCplDlg::OnReply(UINT msg, DeviceReport* received) {
   }
   if (msg == UM_REPLY_O) {
     // The device thread sends it back ahead of the commands with echo.
-    g_pHeldReply.Hold(std::move(reply));
+    device_client::HoldReply(std::move(reply));
     return;
   }
   TouchScreenList& list = GetTouchScreenList();

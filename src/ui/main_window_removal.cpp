@@ -6,7 +6,7 @@
 
 #include "base/core/user_messages.h"
 #include "calibration/calibration_entry.h"
-#include "device/core/protocol_state.h"
+#include "device/device_client.h"
 #include "device/touch_screen_list.h"
 #include "diagnostics/diagnostics_entry.h"
 #include "ui/main_window.h"
@@ -47,7 +47,7 @@ void CPelnixCplDlg::RemoveTouchScreen(int index) {
   const bool calibrating = m_pCalibrateDlg && CalibrationDeviceIndex(*m_pCalibrateDlg) == index;
   if (calibrating) {
     CalibrationDeviceRemoved(*m_pCalibrateDlg);
-    g_bTouchStream = false;
+    device_client::ForgetTouchStream();
   }
   if (index == m_nSelected) m_nSelected = -1;
 

@@ -9,7 +9,7 @@
 
 #include "base/text.h"
 #include "base/timer_resolution.h"
-#include "device/core/protocol_state.h"
+#include "device/device_client.h"
 #include "device/device_query.h"
 #include "device/touch_screen_list.h"
 #include "update/core/image_path.h"
@@ -64,7 +64,7 @@ void RunConsoleUpdate(const std::wstring& fileArgument) {
   TouchScreenList& list = GetTouchScreenList();
   // Replies of the query go into the device records, not to windows. Its outcome does not
   // matter here: the transfer talks to each touch screen directly.
-  g_bAckMode = true;
+  device_client::EnterAcknowledgeMode();
   QueryAllDevices(list);
 
   const std::wstring path = ResolveImagePath(fileArgument, CurrentDirectory());

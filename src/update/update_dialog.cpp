@@ -6,8 +6,9 @@
 
 #include "base/core/user_messages.h"
 #include "base/main_log.h"
+#include "base/system_failure.h"
 #include "device/core/device_report.h"
-#include "device/device_thread.h"
+#include "device/device_client.h"
 #include "device/touch_screen_list.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog_background.h"
@@ -23,13 +24,17 @@ enum class ReadResult { Read, CannotOpen, Failed };
 ReadResult ReadDialogImage(std::vector<std::uint8_t>& image) {
   HANDLE file = CreateFileW(kDialogImagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ReadResult::CannotOpen;
+  if (file == INVALID_HANDLE_VALUE) {
+    RecordSystemFailure(L"CreateFileW", kDialogImagePath);
+    return ReadResult::CannotOpen;
+  }
   HexDecoder decoder(image);
   std::vector<std::uint8_t> block(64 * 1024);
   bool failed = false;
   for (;;) {
     DWORD got = 0;
     if (!::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
+      RecordSystemFailure(L"ReadFile", kDialogImagePath);
       failed = true;
       break;
     }
@@ -75,26 +80,17 @@ BOOL CUpdate::OnInitDialog() {
   }
   m_pMachine = std::make_unique<UpdateDialogMachine>(std::move(image));
   m_pFineTimer = std::make_unique<FineTimerResolution>();
-  // Without a touch screen in slot 0 there is nobody to update.
-  if (GetTouchScreenList().handle(0) == INVALID_HANDLE_VALUE ||
-      !PostRequest(DialogBeginRequest().data())) {
+  // Without a touch screen in slot 0 there is nobody to update. The transfer stays with the
+  // touch screen it began with, even if the list changes under it.
+  m_hDevice = GetTouchScreenList().handle(0);
+  if (m_hDevice == INVALID_HANDLE_VALUE || !PostRequest(DialogBeginRequest().data())) {
     Fail(kDialogUpdateFailed);
   }
   return TRUE;
 }
 
 bool CUpdate::PostRequest(const std::uint8_t* report) {
-  auto* request = new DeviceReport;
-  request->deviceHandle = GetTouchScreenList().handle(0);
-  request->deviceIndex = 0;
-  request->window = m_hWnd;
-  std::copy(report, report + kReportSize, request->report);
-  if (!PostThreadMessageW(g_nDeviceThreadId.load(), UM_DEVICE_REQUEST, 0,
-                          reinterpret_cast<LPARAM>(request))) {
-    delete request;  // not posted: still ours
-    return false;
-  }
-  return true;
+  return device_client::PostReport(m_hWnd, m_hDevice, 0, report, kReportSize);
 }
 
 void CUpdate::ShowOnlyStatus(const wchar_t* text) {
@@ -112,6 +108,8 @@ void CUpdate::Fail(const wchar_t* text) {
 }
 
 void CUpdate::Finish() {
+  // The transfer is over: no reader of it reads on.
+  device_client::EndExchanges(m_hWnd);
   PostRequest(DialogFinishRequest().data());
   m_nState = State::Finishing;
   SetTimer(kTimerId, kEndDelayMs);
@@ -123,6 +121,7 @@ void CUpdate::OnReply(const DeviceReport& reply) {
   const std::uint8_t code = reply.report[1];
   const UpdateDialogMachine::Step step = m_pMachine->OnReply(code);
   if (step.action == UpdateDialogMachine::Action::GiveUp) {
+    device_client::EndExchanges(m_hWnd);  // the transfer is over: no reader of it reads on
     m_nState = State::Failed;
     ShowOnlyStatus(kDialogUpdateError);
     SetTimer(kTimerId, kEndDelayMs);
@@ -160,7 +159,7 @@ bool CUpdate::OnTimer(UINT_PTR id) {
 
 bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg != UM_REPLY_UPDATE) return CDialog::OnMessage(msg, wp, lp, result);
-  std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(lp));
+  const std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
   if (reply) OnReply(*reply);
   result = 0;
   return true;

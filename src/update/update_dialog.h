@@ -37,7 +37,7 @@ private:
   void Fail(const wchar_t* text);   // only the status text shows, then the dialog closes
   void Finish();
   void ShowOnlyStatus(const wchar_t* text);
-  bool PostRequest(const std::uint8_t* report);  // a request on touch screen 0
+  bool PostRequest(const std::uint8_t* report);  // a request to the touch screen it began with
 
   CProgressCtrl m_ctrlProgress;
   CStatic m_ctrlPercent;
@@ -49,6 +49,7 @@ private:
   // fast as the replies and the device thread's waits allow.
   std::unique_ptr<FineTimerResolution> m_pFineTimer;
   State m_nState = State::Sending;
+  HANDLE m_hDevice = INVALID_HANDLE_VALUE;  // the touch screen in slot 0 when the transfer began
   bool m_bDeleteOnDestroy = false;
 
   friend void OpenUpdateDialog(CWnd* owner);

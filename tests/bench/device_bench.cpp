@@ -15,7 +15,7 @@
 
 #include "bench/bench_timing.h"
 #include "base/core/user_messages.h"
-#include "device/core/protocol_state.h"
+#include "device/device_client.h"
 #include "device/core/report_protocol.h"
 #include "device/device_thread.h"
 #include "device/exchange_timing.h"
@@ -64,29 +64,24 @@ struct Sample {
 // Posts one request and waits on this thread's queue until its end-of-reply report arrives.
 Sample Exchange(TouchScreenList& list, std::uint8_t b1, std::uint8_t b2, bool echo) {
   static HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  auto request = std::make_unique<DeviceReport>();
-  request->deviceHandle = list.handle(0);
-  request->window = window;
-  request->report[0] = 0x31;
-  request->report[1] = b1;
-  request->report[2] = b2;
+  const std::uint8_t request[] = {0x31, b1, b2};
   g_stamps = {};
   g_hid->TakeSimulatorMs();
   SimulatedHid().TakeDeliveries();
   const double posted = bench::NowMs();
-  PostDeviceRequest(std::move(request));
+  device_client::PostReport(window, list.handle(0), 0, request, sizeof request);
   MSG msg;
   double handled = 0;
   for (;;) {
     GetMessageW(&msg, nullptr, 0, 0);
     if (msg.message > WM_USER && msg.lParam) {
-      std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(msg.lParam));
+      std::unique_ptr<DeviceReport> reply = device_client::TakeReply(msg.lParam);
       if (protocol::IsEndOfReply(reply->report)) {
         handled = bench::NowMs();
         break;
       }
       // The data reply of "o" is held for the echo commands, as the windows do.
-      if (msg.message == UM_REPLY_O) g_pHeldReply.Hold(std::move(reply));
+      if (msg.message == UM_REPLY_O) device_client::HoldReply(std::move(reply));
       continue;
     }
     DispatchMessageW(&msg);
@@ -161,12 +156,8 @@ int main(int argc, char** argv) {
   SetExchangeObserver(nullptr);
   SimulatedHid().RecordDeliveries(false);
 
-  auto request = std::make_unique<DeviceReport>();
-  request->deviceHandle = list.handle(0);
-  request->report[0] = 0x31;
-  request->report[1] = 0xAA;
-  request->report[2] = 0x50;
-  PostDeviceRequest(std::move(request));
+  const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
+  device_client::PostReport(nullptr, list.handle(0), 0, streamOn, sizeof streamOn);
   Sleep(200);
   FILETIME created, exited, kernel0, user0, kernel1, user1;
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel0, &user0);
@@ -179,7 +170,7 @@ int main(int argc, char** argv) {
   std::printf("\ntouch stream on, idle: CPU %.1f ms over %.0f ms = %.3f %% of one core (workers running: %d)"
               "   goal: < 0.1 %% -> %s\n",
               cpu, wall, 100.0 * cpu / wall, RunningReportWorkers(), 100.0 * cpu / wall < 0.1 ? "met" : "NOT MET");
-  g_bTouchStream = false;
+  device_client::ForgetTouchStream();
   Sleep(200);
   bench::PrintLoad("after");
   return 0;

@@ -106,6 +106,14 @@ TEST(DeviceProtocol, AFirmwarePacketEndsAtItsAcknowledgement) {
   EXPECT_FALSE(DecideReply(c, ack.data()).endsWorker);
 }
 
+TEST(DeviceProtocol, TheUpdatesBeginRequestEndsAtItsAcknowledgement) {
+  const auto ack = Report({0x30, 0x11});
+  const ReplyContext begin{protocol::kUpdateBegin, UM_REPLY_UPDATE, true, false, false, false};
+  const ReplyDecision decision = DecideReply(begin, ack.data());
+  EXPECT_EQ(decision.action, ReplyAction::Post);
+  EXPECT_TRUE(decision.endsWorker);
+}
+
 TEST(DeviceProtocol, AcknowledgeModeDecisions) {
   const auto end = Report({0x30, 'B', 0, '0', '0', '0'});
   ReplyContext c{kOpen, UM_REPLY_O, false, true, false, false};

@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "base/core/user_messages.h"
-#include "device/core/protocol_state.h"
+#include "device/device_client.h"
 #include "device/device_thread.h"
 #include "device/report_worker.h"
 #include "device/touch_screen_list.h"
+#include "framework/wnd.h"
 #include "simulator/simulated_touch_screen.h"
 
 // Live heap blocks of the size of a DeviceReport: every request and reply record is one, so a
@@ -47,7 +48,7 @@ std::vector<Reply>* g_replies = nullptr;
 
 LRESULT CALLBACK CollectReplies(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message >= UM_DEVICE_REQUEST && message <= UM_MAPPING_END && lParam) {
-    std::unique_ptr<DeviceReport> reply(reinterpret_cast<DeviceReport*>(lParam));
+    const std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lParam);
     g_replies->push_back(Reply{message, sim::Bytes(reply->report, reply->report + kReportSize),
                                reply->deviceIndex, GetTickCount64()});
     return 0;
@@ -72,10 +73,7 @@ class DeviceThreadTest : public ::testing::Test {
 protected:
   void SetUp() override {
     SimulatedHid().Reset();
-    g_bTouchStream = false;
-    g_bStopWorkers = false;
-    g_bAckMode = false;
-    g_pHeldReply.Clear();
+    device_client::ResetProtocolState();
     g_replies = &replies_;
     WNDCLASSW wc{};
     wc.lpfnWndProc = CollectReplies;
@@ -89,10 +87,10 @@ protected:
 
   void TearDown() override {
     // Ends whatever still reads, then the thread, then the records.
-    g_bTouchStream = false;
-    g_bStopWorkers = true;
+    device_client::ForgetTouchStream();
+    device_client::StopWorkers();
     EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
-    g_bStopWorkers = false;
+    device_client::AllowWorkers();
     if (thread_) {
       EXPECT_TRUE(thread_->Stop(2000));
       delete thread_;
@@ -100,8 +98,7 @@ protected:
     }
     DestroyWindow(window_);
     list_.reset();
-    g_pHeldReply.Clear();
-    g_bAckMode = false;
+    device_client::ResetProtocolState();
     g_replies = nullptr;
     SimulatedHid().Reset();
   }
@@ -118,12 +115,9 @@ protected:
   }
 
   void Post(std::initializer_list<std::uint8_t> head, int index = 0, HWND window = nullptr) {
-    auto request = std::make_unique<DeviceReport>();
-    request->deviceHandle = list_->handle(index);
-    request->deviceIndex = index;
-    request->window = window ? window : window_;
-    std::copy(head.begin(), head.end(), request->report);
-    ASSERT_TRUE(PostDeviceRequest(std::move(request)));
+    const std::vector<std::uint8_t> report(head);
+    ASSERT_TRUE(device_client::PostReport(window ? window : window_, list_->handle(index), index,
+                                          report.data(), report.size()));
   }
 
   // The "o" exchange as a window does it: the data reply becomes the held reply.
@@ -133,7 +127,7 @@ protected:
     ASSERT_EQ(replies_[0].message, UM_REPLY_O);
     auto held = std::make_unique<DeviceReport>();
     std::copy(replies_[0].bytes.begin(), replies_[0].bytes.end(), held->report);
-    g_pHeldReply.Hold(std::move(held));
+    device_client::HoldReply(std::move(held));
     replies_.clear();
     ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
     screens_[index]->ClearRecords();
@@ -198,12 +192,16 @@ TEST_F(DeviceThreadTest, SerialRequestSendsTheHeldReplyFirstAndItself80msLater) 
 }
 
 TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
-  Start();
+  Start(2);
   OpenExchange();
-  g_bTouchStream = true;
+  // The second touch screen streams, with no window to take its reports.
+  const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
+  ASSERT_TRUE(device_client::PostReport(nullptr, list_->handle(1), 1, streamOn, sizeof streamOn));
+  ASSERT_TRUE(WaitUntil([&] { return screens_[1]->pendingReads() == 1; }, 2000));
   Post({0x31, 'v', 'v'});
   ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, 2000));
-  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 1; }, 2000));  // the stream's reader
+  Pump(200);
   EXPECT_TRUE(replies_.empty());  // neither "V", "v" nor the end of reply has byte 2 = 0x84
 }
 
@@ -211,7 +209,7 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   Start();
   Post({0x31, 0xAA, 0x50});
   ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
-  EXPECT_TRUE(g_bTouchStream.load());
+  EXPECT_TRUE(device_client::IsTouchStreamOn());
   EXPECT_TRUE(screens_[0]->InjectTouch(0x0123, 0x0456, 0x81));  // finger down: filtered
   EXPECT_TRUE(screens_[0]->InjectTouch(0x0ABC, 0x0DEF));
   ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
@@ -227,7 +225,7 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_LE(took, 60u + 120u) << "the stream worker ended " << took << " ms after 0xAA 0x55";
-  EXPECT_FALSE(g_bTouchStream.load());
+  EXPECT_FALSE(device_client::IsTouchStreamOn());
   EXPECT_FALSE(screens_[0]->streamOn());
   EXPECT_EQ(screens_[0]->pendingReads(), 0);  // its read was cancelled and waited for
 }
@@ -239,7 +237,7 @@ TEST_F(DeviceThreadTest, FirmwarePacketIsAnsweredWithUpdateReplies) {
   EXPECT_EQ(replies_[0].message, UM_REPLY_UPDATE);
   EXPECT_EQ(replies_[0].bytes[1], 0x11);
   EXPECT_EQ(screens_[0]->packetCount(), 1);
-  EXPECT_FALSE(g_bTouchStream.load());
+  EXPECT_FALSE(device_client::IsTouchStreamOn());
 }
 
 TEST_F(DeviceThreadTest, NumberReadFillsTheRecordAndNumberWriteStoresIt) {
@@ -262,22 +260,22 @@ TEST_F(DeviceThreadTest, AcknowledgeModeStoresTheVersionTimes324) {
   sim::TouchScreenConfig config;
   config.version = {1, 2, 3, 4, 5, 6};
   Start(1, config);
-  g_bAckMode = true;
+  device_client::EnterAcknowledgeMode();
   ASSERT_TRUE(QueryAllDevices(*list_));
   ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, 2000));
   EXPECT_EQ(list_->device(0)->HwVersion[0].load(), 326);
   EXPECT_EQ(list_->device(0)->HwVersion[1].load(), 976);
   EXPECT_EQ(list_->device(0)->HwVersion[2].load(), 1626);
-  EXPECT_FALSE(g_pHeldReply.empty());  // the "o" data reply was held by the worker
+  EXPECT_TRUE(device_client::HasHeldReply());  // the "o" data reply was held by the worker
   EXPECT_TRUE(replies_.empty());       // nothing goes to windows in acknowledge mode
-  EXPECT_FALSE(g_bStopWorkers.load());
+  EXPECT_FALSE(device_client::WorkersStopped());
 }
 
 TEST_F(DeviceThreadTest, AcknowledgeModeStoresNothingForABlankVersion) {
   sim::TouchScreenConfig config;
   config.unversioned = true;
   Start(2, config);
-  g_bAckMode = true;
+  device_client::EnterAcknowledgeMode();
   ASSERT_TRUE(QueryAllDevices(*list_));
   ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, 2000));
   for (int i = 0; i < 2; ++i) {
@@ -290,14 +288,14 @@ TEST_F(DeviceThreadTest, QueryWithoutDeviceThreadFailsAfterAbout3500ms) {
   screens_.push_back(SimulatedHid().Add());
   list_ = std::make_unique<TouchScreenList>(SimulatedHid());
   g_nDeviceThreadId = 0;
-  g_bAckMode = true;
+  device_client::EnterAcknowledgeMode();
   const long before = g_liveRecords.load();
   const ULONGLONG start = GetTickCount64();
   EXPECT_FALSE(QueryAllDevices(*list_));
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_GE(took, 3400u);
   EXPECT_LE(took, 5000u);
-  EXPECT_TRUE(g_bStopWorkers.load());
+  EXPECT_TRUE(device_client::WorkersStopped());
   EXPECT_EQ(g_liveRecords.load(), before);  // the request that could not be posted was released
   EXPECT_TRUE(screens_[0]->OutputReports().empty());
 }
@@ -336,9 +334,31 @@ TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
   ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
   Pump(200);
   EXPECT_EQ(RunningReportWorkers(), 1);  // no time-out of its own
-  g_bStopWorkers = true;
+  device_client::StopWorkers();
   EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
   EXPECT_EQ(screens_[0]->pendingReads(), 0);
+}
+
+// A window of the window layer that goes with replies still queued for it: they are taken out
+// of its queue and freed, and its readers end.
+TEST_F(DeviceThreadTest, RepliesQueuedForADestroyedWindowAreFreed) {
+  Start();
+  CWnd object;
+  ASSERT_TRUE(object.SubclassWindow(CreateWindowW(L"DeviceThreadTestWindow", L"", 0, 0, 0, 0, 0,
+                                                  HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                                                  nullptr)));
+  const HWND window = object.m_hWnd;
+  const long before = g_liveRecords.load();
+  Post({0x31, 'o', 0}, 0, window);
+  // No message is taken from the queue until the window goes.
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, 2000));
+  const ULONGLONG start = GetTickCount64();
+  while (RunningReportWorkers() != 0 && GetTickCount64() - start < 2000) Sleep(10);
+  MSG peeked;
+  ASSERT_TRUE(PeekMessageW(&peeked, window, UM_REPLY_O, UM_REPLY_O, PM_NOREMOVE));
+  EXPECT_EQ(g_liveRecords.load() - before, 2);  // the data reply and the end of reply
+  DestroyWindow(window);
+  EXPECT_EQ(g_liveRecords.load(), before);
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 #include <commctrl.h>
 
 #include "base/timer_resolution.h"
-#include "device/core/protocol_state.h"
+#include "device/device_client.h"
 #include "device/device_thread.h"
+#include "device/report_worker.h"
 #include "update/res/update_dialog_ids.h"
 #include "update/update_dialog.h"
 #include "windows/update_test_fixture.h"
@@ -38,22 +39,30 @@ protected:
     thread_->Resume();
     Sleep(100);  // its message queue exists
   }
-  static void TearDownTestSuite() { g_bStopWorkers = true; }
+  static void TearDownTestSuite() { device_client::StopWorkers(); }
 
   void SetUp() override {
     SetCurrentDirectoryW(folder_.path().c_str());
     CreateDirectoryW(L"update", nullptr);
-    g_bStopWorkers = false;
-    screen_->Configure([](sim::TouchScreenConfig& c) { c.firmware.packets.clear(); });
+    device_client::AllowWorkers();
+    screen_->Configure([](sim::TouchScreenConfig& c) {
+      c.firmware.packets.clear();
+      c.firmware.acknowledgeBegin = true;
+    });
     screen_->ClearRecords();
   }
 
-  // The workers of the last run read on after their replies (a packet's reply is no
-  // end-of-reply report); they end at their next 60 ms check, so the next dialog's replies
-  // are not read on behalf of a window that is gone.
-  void TearDown() override {
-    g_bStopWorkers = true;
-    Sleep(200);
+  // Every reader the dialog started ends with its transfer: none is left to take the next
+  // dialog's replies, or slot 0's replies meant for another window.
+  void TearDown() override { EXPECT_TRUE(NoReaderWithin(200)); }
+
+  static bool NoReaderWithin(DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (RunningReportWorkers() != 0) {
+      if (GetTickCount() - start > ms) return false;
+      Sleep(10);
+    }
+    return true;
   }
 
   void WriteImage(const Bytes& stream) {
@@ -161,6 +170,20 @@ TEST_F(UpdateDialog, ResendRepliesRestartTheBlockAndTheFifthInARowGivesUp) {
   }
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Update Error!"}));
   EXPECT_EQ(seen.fineTimerRaises, 1);
+}
+
+TEST_F(UpdateDialog, AReaderOfASilentTouchScreenEndsWhenTheDialogCloses) {
+  WriteImage(MakeBlock(10));
+  screen_->Configure([](sim::TouchScreenConfig& c) { c.firmware.acknowledgeBegin = false; });
+  CUpdate dialog;
+  ASSERT_TRUE(dialog.Create());
+  ASSERT_TRUE(screen_->WaitForOutputReports(1, 2000));  // "Rb", never answered
+  const DWORD start = GetTickCount();
+  while (RunningReportWorkers() == 0 && GetTickCount() - start < 2000) Sleep(10);
+  EXPECT_EQ(RunningReportWorkers(), 1);  // its reader waits
+  SendMessageW(dialog.m_hWnd, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(dialog.m_hWnd));
+  EXPECT_TRUE(NoReaderWithin(200));
 }
 
 TEST_F(UpdateDialog, MissingImageFailsWithoutSending) {

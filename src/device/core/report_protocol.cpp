@@ -68,7 +68,8 @@ ReplyDecision DecideReply(const ReplyContext& context, const std::uint8_t* reply
   // A reply without a reply message would reach the window as a message it cannot own.
   const bool post = context.hasWindow && context.replyMessage != 0 &&
                     PassesStreamFilter(context.streamOn, reply);
-  return {post ? ReplyAction::Post : ReplyAction::Release, end || context.firmwareData};
+  return {post ? ReplyAction::Post : ReplyAction::Release,
+          end || context.firmwareData || context.code == kUpdateBegin};
 }
 
 void MakeEchoReport(const std::uint8_t* heldReply, std::uint8_t* out) {

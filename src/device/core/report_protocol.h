@@ -97,8 +97,10 @@ struct ReplyContext {
 
 // The decision for one reply. An echoed held reply never signals the acknowledge event:
 // only a command's own end of reply ends the synchronous wait for that command. A firmware
-// packet is answered by one acknowledgement, which is no end-of-reply report: its worker ends
-// after that one reply, or every packet of an image would leave a reader behind.
+// packet and the update's begin request ("Rb") are each answered by one acknowledgement, which
+// is no end-of-reply report: their workers end after that one reply, or every packet of an
+// image would leave a reader behind, and the begin request's reader would take the
+// acknowledgements meant for the packets' readers.
 ReplyDecision DecideReply(const ReplyContext& context, const std::uint8_t* reply);
 
 // The echoed held reply: the data reply as the device sent it, with report id 0x31.
