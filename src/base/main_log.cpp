@@ -1,9 +1,11 @@
 #include "base/main_log.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
 #include "base/core/main_log_format.h"
+#include "base/system_failure.h"
 
 void WriteMainLog(const std::string& message) {
   const std::time_t now = std::time(nullptr);
@@ -11,7 +13,10 @@ void WriteMainLog(const std::string& message) {
   localtime_s(&local, &now);
   const std::string line = FormatMainLogLine(local, message);
   FILE* file = std::fopen("Main.Log", "a");  // text mode: CR LF line ends
-  if (!file) return;
-  std::fputs(line.c_str(), file);
-  std::fclose(file);
+  if (!file) {
+    RecordSystemFailure(L"fopen", L"Main.Log");
+    return;
+  }
+  if (std::fputs(line.c_str(), file) < 0) RecordSystemFailure(L"fputs", L"Main.Log");
+  if (std::fclose(file) != 0) RecordSystemFailure(L"fclose", L"Main.Log");
 }

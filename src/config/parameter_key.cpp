@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/system_failure.h"
+
 bool ParameterKey::Open(const std::wstring& path) {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened) !=
@@ -28,9 +30,14 @@ std::int32_t ParameterKey::ReadDword(const wchar_t* name) const {
   if (!key_) return 0;
   DWORD value = 0;
   DWORD size = sizeof(value);
-  if (RegQueryValueExW(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
-      ERROR_SUCCESS)
+  const LONG status =
+      RegQueryValueExW(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  if (status != ERROR_SUCCESS) {
+    // A value that is not there reads as 0 by design; any other failure is worth a record.
+    if (status != ERROR_FILE_NOT_FOUND)
+      RecordSystemFailure(L"RegQueryValueExW", name, static_cast<DWORD>(status));
     return 0;
+  }
   // A shorter value fills only the low bytes of the zeroed buffer.
   return static_cast<std::int32_t>(value);
 }

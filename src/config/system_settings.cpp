@@ -4,27 +4,42 @@
 
 #include <string>
 
+#include "base/system_failure.h"
 #include "config/core/system_cursors.h"
 
 namespace {
 
 // Strings are stored whole, terminating null included.
 void WriteString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& text) {
-  RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  const LONG status = RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (status != ERROR_SUCCESS) RecordSystemFailure(L"RegSetValueExW", name, static_cast<DWORD>(status));
+}
+
+// Opens a key of the current user's; failures are recorded.
+bool OpenUserKey(const wchar_t* path, HKEY* key) {
+  const LONG status = RegOpenKeyW(HKEY_CURRENT_USER, path, key);
+  if (status == ERROR_SUCCESS) return true;
+  RecordSystemFailure(L"RegOpenKeyW", std::wstring(L"HKCU\\") + path, static_cast<DWORD>(status));
+  return false;
+}
+
+void SetSystemParameter(UINT action, UINT value, const wchar_t* name) {
+  if (!SystemParametersInfoW(action, value, nullptr, 0))
+    RecordSystemFailure(L"SystemParametersInfoW", std::wstring(name) + L", " + std::to_wstring(value));
 }
 
 void SetAllCursors(const std::wstring& file) {
   HKEY key = nullptr;
-  if (RegOpenKeyW(HKEY_CURRENT_USER, L"Control Panel\\Cursors", &key) != ERROR_SUCCESS) return;
+  if (!OpenUserKey(L"Control Panel\\Cursors", &key)) return;
   for (const wchar_t* name : kSystemCursorNames) WriteString(key, name, REG_EXPAND_SZ, file);
   RegCloseKey(key);
 }
 
 void SetDoubleClick(UINT area, UINT time) {
-  SystemParametersInfoW(SPI_SETDOUBLECLKWIDTH, area, nullptr, 0);
-  SystemParametersInfoW(SPI_SETDOUBLECLKHEIGHT, area, nullptr, 0);
-  SystemParametersInfoW(SPI_SETDOUBLECLICKTIME, time, nullptr, 0);
+  SetSystemParameter(SPI_SETDOUBLECLKWIDTH, area, L"SPI_SETDOUBLECLKWIDTH");
+  SetSystemParameter(SPI_SETDOUBLECLKHEIGHT, area, L"SPI_SETDOUBLECLKHEIGHT");
+  SetSystemParameter(SPI_SETDOUBLECLICKTIME, time, L"SPI_SETDOUBLECLICKTIME");
 }
 
 }  // namespace
@@ -38,7 +53,7 @@ void ApplySystemSettings(std::int32_t enableDoubleClick, std::int32_t doubleClic
   if (enableDoubleClick != 0) {
     SetDoubleClick(static_cast<UINT>(doubleClickArea), static_cast<UINT>(doubleClickTime));
     HKEY key = nullptr;
-    if (RegOpenKeyW(HKEY_CURRENT_USER, L"Control Panel\\Mouse", &key) == ERROR_SUCCESS) {
+    if (OpenUserKey(L"Control Panel\\Mouse", &key)) {
       const std::wstring area = std::to_wstring(doubleClickArea);
       WriteString(key, L"DoubleClickWidth", REG_SZ, area);
       WriteString(key, L"DoubleClickHeight", REG_SZ, area);

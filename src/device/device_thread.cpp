@@ -1,6 +1,7 @@
 #include "device/device_thread.h"
 
 #include "base/core/user_messages.h"
+#include "base/system_failure.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
 #include "device/exchange_timing.h"
@@ -15,9 +16,11 @@ CDeviceThread* CDeviceThread::CreateSuspended() {
 CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
   auto* thread = new CDeviceThread(context);
   thread->ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!thread->ready_) RecordSystemFailure(L"CreateEventW", L"device thread ready event");
   thread->thread_ = CreateThread(nullptr, 0, &CDeviceThread::ThreadMain, thread, CREATE_SUSPENDED,
                                  &thread->id_);
   if (!thread->thread_) {
+    RecordSystemFailure(L"CreateThread", L"device thread");
     delete thread;
     return nullptr;
   }
@@ -88,6 +91,7 @@ bool PostDeviceRequest(std::unique_ptr<DeviceReport> request) {
   const DWORD thread = g_nDeviceThreadId.load();
   if (thread == 0) return false;
   if (!PostThreadMessageW(thread, UM_DEVICE_REQUEST, 0, reinterpret_cast<LPARAM>(request.get()))) {
+    RecordSystemFailure(L"PostThreadMessageW", L"UM_DEVICE_REQUEST");
     return false;  // `request` is released here
   }
   request.release();  // the device thread owns it now

@@ -1,7 +1,10 @@
 #include "device/report_worker.h"
 
 #include <atomic>
+#include <cwchar>
+#include <string>
 
+#include "base/system_failure.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
 #include "device/device_query.h"
@@ -33,6 +36,13 @@ TouchScreenDevice* RecordAt(const DeviceContext& context, int index) {
 
 enum class ReadOutcome { Completed, Ended };
 
+// What a failure record names an exchange by: its command's two bytes.
+std::wstring ReportName(std::uint16_t code) {
+  wchar_t name[32];
+  std::swprintf(name, 32, L"command %02X %02X", code >> 8, code & 0xFF);
+  return name;
+}
+
 // One overlapped read of a reply into `reply`, waited for in 60 ms slices. On Ended the read
 // is no longer pending: it failed, or it was cancelled and its completion waited for.
 // A reader for a window also ends once that window's exchanges have ended.
@@ -44,7 +54,10 @@ ReadOutcome ReadReply(const DeviceContext& context, HANDLE device, HANDLE event,
   ResetEvent(event);
   DWORD transferred = 0;
   if (hid.ReadFile(device, reply.report, kReportSize, &overlapped)) return ReadOutcome::Completed;
-  if (GetLastError() != ERROR_IO_PENDING) return ReadOutcome::Ended;
+  if (GetLastError() != ERROR_IO_PENDING) {
+    RecordSystemFailure(L"ReadFile", ReportName(code));
+    return ReadOutcome::Ended;
+  }
 
   const auto abandon = [&] {
     hid.CancelIoEx(device, &overlapped);
@@ -61,7 +74,10 @@ ReadOutcome ReadReply(const DeviceContext& context, HANDLE device, HANDLE event,
   }
   // Completed: a read that ended with an error (a removed device, a cancellation by someone
   // else) ends the worker.
-  if (!hid.GetOverlappedResult(device, &overlapped, &transferred, FALSE)) return ReadOutcome::Ended;
+  if (!hid.GetOverlappedResult(device, &overlapped, &transferred, FALSE)) {
+    RecordSystemFailure(L"GetOverlappedResult", ReportName(code));
+    return ReadOutcome::Ended;
+  }
   return ReadOutcome::Completed;
 }
 
@@ -85,7 +101,10 @@ void RunReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport>
   NoteExchangeStep(ExchangeStep::WorkerStarted, code, echo);
 
   if (rule.echo) Sleep(kEchoDelayMs);
-  if (!context.hid->SetOutputReport(device, request->report, kReportSize)) return;
+  if (!context.hid->SetOutputReport(device, request->report, kReportSize)) {
+    RecordSystemFailure(L"HidD_SetOutputReport", ReportName(code));
+    return;
+  }
   NoteExchangeStep(ExchangeStep::ReportWritten, code, echo);
   if (!rule.reads) return;
   if (g_bStopWorkers.load()) return;

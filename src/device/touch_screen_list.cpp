@@ -30,13 +30,20 @@ HANDLE TouchScreenList::handle(int index) const {
 }
 
 void TouchScreenList::EnumerateTouchScreens() {
-  if (!hid_.BeginEnumeration()) return;
+  if (!hid_.BeginEnumeration()) {
+    RecordSystemFailure(L"SetupDiGetClassDevsW", L"HID interfaces");
+    return;
+  }
   for (DWORD index = 0;; ++index) {
     std::wstring path;
     DWORD error = 0;
     const HidEnumStatus status = hid_.EnumerateInterface(index, path, &error);
     // A failing step ends the enumeration: the touch screens accepted so far stay listed,
     // and no index is retried.
+    if (status == HidEnumStatus::Failed) {
+      RecordSystemFailure(L"SetupDiEnumDeviceInterfaces", L"HID interface " + std::to_wstring(index),
+                          error);
+    }
     if (status != HidEnumStatus::Found) break;
 
     HidDevice info;
@@ -69,15 +76,24 @@ void TouchScreenList::EnumerateTouchScreens() {
 
 bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info) {
   HANDLE handle = hid_.Open(path, false);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) {
+    // Other programs' HID devices may well refuse to be opened: worth a record all the same.
+    RecordSystemFailure(L"CreateFileW", path);
+    return false;
+  }
   info.handle = handle;
   if (!hid_.GetPreparsedData(handle, &info.preparsed)) {
+    RecordSystemFailure(L"HidD_GetPreparsedData", path);
     info.preparsed = nullptr;
     CloseHidInfo(info);
     return false;
   }
-  if (!hid_.GetAttributes(handle, &info.attributes) ||
-      info.attributes.VendorID != kTouchScreenVendorId) {
+  if (!hid_.GetAttributes(handle, &info.attributes)) {
+    RecordSystemFailure(L"HidD_GetAttributes", path);
+    CloseHidInfo(info);
+    return false;
+  }
+  if (info.attributes.VendorID != kTouchScreenVendorId) {
     CloseHidInfo(info);
     return false;
   }
@@ -87,6 +103,7 @@ bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info)
   hid_.Close(info.handle);
   info.handle = hid_.Open(path, true);
   if (info.handle == INVALID_HANDLE_VALUE) {
+    RecordSystemFailure(L"CreateFileW", path + L" (overlapped)");
     CloseHidInfo(info);
     return false;
   }

@@ -12,6 +12,7 @@
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
+#include "base/system_failure.h"
 #include "calibration/calibration_entry.h"
 #include "config/driver_library.h"
 #include "device/device_client.h"
@@ -65,6 +66,7 @@ CPelnixCplDlg::CPelnixCplDlg(CWnd* parent) : CDialog(IDD_PELNIXCPL_DIALOG, paren
   m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
   m_hReplyEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
   m_pDiagnosis = CreateDiagnosis(this);
 }
 
@@ -112,6 +114,7 @@ void CPelnixCplDlg::RegisterNotifications() {
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
   filter.dbcc_classguid = kHidInterfaceClass;
   m_hInterfaceNotify = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+  if (!m_hInterfaceNotify) RecordSystemFailure(L"RegisterDeviceNotificationW", L"HID interface class");
 }
 
 void CPelnixCplDlg::SetUpListView() {

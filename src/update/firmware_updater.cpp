@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <string>
 
+#include "base/system_failure.h"
 #include "base/text.h"
 #include "base/timer_resolution.h"
 #include "update/core/firmware_image.h"
@@ -32,10 +35,23 @@ const char* CheckMessage(ImageCheck check) {
   return nullptr;
 }
 
+// What a failure record names a report by: its first bytes in hexadecimal.
+std::wstring ReportName(const std::uint8_t* bytes, std::size_t length) {
+  std::wstring name = L"report";
+  for (std::size_t i = 0; i < length && i < 4; ++i) {
+    wchar_t hex[8];
+    std::swprintf(hex, 8, L" %02X", bytes[i]);
+    name += hex;
+  }
+  return name;
+}
+
 }  // namespace
 
 FirmwareUpdater::FirmwareUpdater(HidSystem& hid, std::wstring imagePath)
-    : hid_(hid), path_(std::move(imagePath)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    : hid_(hid), path_(std::move(imagePath)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  if (!event_) RecordSystemFailure(L"CreateEventW", L"firmware acknowledgement event");
+}
 
 FirmwareUpdater::~FirmwareUpdater() {
   if (event_) CloseHandle(event_);
@@ -48,12 +64,14 @@ bool FirmwareUpdater::LoadImage() {
   HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   bool readable = file != INVALID_HANDLE_VALUE;
+  if (!readable) RecordSystemFailure(L"CreateFileW", path_);
   HexDecoder decoder(image_);
   if (readable) {
     std::vector<std::uint8_t> block(kFileReadBlock);
     for (;;) {
       DWORD got = 0;
       if (!::ReadFile(file, block.data(), kFileReadBlock, &got, nullptr)) {
+        RecordSystemFailure(L"ReadFile", path_);
         readable = false;
         break;
       }
@@ -82,14 +100,16 @@ void FirmwareUpdater::SendCommand(const HidDevice& device, const std::uint8_t* b
                                   std::size_t length) {
   std::vector<std::uint8_t> report(ReportLength(length, device.caps.OutputReportByteLength), 0);
   std::copy(bytes, bytes + length, report.begin());
-  hid_.SetOutputReport(device.handle, report.data(), static_cast<ULONG>(report.size()));
+  if (!hid_.SetOutputReport(device.handle, report.data(), static_cast<ULONG>(report.size())))
+    RecordSystemFailure(L"HidD_SetOutputReport", ReportName(bytes, length));
 }
 
 void FirmwareUpdater::SendFeature(const HidDevice& device, const std::uint8_t* bytes,
                                   std::size_t length) {
   std::vector<std::uint8_t> report(ReportLength(length, device.caps.FeatureReportByteLength), 0);
   std::copy(bytes, bytes + length, report.begin());
-  hid_.SetFeature(device.handle, report.data(), static_cast<ULONG>(report.size()));
+  if (!hid_.SetFeature(device.handle, report.data(), static_cast<ULONG>(report.size())))
+    RecordSystemFailure(L"HidD_SetFeature", ReportName(bytes, length));
 }
 
 bool FirmwareUpdater::Update(const HidDevice& device, const Progress& progress) {
@@ -137,8 +157,10 @@ FirmwareUpdater::Ack FirmwareUpdater::Attempt(const HidDevice& device,
                                               std::vector<std::uint8_t>& reply) {
   Sleep(kPacketPauseMs);
   if (abandonedRead_) DiscardWaitingInput(device, reply);
-  if (!hid_.SetOutputReport(device.handle, packet.data(), static_cast<ULONG>(packet.size())))
+  if (!hid_.SetOutputReport(device.handle, packet.data(), static_cast<ULONG>(packet.size()))) {
+    RecordSystemFailure(L"HidD_SetOutputReport", L"firmware packet");
     return Ack::Missing;
+  }
 
   // The whole buffer is cleared, so a read that brings nothing cannot show an old 0x11.
   std::fill(reply.begin(), reply.end(), 0);
@@ -146,7 +168,10 @@ FirmwareUpdater::Ack FirmwareUpdater::Attempt(const HidDevice& device,
   overlapped.hEvent = event_;
   DWORD transferred = 0;
   if (!hid_.ReadFile(device.handle, reply.data(), static_cast<DWORD>(reply.size()), &overlapped)) {
-    if (GetLastError() != ERROR_IO_PENDING) return Ack::Missing;
+    if (GetLastError() != ERROR_IO_PENDING) {
+      RecordSystemFailure(L"ReadFile", L"firmware acknowledgement");
+      return Ack::Missing;
+    }
     if (WaitForSingleObject(event_, kAckTimeoutMs) != WAIT_OBJECT_0) {
       // Abandoned: cancelled, and waited for, before the buffer is used again.
       hid_.CancelIoEx(device.handle, &overlapped);
