@@ -10,26 +10,30 @@
 class CWnd;
 class CCalibrateDlg;    // the four-point calibration window, also used for a region
 class CDeviceMatchDlg;  // the mapping window
+class MessageInfoDlg;   // the hint that follows the cursor while a region is drawn
 
 // Calibrate: the four-point calibration window over the monitor of the touch screen at
 // deviceIndex, modeless and owned by the main window; null when none was opened.
 CCalibrateDlg* OpenCalibration(CWnd& mainWindow, int deviceIndex);
 
-// Region Calibrate: starts the drawing of a rectangle with the mouse (mouse hook, hint
-// window that follows the cursor).
-void BeginRegionCalibration(CWnd& mainWindow);
+// Region Calibrate: starts the drawing of a rectangle with the mouse: the mouse hook reports
+// to the main window, and a hint window (replacing *hint) follows the cursor.
+void BeginRegionCalibration(CWnd& mainWindow, MessageInfoDlg*& hint);
 
-// One of the three mouse-hook messages, taken from the main window's queue. A release that
-// closes a large enough rectangle opens the region calibration window for deviceIndex in
-// place of *calibration (which is destroyed). False for any other message.
-bool HandleRegionMouseMessage(CWnd& mainWindow, UINT message, int deviceIndex,
-                              CCalibrateDlg*& calibration);
+// One of the three mouse-hook messages, taken from the main window's queue: a move moves the
+// hint, a press records down and ends the hint, a release records up and, when the two points
+// span at least 200 x 200 pixels, opens the region calibration window for deviceIndex in
+// place of *calibration (which is destroyed); every release ends the hook. False for any
+// other message.
+bool HandleRegionMouseMessage(CWnd& mainWindow, UINT message, int deviceIndex, MessageInfoDlg*& hint,
+                              POINT& down, POINT& up, CCalibrateDlg*& calibration);
 // The main window closes: region drawing ends and the mouse hook with it.
 void EndRegionDrawing(CWnd& mainWindow);
+void DestroyRegionHint(MessageInfoDlg*& hint);
 
 int CalibrationDeviceIndex(const CCalibrateDlg& window);
 void SetCalibrationDeviceIndex(CCalibrateDlg& window, int deviceIndex);
-// Its touch screen was unplugged: the window forgets the device and closes.
+// Its touch screen was unplugged: the window forgets the device, tells the user and closes.
 void CalibrationDeviceRemoved(CCalibrateDlg& window);
 void DestroyCalibration(CCalibrateDlg* window);
 

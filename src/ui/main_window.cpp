@@ -73,6 +73,7 @@ CPelnixCplDlg::CPelnixCplDlg(CWnd* parent) : CDialog(IDD_PELNIXCPL_DIALOG, paren
 CPelnixCplDlg::~CPelnixCplDlg() {
   StopWorker();
   DestroyCalibration(m_pCalibrateDlg);
+  DestroyRegionHint(m_pHintDlg);
   DestroyMapping(m_pMatchDlg);
   DeleteDiagnosis(m_pDiagnosis);
   if (m_hReplyEvent) ::CloseHandle(m_hReplyEvent);
@@ -224,7 +225,7 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
   const MouseHookMessages& hook = GetMouseHookMessages();
   if (msg->hwnd == m_hWnd && msg->message != 0 &&
       (msg->message == hook.down || msg->message == hook.up || msg->message == hook.move)) {
-    HandleRegionMouseMessage(*this, msg->message, m_nSelected, m_pCalibrateDlg);
+    HandleRegionMouseMessage(*this, msg->message, m_nSelected, m_pHintDlg, m_ptDown, m_ptUp, m_pCalibrateDlg);
     return TRUE;
   }
 
@@ -325,7 +326,7 @@ bool CPelnixCplDlg::OnButtonClicked(UINT id) {
       m_pCalibrateDlg = OpenCalibration(*this, m_nSelected);
       return true;
     case IDC_REGION_CALIBRATE:
-      BeginRegionCalibration(*this);
+      BeginRegionCalibration(*this, m_pHintDlg);
       return true;
     case IDC_SETTINGS:
       RunSettingsDialog(this);

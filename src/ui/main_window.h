@@ -18,6 +18,7 @@
 class CCalibrateDlg;
 class CDeviceMatchDlg;
 class CDiagnosis;
+class MessageInfoDlg;
 struct DeviceReport;
 
 class CPelnixCplDlg : public CDialog {
@@ -104,6 +105,8 @@ private:
   std::atomic<int> m_nSelected{-1};
   CCalibrateDlg* m_pCalibrateDlg = nullptr;
   CDeviceMatchDlg* m_pMatchDlg = nullptr;
+  MessageInfoDlg* m_pHintDlg = nullptr;  // region drawing's hint, while it shows
+  POINT m_ptDown{}, m_ptUp{};              // region drawing: left button press and release
   CDiagnosis* m_pDiagnosis = nullptr;
 
   HANDLE m_hReplyEvent = nullptr;  // manual reset; set by the reply handlers, awaited by workers

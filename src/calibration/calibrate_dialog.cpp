@@ -1,0 +1,442 @@
+#include "calibration/calibrate_dialog.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "base/core/user_messages.h"
+#include "base/language.h"
+#include "calibration/calibration_driver.h"
+#include "calibration/core/calibration_layout.h"
+#include "calibration/core/touch_agreement.h"
+#include "calibration/full_screen_colors.h"
+#include "calibration/mouse_hook.h"
+#include "calibration/res/calibrate_dialog_ids.h"
+#include "config/driver_library.h"
+#include "device/device_client.h"
+#include "device/touch_screen_list.h"
+#include "framework/data_exchange.h"
+#include "framework/dialog_texts.h"
+
+namespace {
+
+constexpr UINT_PTR kCountdownTimer = 8;
+constexpr UINT kCountdownPeriodMs = 1000;
+constexpr int kCountdownEnd = 31;  // ticks: the Cancel button counts 30 down to 1, then it closes
+constexpr std::int32_t kClickOnRelease = 1;
+
+constexpr int kHintIds[7] = {IDC_HINT_STILL,  IDC_HINT_LIFT,         IDC_HINT_BULLSEYE, IDC_HINT_ESCAPE,
+                             IDC_HINT_DRAW,   IDC_HINT_BEFORE_AGAIN, IDC_HINT_DISCARD};
+
+constexpr ControlText kTexts[] = {
+    {IDOK, L"38"},           {IDC_RECALIBRATE, L"50"},   {IDC_CALIBRATE_CANCEL, L"39"},
+    {IDC_HINT_STILL, L"46"}, {IDC_HINT_LIFT, L"47"},     {IDC_HINT_BULLSEYE, L"48"},
+    {IDC_HINT_ESCAPE, L"49"}, {IDC_HINT_DRAW, L"51"},    {IDC_HINT_BEFORE_AGAIN, L"52"},
+    {IDC_HINT_DISCARD, L"53"},
+};
+
+bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+
+calibration::Size WindowSize(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return calibration::Size{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Place(HWND control, const calibration::Rect& rect) {
+  RECT now{};
+  ::GetWindowRect(control, &now);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&now), 2);
+  if (now.left == rect.left && now.top == rect.top && now.right == rect.right && now.bottom == rect.bottom)
+    return;
+  ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.width(), rect.height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The cursor's display count is per thread: hide until it is below 0, show until it is 0 or more.
+void HideCursor() {
+  while (::ShowCursor(FALSE) >= 0) {
+  }
+}
+void ShowCursorAgain() {
+  while (::ShowCursor(TRUE) < 0) {
+  }
+}
+
+std::int64_t PerformanceCounter() {
+  LARGE_INTEGER now{};
+  ::QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+}  // namespace
+
+CCalibrateDlg::CCalibrateDlg(CWnd* parent)
+    : CDialog(IDD_CALIBRATE, parent), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
+
+CCalibrateDlg::~CCalibrateDlg() {
+  // Destroyed while still open (the program ends): the driver gets its mode back all the same.
+  if (m_hWnd && !m_bEndPosted) {
+    KillTimer(kCountdownTimer);
+    RestoreMode();
+    if (OkVisible()) RestoreParameters();
+    ShowCursorAgain();
+    if (m_bDevicePresent) PostStreamOff();
+  }
+  if (m_hWnd) DestroyWindow();
+  if (m_hBackground) ::DeleteObject(m_hBackground);
+}
+
+void CCalibrateDlg::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDOK, m_btnOK);
+  DDX_Control(dx, IDC_RECALIBRATE, m_btnReCalibrate);
+  DDX_Control(dx, IDC_CALIBRATE_CANCEL, m_btnCancel);
+  for (int i = 0; i < 7; ++i) DDX_Control(dx, kHintIds[i], m_hints[i]);
+  DDX_Control(dx, IDC_TOUCHES_DISAGREE, m_disagreement);
+}
+
+HWND CCalibrateDlg::MainWindow() const { return m_pParent ? m_pParent->m_hWnd : nullptr; }
+
+bool CCalibrateDlg::disagreementShown() const { return m_disagreement.IsWindowVisible() != FALSE; }
+
+BOOL CCalibrateDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_nStep = 0;
+  PostStreamOn();
+  HideCursor();
+  ShowOpeningHints(m_bFullScreen);
+  ShowAfterHints(false);
+  m_disagreement.ShowWindow(SW_HIDE);
+  ShowButtons(false);
+
+  DriverLibrary& library = GetDriverLibrary();
+  DriverParameters driver{};
+  library.GetDriverParameters(driver);
+  m_nSavedMode = driver.Mode;
+  m_bTouchEnabled = driver.EnableTouch;
+  driver.Mode = kClickOnRelease;
+  library.SetDriverParameters(driver);
+
+  m_nTouchScreenNo = TouchScreenNumber(m_nDeviceIndex);
+  m_nDeviceKey = TouchScreenDeviceKey(m_nDeviceIndex);
+  m_savedParams = ReadTouchScreenRecord(m_nTouchScreenNo);
+
+  SetControlTexts(m_hWnd, kTexts);
+  ::PostMessageW(MainWindow(), UM_CALIBRATE_BEGIN, 0, m_nDeviceIndex);
+  return TRUE;
+}
+
+bool CCalibrateDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return true;
+    case WM_ERASEBKGND: {
+      const RECT client = GetClientRect();
+      ::FillRect(reinterpret_cast<HDC>(wp), &client, m_hBackground);
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+      const bool button = id == IDOK || id == IDC_RECALIBRATE || id == IDC_CALIBRATE_CANCEL;
+      ::SetBkMode(dc, TRANSPARENT);
+      ::SetTextColor(dc, button ? RGB(0, 0, 0) : kFullScreenText);
+      result = reinterpret_cast<LRESULT>(m_hBackground);
+      return true;
+    }
+    case UM_TOUCH_POINT:
+      OnTouchPoint(lp);
+      return true;
+    case WM_TIMER:
+      if (wp != kCountdownTimer) return false;
+      OnCountdown();
+      return true;
+    case WM_COMMAND:
+      if (lp != 0 && HIWORD(wp) != BN_CLICKED) return false;
+      if (LOWORD(wp) == IDC_RECALIBRATE) {
+        OnReCalibrate();
+        return true;
+      }
+      if (LOWORD(wp) == IDC_CALIBRATE_CANCEL) {
+        OnCancelButton();
+        return true;
+      }
+      return false;  // OK and IDCANCEL: the dialog's own handling calls OnOK and OnCancel
+    case WM_CLOSE:
+      OnClose();
+      return true;
+    case UM_DEVICE_REMOVED:
+      OnDeviceRemoved(lp);
+      return true;
+    default:
+      return false;
+  }
+}
+
+BOOL CCalibrateDlg::PreTranslateMessage(MSG* msg) {
+  if (m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)) && IsKeyMessage(msg->message)) {
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) OnEscape();
+    if (OkVisible()) {
+      // Enter presses the focused button, as Space does.
+      if (msg->wParam == VK_RETURN) msg->wParam = VK_SPACE;
+    } else if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_SPACE)) {
+      return TRUE;  // nothing to press while the targets show
+    }
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void CCalibrateDlg::OnPaint() {
+  PAINTSTRUCT paint{};
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  const RECT client = GetClientRect();
+  LayoutControls(client.right, client.bottom);
+  DrawTarget(dc, client.right, client.bottom);
+  ::EndPaint(m_hWnd, &paint);
+  if (m_nTouchTakenAt) {
+    LARGE_INTEGER frequency{};
+    ::QueryPerformanceFrequency(&frequency);
+    m_nLastLatencyUs = (PerformanceCounter() - m_nTouchTakenAt) * 1000000 / frequency.QuadPart;
+    m_nTouchTakenAt = 0;
+  }
+}
+
+void CCalibrateDlg::LayoutControls(int width, int height) {
+  calibration::LayoutInput input;
+  input.width = width;
+  input.height = height;
+  input.button = WindowSize(m_btnCancel);
+  for (int i = 0; i < 7; ++i) input.hints[i] = WindowSize(m_hints[i]);
+  input.warning = WindowSize(m_disagreement);
+  const calibration::Layout layout = calibration::LayOutControls(input);
+  Place(m_btnOK, layout.ok);
+  Place(m_btnReCalibrate, layout.recalibrate);
+  Place(m_btnCancel, layout.cancel);
+  for (int i = 0; i < 7; ++i) Place(m_hints[i], layout.hints[i]);
+  Place(m_disagreement, layout.warning);
+}
+
+void CCalibrateDlg::DrawTarget(HDC dc, int width, int height) const {
+  if (m_nStep < 0 || m_nStep >= calibration::kTargetCount) return;
+  const calibration::Point target = calibration::TargetPosition(m_nStep, width, height);
+  const std::int32_t r = calibration::TargetRadius(width, height);
+  // Masking with the background colour keeps the lines drawn before each filled circle.
+  const int oldMode = ::SetROP2(dc, R2_MASKPEN);
+  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+  HGDIOBJ oldBrush = ::SelectObject(dc, m_hBackground);
+  ::MoveToEx(dc, target.x - r, target.y, nullptr);
+  ::LineTo(dc, target.x + r, target.y);
+  ::MoveToEx(dc, target.x, target.y - r, nullptr);
+  ::LineTo(dc, target.x, target.y + r);
+  for (std::int32_t radius : calibration::TargetCircleRadii(r))
+    ::Ellipse(dc, target.x - radius, target.y - radius, target.x + radius, target.y + radius);
+  ::SelectObject(dc, oldBrush);
+  ::SelectObject(dc, oldPen);
+  ::SetROP2(dc, oldMode);
+}
+
+void CCalibrateDlg::OnTouchPoint(LPARAM reply) {
+  const std::unique_ptr<DeviceReport> report = device_client::TakeReply(reply);
+  if (!report || !m_bTouchEnabled || m_nStep >= calibration::kTargetCount) return;
+  m_ptRaw[m_nStep] = calibration::RawPointFromReport(report->report);
+  ++m_nStep;
+  if (m_nStep == calibration::kTargetCount) TakeFourthPoint();
+  m_nTouchTakenAt = PerformanceCounter();
+  Invalidate();
+}
+
+void CCalibrateDlg::TakeFourthPoint() {
+  PostStreamOff();
+  ShowOpeningHints(false);
+  ShowAfterHints(m_bFullScreen);
+  ShowButtons(true);
+  ShowCursorAgain();
+  SetTimer(kCountdownTimer, kCountdownPeriodMs);
+  SaveCalibration(false);
+  ShowDisagreement();
+}
+
+void CCalibrateDlg::ShowDisagreement() {
+  const RECT client = GetClientRect();
+  const calibration::TouchAgreement agreement =
+      calibration::CheckWindowTouches(m_ptRaw, client.right, client.bottom);
+  if (agreement.agree) {
+    m_disagreement.ShowWindow(SW_HIDE);
+    return;
+  }
+  std::wstring text = LoadLangString(L"83");
+  wchar_t formatted[1024];
+  if (std::swprintf(formatted, 1024, text.c_str(), static_cast<int>(agreement.pixels)) > 0) text = formatted;
+  m_disagreement.SetWindowText(text);
+
+  // As wide as the opening hints, never wider than the window; as high as the text needs.
+  HDC dc = ::GetDC(m_disagreement);
+  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_disagreement, WM_GETFONT, 0, 0)));
+  RECT bounds{0, 0, std::min<LONG>(WindowSize(m_hints[0]).cx, client.right - 8), 0};
+  ::DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(m_disagreement, dc);
+  ::SetWindowPos(m_disagreement, nullptr, 0, 0, bounds.right, bounds.bottom,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  m_disagreement.ShowWindow(SW_SHOW);
+}
+
+void CCalibrateDlg::OnCountdown() {
+  ++m_nTick;
+  if (m_nTick >= kCountdownEnd) {
+    PostMessage(WM_CLOSE);
+    return;
+  }
+  m_btnCancel.SetWindowText(LoadLangString(L"39") + L"(" + std::to_wstring(kCountdownEnd - m_nTick) + L")");
+}
+
+void CCalibrateDlg::OnOK() {
+  KillTimer(kCountdownTimer);
+  SaveCalibration(true);
+  PostCalibrateEnd(0);
+  EndDialog(IDOK);
+}
+
+void CCalibrateDlg::OnReCalibrate() {
+  m_btnCancel.SetWindowText(LoadLangString(L"39"));
+  ::PostMessageW(MainWindow(), UM_CALIBRATE_BEGIN, 0, 0);
+  KillTimer(kCountdownTimer);
+  HideCursor();
+  ShowOpeningHints(m_bFullScreen);
+  ShowAfterHints(false);
+  m_disagreement.ShowWindow(SW_HIDE);
+  ShowButtons(false);
+  m_nTick = 0;
+  m_nStep = 0;
+  PostStreamOn();
+  Invalidate();
+}
+
+void CCalibrateDlg::OnCancelButton() {
+  KillTimer(kCountdownTimer);
+  RestoreMode();
+  RestoreParameters();
+  PostCalibrateEnd(1);
+  PostMessage(WM_CLOSE);
+}
+
+void CCalibrateDlg::OnClose() {
+  // The removal message runs a message loop: a second WM_CLOSE arriving meanwhile waits for
+  // this one, which ends the window.
+  if (m_bClosing) return;
+  m_bClosing = true;
+  if (!m_bDevicePresent) ShowRemovalMessage();
+  KillTimer(kCountdownTimer);
+  RestoreMode();
+  if (OkVisible()) RestoreParameters();
+  ShowCursorAgain();
+  if (m_bDevicePresent) PostStreamOff();
+  PostCalibrateEnd(0);
+  EndDialog(IDCANCEL);
+}
+
+void CCalibrateDlg::OnEscape() {
+  KillTimer(kCountdownTimer);
+  StopMouseHook(MainWindow());
+  RestoreMode();
+  if (OkVisible()) RestoreParameters();
+  PostCalibrateEnd(1);
+  ShowCursorAgain();
+  if (m_bDevicePresent) PostStreamOff();
+  // The key goes on to the dialog's own handling, which ends the dialog (OnCancel).
+}
+
+void CCalibrateDlg::OnCancel() {
+  // Escape after OnEscape, or IDCANCEL from elsewhere: the window ends with Mode restored.
+  if (!m_bEndPosted) {
+    KillTimer(kCountdownTimer);
+    RestoreMode();
+    if (OkVisible()) RestoreParameters();
+    ShowCursorAgain();
+    if (m_bDevicePresent) PostStreamOff();
+    PostCalibrateEnd(1);
+  }
+  EndDialog(IDCANCEL);
+}
+
+void CCalibrateDlg::OnDeviceRemoved(LPARAM index) {
+  // The main window lowers the index of a touch screen that moved down before it tells the
+  // windows of a removal: only a window whose own touch screen is gone takes it as its own.
+  if (index != m_nDeviceIndex || m_bDevicePresent || m_bRemovalShown) return;
+  ShowRemovalMessage();
+  PostMessage(WM_CLOSE);
+}
+
+void CCalibrateDlg::ShowRemovalMessage() {
+  if (m_bRemovalShown) return;
+  m_bRemovalShown = true;
+  ::MessageBoxW(m_hWnd, L"The device you have selected has been removed!", LoadLangString(L"79").c_str(), MB_OK);
+}
+
+void CCalibrateDlg::SaveCalibration(bool restoreMode) {
+  TouchScreenList& list = GetTouchScreenList();
+  list.RefreshMonitors();
+  const MonitorEntry& first = list.monitor(0);
+  const std::int32_t mw = list.monitorCount() > 0 ? first.right - first.left : 0;
+  const std::int32_t mh = list.monitorCount() > 0 ? first.bottom - first.top : 0;
+  if (restoreMode) RestoreMode();
+
+  DeviceParameters record = ReadTouchScreenRecord(m_nTouchScreenNo);
+  const RECT window = GetWindowRect();
+  // The monitor of the touch screen's mapping row; a row without a monitor (-1) gives 0.
+  const std::int32_t mapped = m_nDeviceIndex >= 0 && m_nDeviceIndex < kMaxTouchScreens
+                                  ? list.mapping(m_nDeviceIndex).monitorNo
+                                  : -1;
+  const std::int32_t monitorId = mapped >= 0 && mapped < list.monitorCount() ? mapped : 0;
+  calibration::SetCalibrationFields(record, calibration::Rect{window.left, window.top, window.right, window.bottom},
+                                    mw, mh, m_ptRaw, monitorId);
+  GetDriverLibrary().SetDeviceParameters(m_nDeviceKey, record);
+}
+
+void CCalibrateDlg::RestoreParameters() {
+  // Under the key of the touch screen calibrated, even when it has gone since.
+  GetDriverLibrary().SetDeviceParameters(m_nDeviceKey, m_savedParams);
+}
+
+void CCalibrateDlg::RestoreMode() {
+  DriverParameters driver{};
+  GetDriverLibrary().GetDriverParameters(driver);
+  driver.Mode = m_nSavedMode;
+  GetDriverLibrary().SetDriverParameters(driver);
+}
+
+void CCalibrateDlg::PostCalibrateEnd(WPARAM aborted) {
+  if (m_bEndPosted) return;
+  m_bEndPosted = true;
+  ::PostMessageW(MainWindow(), UM_CALIBRATE_END, aborted, m_nDeviceIndex);
+}
+
+void CCalibrateDlg::PostStreamOn() {
+  m_bStreaming = device_client::StartTouchStream(m_hWnd, m_nDeviceIndex);
+}
+
+void CCalibrateDlg::PostStreamOff() {
+  // Once per stream: a second request could reach the touch screen after the stream of the
+  // next calibration window has begun (each request has a worker of its own).
+  if (!m_bStreaming) return;
+  m_bStreaming = false;
+  device_client::StopTouchStream(m_nDeviceIndex);
+}
+
+void CCalibrateDlg::ShowOpeningHints(bool show) {
+  for (int i = 0; i < 4; ++i) m_hints[i].ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void CCalibrateDlg::ShowAfterHints(bool show) {
+  for (int i = 4; i < 7; ++i) m_hints[i].ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void CCalibrateDlg::ShowButtons(bool show) {
+  const int command = show ? SW_SHOW : SW_HIDE;
+  m_btnReCalibrate.ShowWindow(command);
+  m_btnCancel.ShowWindow(command);
+  m_btnOK.ShowWindow(command);
+}

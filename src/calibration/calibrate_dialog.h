@@ -1,0 +1,100 @@
+#pragma once
+// CCalibrateDlg: the four-point calibration window (dialog 136).
+//
+// A borderless, topmost window over the calibrated rectangle (a whole monitor, or a region
+// the user drew) shows one target at a time; each lift-off report of the touch stream is the
+// raw point of the target shown. After the fourth the record is stored at once, so the user
+// can try it for 30 seconds, then keep it (OK), try again (ReCalibrate) or throw it away
+// (Cancel, Escape, or the countdown running out), which writes back the record read at
+// opening. While the window lives the driver runs in click-on-release mode; every way out
+// restores the mode it had.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "calibration/core/calibration_geometry.h"
+#include "config/core/driver_parameters.h"
+#include "framework/controls.h"
+#include "framework/controls/xp_button.h"
+#include "framework/dialog.h"
+
+class CCalibrateDlg : public CDialog {
+public:
+  explicit CCalibrateDlg(CWnd* parent);
+  ~CCalibrateDlg() override;
+
+  // Set by the opener before the window is created; the main window lowers the index when
+  // an earlier touch screen is unplugged and clears m_bDevicePresent when this one is.
+  int m_nDeviceIndex = -1;
+  bool m_bFullScreen = true;
+  bool m_bDevicePresent = true;
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+  // State, for the main window and for tests.
+  int step() const { return m_nStep; }
+  const std::array<calibration::Point, calibration::kTargetCount>& rawPoints() const { return m_ptRaw; }
+  bool disagreementShown() const;
+  // Time from the last touch report taken to the end of the paint that followed (microseconds
+  // of the performance counter), for the latency benchmark; 0 before the first.
+  std::int64_t lastTouchToPaintMicroseconds() const { return m_nLastLatencyUs; }
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  void OnCancel() override;
+
+private:
+  // Messages.
+  void OnPaint();
+  void OnTouchPoint(LPARAM reply);
+  void OnCountdown();
+  void OnOK() override;
+  void OnReCalibrate();
+  void OnCancelButton();
+  void OnClose();
+  void OnEscape();
+  void OnDeviceRemoved(LPARAM index);
+
+  // Steps shared by several ways.
+  void TakeFourthPoint();
+  void SaveCalibration(bool restoreMode);
+  void RestoreParameters();
+  void RestoreMode();
+  void PostCalibrateEnd(WPARAM aborted);
+  void PostStreamOn();
+  void PostStreamOff();
+  void ShowRemovalMessage();
+  void ShowOpeningHints(bool show);
+  void ShowAfterHints(bool show);
+  void ShowButtons(bool show);
+  void ShowDisagreement();
+  bool OkVisible() const { return m_btnOK.IsWindowVisible() != FALSE; }
+  HWND MainWindow() const;
+
+  void LayoutControls(int width, int height);
+  void DrawTarget(HDC dc, int width, int height) const;
+
+  CXPButton m_btnOK, m_btnReCalibrate, m_btnCancel;
+  std::array<CStatic, 7> m_hints;  // 1090 to 1096
+  CStatic m_disagreement;          // 1097
+
+  int m_nStep = 0;
+  std::array<calibration::Point, calibration::kTargetCount> m_ptRaw{};
+  DeviceParameters m_savedParams{};
+  std::int32_t m_nSavedMode = 0;
+  std::int32_t m_bTouchEnabled = 0;
+  int m_nTick = 0;
+  // The touch screen as it was at opening: its record is written back under its own key
+  // even after it was unplugged and another touch screen moved into its slot.
+  std::uint32_t m_nDeviceKey = 0;
+  std::int32_t m_nTouchScreenNo = 0;
+  bool m_bEndPosted = false;      // UM_CALIBRATE_END goes out once
+  bool m_bRemovalShown = false;   // the removal message shows once
+  bool m_bClosing = false;        // WM_CLOSE is being handled
+  bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
+  HBRUSH m_hBackground = nullptr;
+  std::int64_t m_nTouchTakenAt = 0;  // performance counter of the last touch taken, 0 after its paint
+  std::int64_t m_nLastLatencyUs = 0;
+};

@@ -1,0 +1,23 @@
+#include "calibration/calibration_driver.h"
+
+#include "config/core/file_name_rules.h"
+#include "config/driver_library.h"
+#include "device/touch_screen_list.h"
+
+std::uint32_t TouchScreenDeviceKey(int slot) {
+  const TouchScreenDevice* device = GetTouchScreenList().device(slot);
+  if (!device) return 0;
+  return DeviceKeyFromPdoName(device->PdoName ? device->PdoName.get() : L"");
+}
+
+std::int32_t TouchScreenNumber(int slot) {
+  const TouchScreenDevice* device = GetTouchScreenList().device(slot);
+  return device ? NormalizeTouchScreenNo(device->TouchScreenNo.load()) : 0;
+}
+
+DeviceParameters ReadTouchScreenRecord(std::int32_t touchScreenNo) {
+  DeviceParameters record{};
+  record.TouchScreenNo = touchScreenNo;
+  GetDriverLibrary().GetDeviceParameters(record);
+  return record;
+}

@@ -1,0 +1,58 @@
+#include "calibration/message_info_dialog.h"
+
+#include "base/language.h"
+#include "calibration/full_screen_colors.h"
+#include "calibration/res/calibrate_dialog_ids.h"
+
+namespace {
+constexpr int kOffsetX = 10;
+constexpr int kOffsetY = 20;
+constexpr int kWidth = 182;
+constexpr int kHeight = 54;
+}  // namespace
+
+MessageInfoDlg::MessageInfoDlg(CWnd* parent)
+    : CDialog(IDD_REGION_HINT, parent), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
+
+MessageInfoDlg::~MessageInfoDlg() {
+  if (m_hWnd) DestroyWindow();
+  if (m_hBackground) ::DeleteObject(m_hBackground);
+}
+
+BOOL MessageInfoDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetDlgItemText(IDC_REGION_HINT_TEXT, LoadLangString(L"54"));
+  return TRUE;
+}
+
+void MessageInfoDlg::FollowCursor(POINT cursor) {
+  ::SetWindowPos(m_hWnd, nullptr, cursor.x + kOffsetX, cursor.y + kOffsetY, kWidth, kHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool MessageInfoDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      const RECT client = GetClientRect();
+      ::FillRect(reinterpret_cast<HDC>(wp), &client, m_hBackground);
+      result = TRUE;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORDLG:
+      ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      ::SetTextColor(reinterpret_cast<HDC>(wp), kFullScreenText);
+      result = reinterpret_cast<LRESULT>(m_hBackground);
+      return true;
+    default:
+      return false;
+  }
+}
+
+BOOL MessageInfoDlg::PreTranslateMessage(MSG* msg) {
+  // Enter does nothing here: the hint has nothing to press.
+  if (msg->wParam == VK_RETURN && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+      m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)))
+    return TRUE;
+  return CDialog::PreTranslateMessage(msg);
+}

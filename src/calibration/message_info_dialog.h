@@ -1,0 +1,22 @@
+#pragma once
+// MessageInfoDlg: the small hint (dialog 172) that follows the cursor while the user draws
+// the rectangle of a region calibration.
+#include "framework/controls.h"
+#include "framework/dialog.h"
+
+class MessageInfoDlg : public CDialog {
+public:
+  explicit MessageInfoDlg(CWnd* parent);
+  ~MessageInfoDlg() override;
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+  // Moves the hint beside the cursor position `cursor` (10 right, 20 down), 182 x 54 pixels.
+  void FollowCursor(POINT cursor);
+
+protected:
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+  HBRUSH m_hBackground;
+};

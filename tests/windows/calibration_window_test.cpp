@@ -1,0 +1,518 @@
+// The calibration window as the user meets it: the real main window with four simulated
+// touch screens and our PelnixLib.dll, Calibrate or a drawn region opens the real window,
+// touches arrive as lift-off reports of the simulated touch screens, and the driver's records
+// are read back through the library. The tests run in order: the last ones unplug touch
+// screens, and the list is built once per process.
+#include "windows/ui_main_window_harness.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "calibration/calibrate_dialog.h"
+#include "calibration/core/calibration_geometry.h"
+#include "calibration/mouse_hook.h"
+#include "calibration/res/calibrate_dialog_ids.h"
+#include "base/mouse_hook_messages.h"
+
+using namespace main_window_test;
+
+namespace {
+
+constexpr std::int32_t kOriginalMode = 2;
+
+std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
+  static auto screens = Prepare({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}});
+  return screens;
+}
+
+
+void SetDriver(std::int32_t mode, std::int32_t enableTouch) {
+  DriverParameters driver{};
+  GetDriverLibrary().GetDriverParameters(driver);
+  driver.Mode = mode;
+  driver.EnableTouch = enableTouch;
+  ASSERT_TRUE(GetDriverLibrary().SetDriverParameters(driver));
+}
+std::int32_t DriverMode() {
+  DriverParameters driver{};
+  GetDriverLibrary().GetDriverParameters(driver);
+  return driver.Mode;
+}
+DeviceParameters Record(std::int32_t number) {
+  DeviceParameters record{};
+  record.TouchScreenNo = number;
+  GetDriverLibrary().GetDeviceParameters(record);
+  return record;
+}
+// A record with recognisable raw points, stored as the one "read at opening".
+void StoreOriginal(std::int32_t number) {
+  DeviceParameters record{};
+  record.TouchScreenNo = number;
+  record.M1X = 11;
+  record.M4Y = 44;
+  record.IsCalibrate = 0;
+  ASSERT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1000u + number, record));
+}
+
+bool IsOriginal(const DeviceParameters& record) { return record.M1X == 11 && record.M4Y == 44 && record.IsCalibrate == 0; }
+
+HWND FindTopmostDialog(DWORD thread, SIZE size = {0, 0}) {
+  struct Search {
+    SIZE size;
+    HWND found;
+  } search{size, nullptr};
+  ::EnumThreadWindows(thread, [](HWND window, LPARAM data) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(data);
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window) ||
+        !(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST))
+      return TRUE;
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const bool hint = rect.right - rect.left == 182 && rect.bottom - rect.top == 54;
+    if ((s->size.cx == 182) != hint) return TRUE;
+    s->found = window;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// One calibration, driven from the main window.
+class Calibration {
+public:
+  explicit Calibration(MainWindowRun& run) : run_(run) {}
+
+  DWORD thread() const { return ::GetWindowThreadProcessId(run_.dialog().window(), nullptr); }
+  bool Open(int item) {
+    // The stream of an earlier calibration has ended: a touch goes to this window.
+    EXPECT_TRUE(ModalDialogThread::WaitUntil([] {
+      for (auto& screen : Screens())
+        if (screen->present() && screen->streamOn()) return false;
+      return true;
+    }));
+    run_.Select(item);
+    ::PostMessageW(run_.dialog().Item(IDC_CALIBRATE), BM_CLICK, 0, 0);
+    return Find();
+  }
+  bool Find(DWORD timeoutMs = 5000) {
+    return ModalDialogThread::WaitUntil([&] { return (window_ = FindTopmostDialog(thread())) != nullptr; }, timeoutMs);
+  }
+  HWND window() const { return window_; }
+  CCalibrateDlg& dialog() const { return *static_cast<CCalibrateDlg*>(CWnd::FromHandlePermanent(window_)); }
+  RECT rect() const {
+    RECT r{};
+    ::GetWindowRect(window_, &r);
+    return r;
+  }
+  bool Closed() const {
+    return ModalDialogThread::WaitUntil(
+        [&] { return !::IsWindow(window_) && ::IsWindowEnabled(run_.dialog().window()); });
+  }
+  void Sync() const { ::SendMessageW(window_, WM_NULL, 0, 0); }
+  bool Visible(int id) const { return ::IsWindowVisible(::GetDlgItem(window_, id)) != FALSE; }
+  std::wstring Text(int id) const { return run_.dialog().Text(::GetDlgItem(window_, id)); }
+
+  // The raw point a frame mounted askew reports for a point of the window.
+  static calibration::Point Raw(calibration::Point p) {
+    return {static_cast<std::int32_t>(std::lround(200 + 3.4 * p.x + 0.1 * p.y)),
+            static_cast<std::int32_t>(std::lround(300 + 4.1 * p.y - 0.05 * p.x))};
+  }
+  // Touches target `step` of the window (moved by dx pixels), through the touch screen's
+  // stream, and waits until the window has taken it.
+  void Touch(SimulatedTouchScreen& screen, int step, int dx = 0) {
+    const RECT r = rect();
+    calibration::Point target = calibration::TargetPosition(step, r.right - r.left, r.bottom - r.top);
+    target.x += dx;
+    const calibration::Point raw = Raw(target);
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return screen.streamOn(); }));
+    const int before = dialog().step();
+    ASSERT_TRUE(screen.InjectTouch(static_cast<std::uint16_t>(raw.x), static_cast<std::uint16_t>(raw.y)));
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return dialog().step() == before + 1; })) << "step " << step;
+  }
+  void FourTouches(SimulatedTouchScreen& screen, int missBy = 0) {
+    for (int step = 0; step < 4; ++step) Touch(screen, step, step == 2 ? missBy : 0);
+    Sync();
+    EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !screen.streamOn(); }));
+  }
+  void PressKey(UINT key) const {
+    const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    HWND focus = window_;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(thread(), &info) && info.hwndFocus) focus = info.hwndFocus;
+    ::PostMessageW(focus, WM_KEYDOWN, key, 1 | (scan << 16));
+    ::PostMessageW(focus, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+  }
+
+private:
+  MainWindowRun& run_;
+  HWND window_ = nullptr;
+};
+
+bool SentStreamOff(const SimulatedTouchScreen& screen) {
+  for (const sim::Bytes& report : screen.OutputReports())
+    if (report.size() > 2 && report[1] == 0xAA && report[2] == 0x55) return true;
+  return false;
+}
+
+// The first monitor as the program's list has it.
+std::pair<std::int32_t, std::int32_t> FirstMonitor() {
+  TouchScreenList& list = GetTouchScreenList();
+  const MonitorEntry& m = list.monitor(0);
+  return {m.right - m.left, m.bottom - m.top};
+}
+
+void ExpectAreaOf(const DeviceParameters& record, const RECT& r) {
+  const auto [mw, mh] = FirstMonitor();
+  EXPECT_EQ(record.AreaPixelWidth, r.right - r.left);
+  EXPECT_EQ(record.AreaPixelHeight, r.bottom - r.top);
+  EXPECT_EQ(record.AreaWidth, calibration::ScaledFraction(r.right - r.left, mw));
+  EXPECT_EQ(record.AreaHeight, calibration::ScaledFraction(r.bottom - r.top, mh));
+  EXPECT_EQ(record.AreaX, calibration::ScaledFraction(r.left, mw));
+  EXPECT_EQ(record.AreaLeft, calibration::ScaledFraction(r.left, mw));
+  EXPECT_EQ(record.AreaTop, calibration::ScaledFraction(r.top, mh));
+  EXPECT_EQ(record.AreaRight, calibration::ScaledFraction(r.right, mw));
+  EXPECT_EQ(record.AreaBottom, calibration::ScaledFraction(r.bottom, mh));
+}
+
+TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  StoreOriginal(1);
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  ASSERT_TRUE(run.WaitForItemText(0, ItemTextFor(1, 0)));
+  Calibration calibration(run);
+  ASSERT_TRUE(calibration.Open(0));
+
+  // Over the whole first monitor, the main window disabled, the driver in click-on-release.
+  const RECT r = calibration.rect();
+  const auto [mw, mh] = FirstMonitor();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right - r.left, mw);
+  EXPECT_EQ(r.bottom - r.top, mh);
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindowEnabled(run.dialog().window()); }));
+  EXPECT_EQ(DriverMode(), 1);
+  for (int id : {IDC_HINT_STILL, IDC_HINT_ESCAPE}) EXPECT_TRUE(calibration.Visible(id));
+  for (int id : {IDOK, IDC_RECALIBRATE, IDC_CALIBRATE_CANCEL, IDC_HINT_DRAW, IDC_TOUCHES_DISAGREE})
+    EXPECT_FALSE(calibration.Visible(id));
+  // Enter while the targets show presses nothing.
+  calibration.PressKey(VK_RETURN);
+  calibration.Sync();
+  EXPECT_TRUE(::IsWindow(calibration.window()));
+
+  calibration.FourTouches(*screens[0]);
+  EXPECT_EQ(calibration.dialog().step(), 4);
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return SentStreamOff(*screens[0]); }));
+  // A fifth touch is not taken: the stream is off.
+  EXPECT_FALSE(screens[0]->InjectTouch(100, 100));
+  for (int id : {IDOK, IDC_RECALIBRATE, IDC_CALIBRATE_CANCEL, IDC_HINT_DRAW, IDC_HINT_DISCARD})
+    EXPECT_TRUE(calibration.Visible(id));
+  EXPECT_FALSE(calibration.Visible(IDC_HINT_STILL));
+  EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE));  // four careful touches agree
+
+  // Stored at once, for the try-out; the driver stays in click-on-release.
+  DeviceParameters stored = Record(1);
+  const RECT now = calibration.rect();
+  const calibration::Point first = Calibration::Raw(calibration::TargetPosition(0, now.right - now.left, now.bottom - now.top));
+  EXPECT_EQ(stored.M1X, first.x);
+  EXPECT_EQ(stored.M1Y, first.y);
+  EXPECT_EQ(stored.IsCalibrate, 1);
+  ExpectAreaOf(stored, now);
+  EXPECT_EQ(DriverMode(), 1);
+
+  // OK keeps the record and gives the driver its mode back; the list shows it calibrated.
+  ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(calibration.Closed());
+  EXPECT_EQ(DriverMode(), kOriginalMode);
+  EXPECT_EQ(Record(1).M1X, first.x);
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return run.ItemImage(0) == 1; }));
+}
+
+TEST(CalibrationWindow, CountdownCancelAndEscapeWriteBackTheRecordReadAtOpening) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+
+  // The countdown: "Cancel(30)" down to "(1)", then the window closes and writes back.
+  // (No language file beside the test: the key "39" stands for "Cancel".)
+  {
+    StoreOriginal(1);
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    calibration.FourTouches(*screens[0]);
+    EXPECT_FALSE(IsOriginal(Record(1)));
+    for (int tick = 1; tick <= 30; ++tick) {
+      ::SendMessageW(calibration.window(), WM_TIMER, 8, 0);
+      if (tick == 1) {
+        EXPECT_EQ(calibration.Text(IDC_CALIBRATE_CANCEL), L"39(30)");
+      }
+    }
+    EXPECT_EQ(calibration.Text(IDC_CALIBRATE_CANCEL), L"39(1)");
+    EXPECT_TRUE(::IsWindow(calibration.window()));
+    ::SendMessageW(calibration.window(), WM_TIMER, 8, 0);
+    ASSERT_TRUE(calibration.Closed());
+    EXPECT_TRUE(IsOriginal(Record(1)));
+    EXPECT_EQ(DriverMode(), kOriginalMode);
+  }
+  // Cancel and Escape after four touches write back what was read at opening.
+  for (bool escape : {false, true}) {
+    StoreOriginal(1);
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    calibration.FourTouches(*screens[0]);
+    EXPECT_FALSE(IsOriginal(Record(1)));
+    if (escape)
+      calibration.PressKey(VK_ESCAPE);
+    else
+      ::PostMessageW(::GetDlgItem(calibration.window(), IDC_CALIBRATE_CANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(calibration.Closed()) << (escape ? "Escape" : "Cancel");
+    EXPECT_TRUE(IsOriginal(Record(1))) << (escape ? "Escape" : "Cancel");
+    EXPECT_EQ(DriverMode(), kOriginalMode);
+  }
+  // ReCalibrate starts again at target 1 with the buttons hidden; Escape before a new fourth
+  // touch leaves the first try's record stored.
+  {
+    StoreOriginal(1);
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    calibration.FourTouches(*screens[0]);
+    const DeviceParameters firstTry = Record(1);
+    ::SendMessageW(::GetDlgItem(calibration.window(), IDC_RECALIBRATE), BM_CLICK, 0, 0);
+    EXPECT_EQ(calibration.dialog().step(), 0);
+    EXPECT_FALSE(calibration.Visible(IDOK));
+    EXPECT_TRUE(calibration.Visible(IDC_HINT_STILL));
+    calibration.Touch(*screens[0], 0, 5);
+    calibration.PressKey(VK_ESCAPE);
+    ASSERT_TRUE(calibration.Closed());
+    EXPECT_EQ(Record(1).M1X, firstTry.M1X);
+    EXPECT_EQ(Record(1).IsCalibrate, 1);
+    EXPECT_EQ(DriverMode(), kOriginalMode);
+  }
+}
+
+TEST(CalibrationWindow, TouchDisabledTakesNoPointAndEscapeLeaves) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 0);
+  StoreOriginal(1);
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  Calibration calibration(run);
+  ASSERT_TRUE(calibration.Open(0));
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return screens[0]->streamOn(); }));
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(screens[0]->InjectTouch(1000, 1000));
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return screens[0]->queuedReports() == 0; }));
+  calibration.Sync();
+  EXPECT_EQ(calibration.dialog().step(), 0);
+  calibration.PressKey(VK_ESCAPE);
+  ASSERT_TRUE(calibration.Closed());
+  EXPECT_TRUE(IsOriginal(Record(1)));
+  EXPECT_EQ(DriverMode(), kOriginalMode);
+  SetDriver(kOriginalMode, 1);
+}
+
+TEST(CalibrationWindow, MissedTargetShowsTheDisagreement) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  Calibration calibration(run);
+  ASSERT_TRUE(calibration.Open(0));
+  const RECT r = calibration.rect();
+  const std::int32_t radius = calibration::TargetRadius(r.right - r.left, r.bottom - r.top);
+  calibration.FourTouches(*screens[0], 2 * radius);
+  EXPECT_TRUE(calibration.Visible(IDC_TOUCHES_DISAGREE));
+  EXPECT_TRUE(calibration.dialog().disagreementShown());
+  // The key's text, formatted with the distance (no language file: the key itself).
+  EXPECT_EQ(calibration.Text(IDC_TOUCHES_DISAGREE), L"83");
+  // Nothing else changes: stored as always, and the user decides.
+  EXPECT_EQ(Record(1).IsCalibrate, 1);
+  ::SendMessageW(::GetDlgItem(calibration.window(), IDC_RECALIBRATE), BM_CLICK, 0, 0);
+  EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE));
+  calibration.FourTouches(*screens[0]);
+  EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE));
+  ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(calibration.Closed());
+}
+
+// Region drawing: the hook's messages reach the main window with the cursor where the test
+// put it; the hook library beside the test tells whether a hook still runs.
+class RegionDrawing {
+public:
+  explicit RegionDrawing(MainWindowRun& run) : run_(run), hook_(GetModuleDirectory() + L"\\Hook.dll") {}
+
+  static std::wstring GetModuleDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir = path;
+    return dir.substr(0, dir.find_last_of(L'\\'));
+  }
+  // A hook serving some window: stopping it for another window is refused.
+  bool HookRunning() {
+    static HWND other = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    using Stop = BOOL(WINAPI*)(HWND);
+    HMODULE module = ::GetModuleHandleW((GetModuleDirectory() + L"\\Hook.dll").c_str());
+    auto stop = reinterpret_cast<Stop>(reinterpret_cast<void*>(::GetProcAddress(module, "StopMouseHook")));
+    return stop && !stop(other);
+  }
+  DWORD thread() const { return ::GetWindowThreadProcessId(run_.dialog().window(), nullptr); }
+  HWND Hint() const { return FindTopmostDialog(thread(), SIZE{182, 54}); }
+
+  void Begin() {
+    ::SetCursorPos(300, 200);
+    ::PostMessageW(run_.dialog().Item(IDC_REGION_CALIBRATE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return Hint() != nullptr; }));
+    RECT r{};
+    ::GetWindowRect(Hint(), &r);
+    EXPECT_EQ(r.left, 310);
+    EXPECT_EQ(r.top, 220);
+    EXPECT_TRUE(HookRunning());
+  }
+  void Drag(POINT from, POINT to) {
+    const MouseHookMessages& hook = GetMouseHookMessages();
+    HWND main = run_.dialog().window();
+    ::SetCursorPos(from.x, from.y);
+    ::PostMessageW(main, hook.down, 0, 0);
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return Hint() == nullptr; }));
+    ::SetCursorPos(to.x, to.y);
+    ::PostMessageW(main, hook.up, 0, 0);
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !HookRunning(); }));
+    run_.dialog().Sync();
+  }
+
+private:
+  MainWindowRun& run_;
+  MouseHookLibrary hook_;  // keeps the library loaded for the probe
+};
+
+TEST(CalibrationWindow, RegionDrawnWithTheMouse) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  StoreOriginal(1);
+  RegisterMouseHookMessages();
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  RegionDrawing region(run);
+  Calibration calibration(run);
+
+  // 199 x 500 opens nothing, and the hook has ended.
+  region.Begin();
+  region.Drag({100, 50}, {299, 550});
+  EXPECT_FALSE(calibration.Find(500));
+  EXPECT_FALSE(region.HookRunning());
+
+  // Up and to the left from (900, 700) to (500, 300): a 400 x 400 window at (500, 300),
+  // without hints; its stored area is the rectangle.
+  region.Begin();
+  region.Drag({900, 700}, {500, 300});
+  ASSERT_TRUE(calibration.Find());
+  RECT r = calibration.rect();
+  EXPECT_EQ(r.left, 500);
+  EXPECT_EQ(r.top, 300);
+  EXPECT_EQ(r.right - r.left, 400);
+  EXPECT_EQ(r.bottom - r.top, 400);
+  for (int id : {IDC_HINT_STILL, IDC_HINT_LIFT, IDC_HINT_BULLSEYE, IDC_HINT_ESCAPE})
+    EXPECT_FALSE(calibration.Visible(id));
+  calibration.FourTouches(*screens[0]);
+  for (int id : {IDC_HINT_DRAW, IDC_HINT_BEFORE_AGAIN, IDC_HINT_DISCARD}) EXPECT_FALSE(calibration.Visible(id));
+  EXPECT_TRUE(calibration.Visible(IDOK));
+  ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(calibration.Closed());
+  ExpectAreaOf(Record(1), r);
+
+  // Exactly 200 x 200 opens; a missed target is pointed out here too.
+  StoreOriginal(1);
+  region.Begin();
+  region.Drag({40, 60}, {240, 260});
+  ASSERT_TRUE(calibration.Find());
+  r = calibration.rect();
+  EXPECT_EQ(r.right - r.left, 200);
+  EXPECT_EQ(r.bottom - r.top, 200);
+  calibration.FourTouches(*screens[0], 2 * calibration::TargetRadius(200, 200) + 10);
+  EXPECT_TRUE(calibration.Visible(IDC_TOUCHES_DISAGREE));
+  calibration.PressKey(VK_ESCAPE);
+  ASSERT_TRUE(calibration.Closed());
+  EXPECT_TRUE(IsOriginal(Record(1)));
+  EXPECT_FALSE(region.HookRunning());
+}
+
+// Closes the removal message box of the calibration window's thread; true when one showed.
+bool CloseRemovalMessage(DWORD thread) {
+  HWND box = nullptr;
+  const bool shown = ModalDialogThread::WaitUntil([&] {
+    box = nullptr;
+    ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
+      wchar_t name[16] = {};
+      ::GetClassNameW(window, name, 16);
+      if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+      // The caption is the program's title, key "79" (no language file beside the test).
+      wchar_t caption[16] = {};
+      ::GetWindowTextW(window, caption, 16);
+      if (std::wstring(caption) != L"79") return TRUE;
+      bool said = false;
+      ::EnumChildWindows(window, [](HWND child, LPARAM found) -> BOOL {
+        wchar_t text[128] = {};
+        ::GetWindowTextW(child, text, 128);
+        if (std::wstring(text) == L"The device you have selected has been removed!") *reinterpret_cast<bool*>(found) = true;
+        return TRUE;
+      }, reinterpret_cast<LPARAM>(&said));
+      if (!said) return TRUE;
+      *reinterpret_cast<HWND*>(out) = window;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&box));
+    return box != nullptr;
+  });
+  if (box) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return shown;
+}
+
+TEST(CalibrationWindow, UnpluggingAnEarlierTouchScreenOrItsOwn) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  StoreOriginal(2);
+  StoreOriginal(3);
+  StoreOriginal(4);
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  ASSERT_TRUE(run.WaitForItemText(2, ItemTextFor(3, 0)));
+
+  // The first touch screen goes while the second is calibrated: the window follows it into
+  // slot 0, the slot the removal names, and stays.
+  {
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(1));
+    calibration.Touch(*screens[1], 0);
+    screens[0]->Remove();
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return calibration.dialog().m_nDeviceIndex == 0; }));
+    ::Sleep(100);
+    calibration.Sync();
+    EXPECT_TRUE(::IsWindow(calibration.window()));
+    for (int step = 1; step < 4; ++step) calibration.Touch(*screens[1], step);
+    ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(calibration.Closed());
+    EXPECT_EQ(Record(2).IsCalibrate, 1);
+  }
+  // Its own touch screen goes after four touches: the message, the window closes, the record
+  // read at opening is written back under its own key, and the touch screen that moved into
+  // its slot gets neither a stream-off nor that record.
+  {
+    StoreOriginal(2);
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    calibration.FourTouches(*screens[1]);
+    EXPECT_FALSE(IsOriginal(Record(2)));
+    screens[2]->ClearRecords();
+    screens[1]->Remove();
+    EXPECT_TRUE(CloseRemovalMessage(calibration.thread()));
+    ASSERT_TRUE(calibration.Closed());
+    EXPECT_TRUE(IsOriginal(Record(2)));
+    EXPECT_TRUE(IsOriginal(Record(3)));
+    EXPECT_EQ(DriverMode(), kOriginalMode);
+    ::Sleep(100);
+    EXPECT_FALSE(SentStreamOff(*screens[2]));
+  }
+}
+
+}  // namespace
