@@ -127,52 +127,47 @@ BOOL CCalibrateDlg::OnInitDialog() {
 
 bool CCalibrateDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
-    case WM_PAINT:
-      OnPaint();
-      return true;
-    case WM_ERASEBKGND: {
-      const RECT client = GetClientRect();
-      ::FillRect(reinterpret_cast<HDC>(wp), &client, m_hBackground);
-      result = TRUE;
-      return true;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lp));
-      const bool button = id == IDOK || id == IDC_RECALIBRATE || id == IDC_CALIBRATE_CANCEL;
-      ::SetBkMode(dc, TRANSPARENT);
-      ::SetTextColor(dc, button ? RGB(0, 0, 0) : kFullScreenText);
-      result = reinterpret_cast<LRESULT>(m_hBackground);
-      return true;
-    }
     case UM_TOUCH_POINT:
       OnTouchPoint(lp);
-      return true;
-    case WM_TIMER:
-      if (wp != kCountdownTimer) return false;
-      OnCountdown();
-      return true;
-    case WM_COMMAND:
-      if (lp != 0 && HIWORD(wp) != BN_CLICKED) return false;
-      if (LOWORD(wp) == IDC_RECALIBRATE) {
-        OnReCalibrate();
-        return true;
-      }
-      if (LOWORD(wp) == IDC_CALIBRATE_CANCEL) {
-        OnCancelButton();
-        return true;
-      }
-      return false;  // OK and IDCANCEL: the dialog's own handling calls OnOK and OnCancel
-    case WM_CLOSE:
-      OnClose();
       return true;
     case UM_DEVICE_REMOVED:
       OnDeviceRemoved(lp);
       return true;
     default:
-      return false;
+      return CDialog::OnMessage(msg, wp, lp, result);
+  }
+}
+
+bool CCalibrateDlg::OnEraseBackground(HDC dc) {
+  const RECT client = GetClientRect();
+  ::FillRect(dc, &client, m_hBackground);
+  return true;
+}
+
+HBRUSH CCalibrateDlg::OnCtlColor(HDC dc, HWND control, UINT) {
+  const int id = ::GetDlgCtrlID(control);
+  const bool button = id == IDOK || id == IDC_RECALIBRATE || id == IDC_CALIBRATE_CANCEL;
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, button ? RGB(0, 0, 0) : kFullScreenText);
+  return m_hBackground;
+}
+
+bool CCalibrateDlg::OnTimer(UINT_PTR id) {
+  if (id != kCountdownTimer) return false;
+  OnCountdown();
+  return true;
+}
+
+bool CCalibrateDlg::OnButtonClicked(UINT id) {
+  switch (id) {
+    case IDC_RECALIBRATE:
+      OnReCalibrate();
+      return true;
+    case IDC_CALIBRATE_CANCEL:
+      OnCancelButton();
+      return true;
+    default:
+      return false;  // OK and IDCANCEL: the dialog's own handling calls OnOK and OnCancel
   }
 }
 
@@ -189,7 +184,7 @@ BOOL CCalibrateDlg::PreTranslateMessage(MSG* msg) {
   return CDialog::PreTranslateMessage(msg);
 }
 
-void CCalibrateDlg::OnPaint() {
+bool CCalibrateDlg::OnPaint() {
   PAINTSTRUCT paint{};
   HDC dc = ::BeginPaint(m_hWnd, &paint);
   const RECT client = GetClientRect();
@@ -202,6 +197,7 @@ void CCalibrateDlg::OnPaint() {
     m_nLastLatencyUs = (PerformanceCounter() - m_nTouchTakenAt) * 1000000 / frequency.QuadPart;
     m_nTouchTakenAt = 0;
   }
+  return true;
 }
 
 void CCalibrateDlg::LayoutControls(int width, int height) {
@@ -323,10 +319,10 @@ void CCalibrateDlg::OnCancelButton() {
   PostMessage(WM_CLOSE);
 }
 
-void CCalibrateDlg::OnClose() {
+bool CCalibrateDlg::OnClose() {
   // The removal message runs a message loop: a second WM_CLOSE arriving meanwhile waits for
   // this one, which ends the window.
-  if (m_bClosing) return;
+  if (m_bClosing) return true;
   m_bClosing = true;
   if (!m_bDevicePresent) ShowRemovalMessage();
   KillTimer(kCountdownTimer);
@@ -336,6 +332,7 @@ void CCalibrateDlg::OnClose() {
   if (m_bDevicePresent) PostStreamOff();
   PostCalibrateEnd(0);
   EndDialog(IDCANCEL);
+  return true;
 }
 
 void CCalibrateDlg::OnEscape() {

@@ -43,17 +43,21 @@ protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnPaint() override;
+  bool OnEraseBackground(HDC dc) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnButtonClicked(UINT id) override;
+  bool OnClose() override;
+  void OnOK() override;
   void OnCancel() override;
 
 private:
   // Messages.
-  void OnPaint();
   void OnTouchPoint(LPARAM reply);
   void OnCountdown();
-  void OnOK() override;
   void OnReCalibrate();
   void OnCancelButton();
-  void OnClose();
   void OnEscape();
   void OnDeviceRemoved(LPARAM index);
 

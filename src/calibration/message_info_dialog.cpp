@@ -30,23 +30,16 @@ void MessageInfoDlg::FollowCursor(POINT cursor) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool MessageInfoDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_ERASEBKGND: {
-      const RECT client = GetClientRect();
-      ::FillRect(reinterpret_cast<HDC>(wp), &client, m_hBackground);
-      result = TRUE;
-      return true;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORDLG:
-      ::SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      ::SetTextColor(reinterpret_cast<HDC>(wp), kFullScreenText);
-      result = reinterpret_cast<LRESULT>(m_hBackground);
-      return true;
-    default:
-      return false;
-  }
+bool MessageInfoDlg::OnEraseBackground(HDC dc) {
+  const RECT client = GetClientRect();
+  ::FillRect(dc, &client, m_hBackground);
+  return true;
+}
+
+HBRUSH MessageInfoDlg::OnCtlColor(HDC dc, HWND, UINT) {
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, kFullScreenText);
+  return m_hBackground;
 }
 
 BOOL MessageInfoDlg::PreTranslateMessage(MSG* msg) {

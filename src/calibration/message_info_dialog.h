@@ -15,7 +15,8 @@ public:
 
 protected:
   BOOL OnInitDialog() override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnEraseBackground(HDC dc) override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
 
 private:
   HBRUSH m_hBackground;

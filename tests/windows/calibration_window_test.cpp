@@ -14,6 +14,7 @@
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "base/mouse_hook_messages.h"
 #include "device/report_worker.h"
+#include "simulator/simulated_monitors.h"
 
 using namespace main_window_test;
 
@@ -230,6 +231,42 @@ TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
   EXPECT_EQ(DriverMode(), kOriginalMode);
   EXPECT_EQ(Record(1).M1X, first.x);
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return run.ItemImage(0) == 1; }));
+}
+
+TEST(CalibrationWindow, OverTheSecondOfTwoMonitors) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  SimulatedMonitors().SetLayout({RECT{0, 0, 1920, 1080}, RECT{1920, 0, 3840, 1080}});
+  DeviceParameters onSecond{};
+  onSecond.TouchScreenNo = 1;
+  onSecond.MonitorID = 1;
+  ASSERT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1001u, onSecond));
+  {
+    MainWindowRun run;
+    ASSERT_TRUE(run.WaitForListReady());
+    ASSERT_TRUE(run.WaitForItemText(0, ItemTextFor(1, 1)));
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    const RECT r = calibration.rect();
+    EXPECT_EQ(r.left, 1920);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 3840);
+    EXPECT_EQ(r.bottom, 1080);
+    calibration.FourTouches(*screens[0]);
+    const DeviceParameters stored = Record(1);
+    EXPECT_EQ(stored.AreaX, 65536);
+    EXPECT_EQ(stored.AreaLeft, 65536);
+    EXPECT_EQ(stored.AreaRight, 131072);
+    EXPECT_EQ(stored.AreaWidth, 65536);
+    EXPECT_EQ(stored.AreaPixelWidth, 1920);
+    EXPECT_EQ(stored.AreaTop, 0);
+    EXPECT_EQ(stored.AreaBottom, 65536);
+    EXPECT_EQ(stored.MonitorID, 1);
+    ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(calibration.Closed());
+  }
+  SimulatedMonitors().SetLayout({});
+  GetTouchScreenList().RefreshMonitors();
 }
 
 TEST(CalibrationWindow, CountdownCancelAndEscapeWriteBackTheRecordReadAtOpening) {
