@@ -6,6 +6,7 @@
 
 #include "base/core/user_messages.h"
 #include "base/language.h"
+#include "base/system_failure.h"
 #include "calibration/calibration_entry.h"
 #include "calibration/res/device_match_dialog_ids.h"
 #include "config/core/file_name_rules.h"
@@ -62,8 +63,13 @@ BOOL CDeviceMatchDlg::OnInitDialog() {
   HideCursor();
   ForEachTouchScreen([this](int slot) { device_client::StartTouchStream(m_hWnd, slot); });
   m_nMonitor = 0;
-  SetTimer(kTimerId, kMonitorPeriodMs);
+  StartMonitorTimer();
   return TRUE;
+}
+
+void CDeviceMatchDlg::StartMonitorTimer() {
+  // Without the timer an untouched monitor is never skipped; Escape still ends the mapping.
+  if (!SetTimer(kTimerId, kMonitorPeriodMs)) RecordSystemFailure(L"SetTimer", L"mapping window, timer 9");
 }
 
 void CDeviceMatchDlg::MoveOntoMonitor(int monitor) {
@@ -184,7 +190,7 @@ void CDeviceMatchDlg::NextMonitor() {
     return;
   }
   MoveOntoMonitor(m_nMonitor);
-  SetTimer(kTimerId, kMonitorPeriodMs);
+  StartMonitorTimer();
   Invalidate();
 }
 
@@ -253,6 +259,7 @@ CDeviceMatchDlg* OpenMapping(CWnd& mainWindow) {
   if (list.monitorCount() == 0) return nullptr;
   auto* window = new CDeviceMatchDlg(&mainWindow);
   if (!window->Create(IDD_DEVICE_MATCH, &mainWindow)) {
+    RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window, template 138");
     delete window;
     mainWindow.EnableWindow(TRUE);
     return nullptr;

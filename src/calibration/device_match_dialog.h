@@ -41,6 +41,7 @@ protected:
   void OnDestroy() override;
 
 private:
+  void StartMonitorTimer();
   void OnTouch(LPARAM report);
   void OnTimeout();
   void MapTouchScreen(int slot, int monitor);

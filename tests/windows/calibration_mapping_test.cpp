@@ -252,10 +252,17 @@ TEST_F(MappingTest, UntouchedMonitorsAreSkippedAndTheTenthShowsOnlyTheDigitOne) 
   EXPECT_EQ(Record(1).MonitorID, 0);
 }
 
-TEST_F(MappingTest, EscapeOnTheFirstMonitorMapsNothingAndStillSavesTheRowsOfStartUp) {
+TEST_F(MappingTest, EnterIsDroppedAndEscapeOnTheFirstMonitorMapsNothingButStillSavesTheRowsOfStartUp) {
   SetMonitors(2);
   Mapping mapping;
   mapping.Open();
+  // Enter is dropped: the window stays on the first monitor.
+  ::PostMessageW(mapping.window(), WM_KEYDOWN, VK_RETURN, 1);
+  mapping.run().dialog().Sync();
+  ::Sleep(100);
+  mapping.run().dialog().Sync();
+  EXPECT_TRUE(mapping.IsOpen());
+  EXPECT_TRUE(mapping.At(RECT{0, 0, 800, 600}));
   mapping.Escape();
   ASSERT_TRUE(mapping.WaitForEnd());
   EXPECT_EQ(Record(0).MonitorID, 1);
