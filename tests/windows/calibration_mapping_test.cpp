@@ -310,10 +310,7 @@ TEST_F(MappingTest, ATouchScreenSilentDuringTheSaveIsReportedOnceAndTheOtherIsSa
   EXPECT_TRUE(mapping.run().WaitForItemText(0, ItemTextFor(0, 0)));
 }
 
-// Enabled once starting a worker no longer makes the user-interface thread wait for the one
-// before it: today the save waits there for the start-up query, which waits for the replies
-// that thread would handle.
-TEST_F(MappingTest, DISABLED_SaveMappingDuringTheStartUpQueryLeavesTheWindowResponsive) {
+TEST_F(MappingTest, SaveMappingDuringTheStartUpQueryLeavesTheWindowResponsive) {
   for (auto& screen : Screens()) screen->ClearRecords();
   MainWindowRun run;
   ASSERT_TRUE(run.dialog().IsOpen());
