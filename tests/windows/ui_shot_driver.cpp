@@ -8,6 +8,7 @@
 //                     scrolls it to show LINE (0-based) at the top
 //   rect [main]       prints the client area of the open dialog (or the main window), WxH+X+Y
 //   close             closes the open dialog (Cancel)
+//   click-dialog ID   clicks the button ID of the open dialog (the calibration window's OK...)
 // Exit code 0 on success, 1 when the window it needs is not there. The program is found by its
 // file name: PelnixCpl.exe, or the name in PELNIX_SHOT_IMAGE.
 #include <windows.h>
@@ -127,6 +128,12 @@ int wmain(int argc, wchar_t** argv) {
     return OpenDiagnostics(found.main, argc > 2 ? _wtoi(argv[2]) : 0);
   }
   if (command == L"rect") return PrintRect(argc > 2 ? found.main : found.dialog);
+  if (command == L"click-dialog" && argc > 2) {
+    HWND button = found.dialog ? ::GetDlgItem(found.dialog, _wtoi(argv[2])) : nullptr;
+    if (!button) return 1;
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
   if (command == L"close") {
     if (!found.dialog) return 1;
     ::PostMessageW(found.dialog, WM_COMMAND, IDCANCEL, 0);
