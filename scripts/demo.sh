@@ -87,7 +87,7 @@ if [ -f "$driver" ] && [ $headless = 1 ]; then
   sleep 1.5 && crop calibration-missed 1280x800+0+0
   drive click-dialog 1 && sleep 3 && shoot main-window-calibrated
   xdotool mousemove 1000 560 && sleep 0.3
-  drive click 1105 && sleep 1 && xdotool mousemove 1010 570 && sleep 1 && crop region-hint 360x160+900+500
+  drive click 1105 && sleep 1 && xdotool mousemove 1010 570 && sleep 1 && crop region-hint 480x260+900+520
   # A click without a drag ends the drawing: nothing opens, the hook stops.
   xdotool click 1 && sleep 1
 fi
