@@ -111,7 +111,7 @@ public:
   CPelnixCplDlg& window() { return window_; }
   bool quitPosted() const { return quit_; }
 
-  bool WaitForListReady(DWORD timeoutMs = 10000) {
+  bool WaitForListReady(DWORD timeoutMs = ModalDialogThread::kHangLimitMs) {
     return ModalDialogThread::WaitUntil([this] { return window_.IsListReady(); }, timeoutMs);
   }
 
@@ -149,7 +149,7 @@ public:
     return enabled == 4 ? "enabled" : enabled == 0 ? "disabled" : "mixed";
   }
   // Waits until the item shows the text (a "v1" reply may refresh it after the list is ready).
-  bool WaitForItemText(int item, const std::wstring& text, DWORD timeoutMs = 3000) {
+  bool WaitForItemText(int item, const std::wstring& text, DWORD timeoutMs = ModalDialogThread::kHangLimitMs) {
     return ModalDialogThread::WaitUntil([&] { return ItemText(item) == text; }, timeoutMs);
   }
   // A device event as the system sends it to the window.

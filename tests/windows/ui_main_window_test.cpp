@@ -55,7 +55,7 @@ TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
   ASSERT_TRUE(run.WaitForListReady());
   // The start-up query held a 1 ms timer resolution and gave it back as it ended.
   EXPECT_GE(FineTimerRaisesMade(), 1);
-  EXPECT_TRUE(ModalDialogThread::WaitUntil([] { return FineTimerRaisesHeld() == 0; }, 2000));
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([] { return FineTimerRaisesHeld() == 0; }));
   EXPECT_EQ(SimulatedHid().registeredNotifications(), notificationsBefore + 2);
   ASSERT_EQ(run.ItemCount(), 2);
   EXPECT_TRUE(run.WaitForItemText(0, ItemTextFor(0, 1))) << std::string(run.ItemText(0).begin(), run.ItemText(0).end());

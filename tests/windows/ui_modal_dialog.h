@@ -18,10 +18,13 @@ public:
   explicit ModalDialogThread(std::function<INT_PTR()> run) {
     thread_ = std::thread([this, run] {
       threadId_ = ::GetCurrentThreadId();
+      const HWND sync = CreateSyncWindow();
+      syncWindow_ = sync;
       result_ = run();
       ended_ = true;
+      ::DestroyWindow(sync);
     });
-    WaitUntil([this] { return FindDialog() != nullptr || ended_; }, 10000);
+    WaitUntil([this] { return FindDialog() != nullptr || ended_; });
     window_ = FindDialog();
   }
   ~ModalDialogThread() {
@@ -66,14 +69,26 @@ public:
     ::PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
     ::PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
   }
-  // Waits until the dialog's thread has handled everything posted before.
-  void Sync() const { ::SendMessageW(window_, WM_NULL, 0, 0); }
+  // Waits until the dialog's thread has handled everything posted to it before. A message
+  // sent from another thread would not do: the thread takes sent messages ahead of the posted
+  // ones, so a marker is posted behind them to a window of the thread, and its handling is
+  // waited for.
+  void Sync() const {
+    const HWND sync = syncWindow_.load();
+    const LPARAM token = ++syncPosted_;
+    if (!sync || !::PostMessageW(sync, kSyncMessage, 0, token)) return;
+    WaitUntil([&] { return syncHandled_.load() >= token || ended_.load(); });
+  }
 
-  bool WaitForEnd(DWORD timeoutMs = 5000) const {
+  bool WaitForEnd(DWORD timeoutMs = kHangLimitMs) const {
     return WaitUntil([this] { return ended_.load(); }, timeoutMs);
   }
-  static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 5) {
+  // The limit only ends a wait for something that will never happen: a slow, loaded machine
+  // must never reach it.
+  static constexpr DWORD kHangLimitMs = 30000;
+  static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kHangLimitMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (::GetTickCount64() < deadline) {
       if (condition()) return true;
       ::Sleep(5);
     }
@@ -81,6 +96,27 @@ public:
   }
 
 private:
+  static constexpr UINT kSyncMessage = WM_APP + 0x3F00;
+
+  // A message-only window on the dialog's thread that notes the markers Sync posts.
+  HWND CreateSyncWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpszClassName = L"PelnixTestSync";
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpfnWndProc = [](HWND window, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+      if (msg == kSyncMessage) {
+        reinterpret_cast<ModalDialogThread*>(::GetWindowLongPtrW(window, GWLP_USERDATA))->syncHandled_ = lp;
+        return 0;
+      }
+      return ::DefWindowProcW(window, msg, wp, lp);
+    };
+    ::RegisterClassW(&windowClass);
+    const HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return window;
+  }
+
   HWND FindDialog() const {
     if (!threadId_) return nullptr;
     HWND found = nullptr;
@@ -98,5 +134,8 @@ private:
   std::atomic<DWORD> threadId_{0};
   std::atomic<bool> ended_{false};
   std::atomic<INT_PTR> result_{-1};
+  std::atomic<HWND> syncWindow_{nullptr};
+  mutable std::atomic<LPARAM> syncPosted_{0};
+  std::atomic<LPARAM> syncHandled_{0};
   HWND window_ = nullptr;
 };
