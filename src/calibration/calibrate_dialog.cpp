@@ -100,6 +100,9 @@ bool CCalibrateDlg::disagreementShown() const { return m_disagreement.IsWindowVi
 
 BOOL CCalibrateDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // Touches reach the window through the device thread's waits, the countdown through a timer:
+  // a fine timer keeps both prompt.
+  m_pFineTimer = std::make_unique<FineTimerResolution>();
   m_nStep = 0;
   PostStreamOn();
   HideCursor();
@@ -408,6 +411,7 @@ void CCalibrateDlg::RestoreMode() {
 void CCalibrateDlg::PostCalibrateEnd(WPARAM aborted) {
   if (m_bEndPosted) return;
   m_bEndPosted = true;
+  m_pFineTimer.reset();
   ::PostMessageW(MainWindow(), UM_CALIBRATE_END, aborted, m_nDeviceIndex);
 }
 

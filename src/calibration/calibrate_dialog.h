@@ -10,8 +10,10 @@
 // restores the mode it had.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "base/timer_resolution.h"
 #include "calibration/core/calibration_geometry.h"
 #include "config/core/driver_parameters.h"
 #include "framework/controls.h"
@@ -97,6 +99,7 @@ private:
   bool m_bEndPosted = false;      // UM_CALIBRATE_END goes out once
   bool m_bRemovalShown = false;   // the removal message shows once
   bool m_bClosing = false;        // WM_CLOSE is being handled
+  std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening until the end is posted
   bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
   HBRUSH m_hBackground = nullptr;
   std::int64_t m_nTouchTakenAt = 0;  // performance counter of the last touch taken, 0 after its paint

@@ -13,6 +13,7 @@
 #include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "base/mouse_hook_messages.h"
+#include "base/timer_resolution.h"
 #include "device/report_worker.h"
 #include "simulator/simulated_monitors.h"
 
@@ -188,6 +189,8 @@ TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
   ASSERT_TRUE(run.WaitForItemText(0, ItemTextFor(1, 0)));
   Calibration calibration(run);
   ASSERT_TRUE(calibration.Open(0));
+  // The window holds a 1 ms timer resolution (the start-up query has given its own back).
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([] { return FineTimerRaisesHeld() == 1; }));
 
   // Over the whole first monitor, the main window disabled, the driver in click-on-release.
   const RECT r = calibration.rect();
@@ -228,6 +231,7 @@ TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
   // OK keeps the record and gives the driver its mode back; the list shows it calibrated.
   ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(calibration.Closed());
+  EXPECT_EQ(FineTimerRaisesHeld(), 0);
   EXPECT_EQ(DriverMode(), kOriginalMode);
   EXPECT_EQ(Record(1).M1X, first.x);
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return run.ItemImage(0) == 1; }));
@@ -312,6 +316,7 @@ TEST(CalibrationWindow, CountdownCancelAndEscapeWriteBackTheRecordReadAtOpening)
     else
       ::PostMessageW(::GetDlgItem(calibration.window(), IDC_CALIBRATE_CANCEL), BM_CLICK, 0, 0);
     ASSERT_TRUE(calibration.Closed()) << (escape ? "Escape" : "Cancel");
+    EXPECT_EQ(FineTimerRaisesHeld(), 0) << (escape ? "Escape" : "Cancel");
     EXPECT_TRUE(IsOriginal(Record(1))) << (escape ? "Escape" : "Cancel");
     EXPECT_EQ(DriverMode(), kOriginalMode);
   }
