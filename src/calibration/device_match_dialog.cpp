@@ -214,7 +214,9 @@ void CDeviceMatchDlg::Closing(bool save) {
 }
 
 void CDeviceMatchDlg::OnDeviceRemoved() {
-  if (m_bClosed) return;
+  // A second removal while the message is up changes nothing: the window is already ending.
+  if (m_bClosed || m_bRemoved) return;
+  m_bRemoved = true;
   m_bFinished = true;
   KillTimer(kTimerId);
   ShowCursorAgain();

@@ -58,6 +58,7 @@ private:
   int m_nMonitor = 0;            // the monitor table's row the window covers
   bool m_bFinished = false;      // no touch or time-out is taken any more
   bool m_bClosed = false;        // the closing steps ran
+  bool m_bRemoved = false;       // a touch screen was unplugged: the mapping ends unsaved
   HBRUSH m_hBackgroundBrush = nullptr;
   HFONT m_hNumberFont = nullptr;
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening to the closing steps
