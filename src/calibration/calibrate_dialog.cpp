@@ -194,11 +194,9 @@ bool CCalibrateDlg::OnPaint() {
   LayoutControls(client.right, client.bottom);
   DrawTarget(dc, client.right, client.bottom);
   ::EndPaint(m_hWnd, &paint);
-  if (m_nTouchTakenAt) {
-    LARGE_INTEGER frequency{};
-    ::QueryPerformanceFrequency(&frequency);
-    m_nLastLatencyUs = (PerformanceCounter() - m_nTouchTakenAt) * 1000000 / frequency.QuadPart;
-    m_nTouchTakenAt = 0;
+  if (m_bTouchToPaint) {
+    m_bTouchToPaint = false;
+    m_nTouchPaintedAt.store(PerformanceCounter());
   }
   return true;
 }
@@ -243,7 +241,7 @@ void CCalibrateDlg::OnTouchPoint(LPARAM reply) {
   m_ptRaw[m_nStep] = calibration::RawPointFromReport(report->report);
   ++m_nStep;
   if (m_nStep == calibration::kTargetCount) TakeFourthPoint();
-  m_nTouchTakenAt = PerformanceCounter();
+  m_bTouchToPaint = true;
   Invalidate();
 }
 

@@ -9,6 +9,7 @@
 // opening. While the window lives the driver runs in click-on-release mode; every way out
 // restores the mode it had.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,9 +38,9 @@ public:
   int step() const { return m_nStep; }
   const std::array<calibration::Point, calibration::kTargetCount>& rawPoints() const { return m_ptRaw; }
   bool disagreementShown() const;
-  // Time from the last touch report taken to the end of the paint that followed (microseconds
-  // of the performance counter), for the latency benchmark; 0 before the first.
-  std::int64_t lastTouchToPaintMicroseconds() const { return m_nLastLatencyUs; }
+  // The performance counter at the end of the paint that followed the last touch taken (0
+  // before the first), for the latency benchmark.
+  std::int64_t lastTouchPaintedAt() const { return m_nTouchPaintedAt.load(); }
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -102,6 +103,6 @@ private:
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening until the end is posted
   bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
   HBRUSH m_hBackground = nullptr;
-  std::int64_t m_nTouchTakenAt = 0;  // performance counter of the last touch taken, 0 after its paint
-  std::int64_t m_nLastLatencyUs = 0;
+  bool m_bTouchToPaint = false;  // a touch was taken and its paint has not ended yet
+  std::atomic<std::int64_t> m_nTouchPaintedAt{0};
 };
