@@ -69,6 +69,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 void Pump(DWORD ms) { WaitUntil([] { return false; }, ms); }
 
+// A limit that only ends a wait for what will never come: a loaded machine never reaches it.
+constexpr DWORD kHangLimitMs = 30000;
+
 class DeviceThreadTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -89,10 +92,10 @@ protected:
     // Ends whatever still reads, then the thread, then the records.
     device_client::ForgetTouchStream();
     device_client::StopWorkers();
-    EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+    EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
     device_client::AllowWorkers();
     if (thread_) {
-      EXPECT_TRUE(thread_->Stop(2000));
+      EXPECT_TRUE(thread_->Stop(kHangLimitMs));
       delete thread_;
       g_nDeviceThreadId = 0;
     }
@@ -123,13 +126,13 @@ protected:
   // The "o" exchange as a window does it: the data reply becomes the held reply.
   void OpenExchange(int index = 0) {
     Post({0x31, 'o', 0}, index);
-    ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, 2000));
+    ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
     ASSERT_EQ(replies_[0].message, UM_REPLY_O);
     auto held = std::make_unique<DeviceReport>();
     std::copy(replies_[0].bytes.begin(), replies_[0].bytes.end(), held->report);
     device_client::HoldReply(std::move(held));
     replies_.clear();
-    ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
+    ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
     screens_[index]->ClearRecords();
   }
 
@@ -152,7 +155,7 @@ TEST_F(DeviceThreadTest, EchoCommandBeforeAnyOpenIsDropped) {
 TEST_F(DeviceThreadTest, EndOfReplyIsHandedOnAndEndsTheWorker) {
   Start();
   Post({0x31, 'o', 0}, 0);
-  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2 && RunningReportWorkers() == 0; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2 && RunningReportWorkers() == 0; }, kHangLimitMs));
   ASSERT_EQ(replies_.size(), 2u);
   EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
   EXPECT_EQ(replies_[1].bytes, sim::TouchScreenModel::EndOfReply('A', 'o'));
@@ -169,7 +172,7 @@ TEST_F(DeviceThreadTest, SerialRequestSendsTheHeldReplyFirstAndItself80msLater) 
   Start();
   OpenExchange();
   Post({0x31, 'v', 's'});
-  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
   const auto out = screens_[0]->OutputReports();
   const auto times = screens_[0]->OutputReportTimes();
   ASSERT_EQ(out.size(), 2u);
@@ -197,10 +200,10 @@ TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
   // The second touch screen streams, with no window to take its reports.
   const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
   ASSERT_TRUE(device_client::PostReport(nullptr, list_->handle(1), 1, streamOn, sizeof streamOn));
-  ASSERT_TRUE(WaitUntil([&] { return screens_[1]->pendingReads() == 1; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return screens_[1]->pendingReads() == 1; }, kHangLimitMs));
   Post({0x31, 'v', 'v'});
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, 2000));
-  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 1; }, 2000));  // the stream's reader
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 1; }, kHangLimitMs));  // the stream's reader
   Pump(200);
   EXPECT_TRUE(replies_.empty());  // neither "V", "v" nor the end of reply has byte 2 = 0x84
 }
@@ -208,11 +211,11 @@ TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
 TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   Start();
   Post({0x31, 0xAA, 0x50});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
   EXPECT_TRUE(device_client::IsTouchStreamOn());
   EXPECT_TRUE(screens_[0]->InjectTouch(0x0123, 0x0456, 0x81));  // finger down: filtered
   EXPECT_TRUE(screens_[0]->InjectTouch(0x0ABC, 0x0DEF));
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
   Pump(50);
   ASSERT_EQ(replies_.size(), 1u);
   EXPECT_EQ(replies_[0].message, UM_TOUCH_POINT);
@@ -222,7 +225,7 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
 
   const ULONGLONG start = GetTickCount64();
   Post({0x31, 0xAA, 0x55});
-  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_LE(took, 60u + 120u) << "the stream worker ended " << took << " ms after 0xAA 0x55";
   EXPECT_FALSE(device_client::IsTouchStreamOn());
@@ -233,7 +236,7 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
 TEST_F(DeviceThreadTest, FirmwarePacketIsAnsweredWithUpdateReplies) {
   Start();
   Post({0x51, 'A', 0x07, 0x00, 0x05});
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
   EXPECT_EQ(replies_[0].message, UM_REPLY_UPDATE);
   EXPECT_EQ(replies_[0].bytes[1], 0x11);
   EXPECT_EQ(screens_[0]->packetCount(), 1);
@@ -246,12 +249,12 @@ TEST_F(DeviceThreadTest, NumberReadFillsTheRecordAndNumberWriteStoresIt) {
   Start(1, config);
   OpenExchange();
   Post({0x31, 'v', '1'});
-  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
   EXPECT_EQ(replies_[0].message, UM_REPLY_V1_READ);
   EXPECT_EQ(list_->device(0)->TouchScreenNo.load(), 7);  // the end of reply ("A") stores nothing
   replies_.clear();
   Post({0x31, 'V', '1', 3});
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
   EXPECT_EQ(replies_[0].message, UM_REPLY_V1_WRITE);
   EXPECT_EQ(screens_[0]->number(), 3);
 }
@@ -262,7 +265,7 @@ TEST_F(DeviceThreadTest, AcknowledgeModeStoresTheVersionTimes324) {
   Start(1, config);
   device_client::EnterAcknowledgeMode();
   ASSERT_TRUE(QueryAllDevices(*list_));
-  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_EQ(list_->device(0)->HwVersion[0].load(), 326);
   EXPECT_EQ(list_->device(0)->HwVersion[1].load(), 976);
   EXPECT_EQ(list_->device(0)->HwVersion[2].load(), 1626);
@@ -277,7 +280,7 @@ TEST_F(DeviceThreadTest, AcknowledgeModeStoresNothingForABlankVersion) {
   Start(2, config);
   device_client::EnterAcknowledgeMode();
   ASSERT_TRUE(QueryAllDevices(*list_));
-  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(list_->device(i)->HwVersion[0].load(), -1);
     EXPECT_EQ(screens_[i]->OutputReports().size(), 3u);  // "o", the echo, "vv"
@@ -306,10 +309,10 @@ TEST_F(DeviceThreadTest, RemovalDuringAReadEndsTheWorkerWithNothingLeaked) {
   Start(1, config);
   const long before = g_liveRecords.load();
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
   EXPECT_EQ(g_liveRecords.load(), before + 2);  // the request and its reply buffer
   screens_[0]->Remove();
-  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_EQ(g_liveRecords.load(), before);
   EXPECT_TRUE(replies_.empty());
 }
@@ -321,8 +324,8 @@ TEST_F(DeviceThreadTest, ReplyThatCannotBePostedIsReleased) {
   DestroyWindow(gone);
   const long before = g_liveRecords.load();
   Post({0x31, 'o', 0}, 0, gone);
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, 2000));
-  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 2000));
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_EQ(g_liveRecords.load(), before);
 }
 
@@ -331,11 +334,11 @@ TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
   config.silent = true;
   Start(1, config);
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
   Pump(200);
   EXPECT_EQ(RunningReportWorkers(), 1);  // no time-out of its own
   device_client::StopWorkers();
-  EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, 1000));
+  EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_EQ(screens_[0]->pendingReads(), 0);
 }
 
@@ -351,9 +354,9 @@ TEST_F(DeviceThreadTest, RepliesQueuedForADestroyedWindowAreFreed) {
   const long before = g_liveRecords.load();
   Post({0x31, 'o', 0}, 0, window);
   // No message is taken from the queue until the window goes.
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, 2000));
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, kHangLimitMs));
   const ULONGLONG start = GetTickCount64();
-  while (RunningReportWorkers() != 0 && GetTickCount64() - start < 2000) Sleep(10);
+  while (RunningReportWorkers() != 0 && GetTickCount64() - start < kHangLimitMs) Sleep(10);
   MSG peeked;
   ASSERT_TRUE(PeekMessageW(&peeked, window, UM_REPLY_O, UM_REPLY_O, PM_NOREMOVE));
   EXPECT_EQ(g_liveRecords.load() - before, 2);  // the data reply and the end of reply
