@@ -129,7 +129,7 @@ TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
   EXPECT_EQ(run.SelectedItem(), 0);
   EXPECT_EQ(run.window().selected(), 0);
   EXPECT_EQ(run.ActionButtons(), "disabled");
-  // The broadcast is a posted message: Sync (a sent one) may come back before it is handled.
+  // The broadcast is a message posted to the listener window: it is waited for.
   ASSERT_TRUE(ModalDialogThread::WaitUntil([] { return RemovedIndexes().size() == 1u; }));
   EXPECT_EQ(RemovedIndexes()[0], 0);
   // Its removal notification is released.
