@@ -103,11 +103,12 @@ public:
     const RECT rect = Where();
     return ::EqualRect(&expected, &rect) != FALSE;
   }
-  // A touch of the touch screen in slot `slot`; waits until the window moved on or ended.
+  // A touch of the touch screen in slot `slot`; waits until the window moved on or ended (the
+  // limit only ends a hang: every caller expects the window to move or end).
   void Touch(int slot) {
     const RECT before = Where();
     ASSERT_TRUE(Screens()[slot]->InjectTouch(2000, 2000));
-    ModalDialogThread::WaitUntil([&] { return !IsOpen() || !At(before); }, 3000);
+    ModalDialogThread::WaitUntil([&] { return !IsOpen() || !At(before); }, 30000);
     run_.dialog().Sync();
   }
   void Timeout() { ::SendMessageW(window_, WM_TIMER, kMappingTimer, 0); }
@@ -117,7 +118,7 @@ public:
   }
   // The mapping has ended and its save has run: the main window is enabled, the touch screens
   // that were saved got their "V1".
-  bool WaitForEnd(DWORD timeoutMs = 5000) {
+  bool WaitForEnd(DWORD timeoutMs = 30000) {
     return ModalDialogThread::WaitUntil([&] { return !IsOpen() && ::IsWindowEnabled(run_.dialog().window()); }, timeoutMs);
   }
   HWND FindMessageBox(const wchar_t* text) const {
@@ -298,7 +299,7 @@ TEST_F(MappingTest, ATouchScreenSilentDuringTheSaveIsReportedOnceAndTheOtherIsSa
   mapping.Touch(0);
   ASSERT_TRUE(mapping.WaitForEnd());
   HWND box = nullptr;
-  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return (box = mapping.FindMessageBox(L"Save Match info failed!")) != nullptr; }, 6000));
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return (box = mapping.FindMessageBox(L"Save Match info failed!")) != nullptr; }, 30000));
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
   // The list is refreshed after the save, and no second message follows.
