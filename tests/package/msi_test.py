@@ -15,6 +15,7 @@ import pathlib
 import re
 import shutil
 import subprocess
+import time
 import sys
 import tempfile
 
@@ -69,8 +70,14 @@ class Prefix:
         return self.run("msiexec", *args, "/qn")[0]
 
     def reg_query(self, key, *args):
-        code, out = self.run("reg", "query", key, *args)
-        return out.replace("\r", "") if code == 0 else None
+        # Wine's reg.exe now and then fails right after msiexec has ended (its services are
+        # still going away): a missing key or value is only believed when asked three times.
+        for attempt in range(3):
+            code, out = self.run("reg", "query", key, *args)
+            if code == 0:
+                return out.replace("\r", "")
+            time.sleep(0.5)
+        return None
 
     def dword(self, key, name):
         out = self.reg_query(key, "/v", name)
