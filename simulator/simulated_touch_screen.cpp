@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
 namespace {
@@ -179,6 +180,11 @@ int SimulatedTouchScreen::openHandles() const {
   return openHandles_;
 }
 
+std::uint64_t SimulatedTouchScreen::droppedReports() const {
+  std::lock_guard<std::mutex> lock(system_.mutex_);
+  return model_.droppedReports();
+}
+
 std::size_t SimulatedTouchScreen::queuedReports() const {
   std::lock_guard<std::mutex> lock(system_.mutex_);
   return model_.queued();
@@ -239,8 +245,20 @@ std::uint64_t SimulatedHidSystem::NowUs() {
       duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+namespace {
+// PELNIX_SIM_ROUGH=1 makes every touch screen of the process rough, drawn from PELNIX_SIM_SEED.
+bool RoughFromEnvironment(std::uint32_t* seed) {
+  wchar_t value[32] = {};
+  if (!GetEnvironmentVariableW(L"PELNIX_SIM_ROUGH", value, 32) || wcscmp(value, L"1") != 0) return false;
+  *seed = 1;
+  if (GetEnvironmentVariableW(L"PELNIX_SIM_SEED", value, 32)) *seed = static_cast<std::uint32_t>(wcstoul(value, nullptr, 10));
+  return true;
+}
+}  // namespace
+
 std::shared_ptr<SimulatedTouchScreen> SimulatedHidSystem::Add(sim::TouchScreenConfig config) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (std::uint32_t seed = 0; RoughFromEnvironment(&seed)) sim::MakeRough(config, seed, nextSerial_);
   std::shared_ptr<SimulatedTouchScreen> screen(
       new SimulatedTouchScreen(*this, nextSerial_++, std::move(config)));
   screens_.push_back(screen);

@@ -58,6 +58,7 @@ public:
   int pendingReads() const;            // overlapped reads not yet completed
   int openHandles() const;
   std::size_t queuedReports() const;   // answered but not yet read
+  std::uint64_t droppedReports() const;  // lost to a full input buffer
 
   const std::wstring& path() const { return path_; }
   const std::wstring& pdoName() const { return pdoName_; }

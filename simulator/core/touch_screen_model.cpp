@@ -14,7 +14,27 @@ constexpr int kStreamBytesPerReport = 8;  // bytes 1 to 8 of each data report
 std::uint16_t Code(const std::uint8_t* r) { return static_cast<std::uint16_t>(r[1] << 8 | r[2]); }
 }  // namespace
 
-TouchScreenModel::TouchScreenModel(TouchScreenConfig config) : config_(std::move(config)) {}
+TouchScreenModel::TouchScreenModel(TouchScreenConfig config)
+    : config_(std::move(config)), random_(config_.randomSeed ? config_.randomSeed : 1) {}
+
+std::uint32_t TouchScreenModel::Draw(std::uint32_t bound) {
+  if (bound == 0) return 0;
+  random_ ^= random_ << 13;
+  random_ ^= random_ >> 17;
+  random_ ^= random_ << 5;
+  return random_ % bound;
+}
+
+void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial) {
+  config.replyJitterMs = 5;
+  config.echoDelayMs = 20;
+  config.echoJitterMs = 160;  // 20 to 179 ms: past the command's 80 ms about 6 times in 10
+  config.numberWriteData = true;
+  config.session = {0x5A, 0xC3, static_cast<std::uint8_t>(0x11 + serial),
+                    static_cast<std::uint8_t>(0x7E ^ (serial * 37))};
+  config.inputBuffer = 32;
+  config.randomSeed = seed * 2654435761u + static_cast<std::uint32_t>(serial) + 1;
+}
 
 bool TouchScreenModel::ReceiveOutputReport(const std::uint8_t* data, std::size_t length,
                                            std::uint64_t nowUs) {
@@ -41,7 +61,8 @@ bool TouchScreenModel::ReceiveFeatureReport(const std::uint8_t* data, std::size_
 
 void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::uint64_t nowUs) {
   if (length < 3) return;
-  const std::uint64_t due = nowUs + Microseconds(config_.replyDelayMs);
+  const std::uint64_t due =
+      nowUs + Microseconds(config_.replyDelayMs) + Microseconds(Draw(config_.replyJitterMs));
   if (r[0] == kFirmwareId) {
     AnswerPacket(nowUs);
     return;
@@ -83,6 +104,7 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       return;
     case 0x5631:  // "V1" n
       config_.number = length > 3 ? r[3] : 0;
+      if (answer && config_.numberWriteData) Queue(Report({kInputReportId, 'V', '1', config_.number}), due);
       if (answer) Queue(EndOfReply('A', r[2]), due);
       return;
     case 0x5A76:  // "Zv"
@@ -111,7 +133,10 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       if (!answer) return;
       if (IsEcho(r, length)) {
         echoed_ = true;
-        if (config_.answerEcho) Queue(EndOfReply('A', r[2]), due);
+        const std::uint64_t echoDue =
+            due + Microseconds(config_.echoDelayMs) + Microseconds(Draw(config_.echoJitterMs));
+        if (config_.answerEcho) Queue(EndOfReply('A', r[2]), echoDue);
+        if (config_.answerEcho && config_.answerEchoTwice) Queue(EndOfReply('A', r[2]), echoDue);
       } else if (config_.answerUnknown) {
         Queue(EndOfReply('N', r[2]), due);
       }
@@ -146,10 +171,25 @@ bool TouchScreenModel::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::
 void TouchScreenModel::InjectReport(const Bytes& report, std::uint64_t dueUs) {
   Bytes bytes = report;
   if (bytes.size() < config_.inputReportLength) bytes.resize(config_.inputReportLength, 0);
-  Queue(std::move(bytes), dueUs);
+  // Due when the test says, whatever was answered before it.
+  queue_.push_back(QueuedReport{std::move(bytes), dueUs});
 }
 
 std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowUs, std::uint64_t* dueUs) {
+  // A bounded input buffer keeps only the newest reports that arrived and were not read.
+  if (config_.inputBuffer > 0) {
+    std::size_t due = 0;
+    for (const QueuedReport& q : queue_) due += q.dueUs <= nowUs;
+    for (auto it = queue_.begin(); due > config_.inputBuffer && it != queue_.end();) {
+      if (it->dueUs <= nowUs) {
+        it = queue_.erase(it);
+        --due;
+        ++dropped_;
+      } else {
+        ++it;
+      }
+    }
+  }
   // The earliest due report; among equally due ones, the first queued.
   auto best = queue_.end();
   for (auto it = queue_.begin(); it != queue_.end(); ++it) {
@@ -245,6 +285,13 @@ void TouchScreenModel::QueueStream(const Bytes& stream, std::uint8_t endByte2, s
 }
 
 void TouchScreenModel::Queue(Bytes bytes, std::uint64_t dueUs) {
+  if (config_.lossPercent && Draw(100) < config_.lossPercent) {
+    ++lost_;
+    return;
+  }
+  // A device sends its reports one after the other: none overtakes one answered before it.
+  dueUs = std::max(dueUs, lastDueUs_);
+  lastDueUs_ = dueUs;
   queue_.push_back(QueuedReport{std::move(bytes), dueUs});
 }
 

@@ -71,11 +71,21 @@ struct TouchScreenConfig {
   LedTestConfig leds;
   FirmwareConfig firmware;
   bool answerEcho = true;      // an echoed held reply gets an end-of-reply report
+  bool answerEchoTwice = false;  // ... and a second one after it
+  std::uint32_t echoDelayMs = 0;   // added to the echo's answer (a late echo)
+  std::uint32_t echoJitterMs = 0;  // up to this much more, drawn for each echo
+  bool numberWriteData = false;  // "V1" is answered with a data report before its end-of-reply
   bool answerUnknown = true;   // an unknown command gets an end-of-reply report with "N"
 
   // Faults.
   bool silent = false;             // answers nothing (touches still arrive)
   std::uint32_t replyDelayMs = 0;  // every answer is due this long after its request
+  std::uint32_t replyJitterMs = 0; // up to this much more, drawn for each answer
+  // Input reports the system keeps for the host while no read takes them; the oldest is dropped
+  // when one more arrives (the HID class driver keeps 32 per open handle). 0: no bound.
+  std::uint32_t inputBuffer = 0;
+  std::uint32_t lossPercent = 0;   // this share of the input reports is lost on the way
+  std::uint32_t randomSeed = 1;    // of the draws above
   bool failWrites = false;         // HidD_SetOutputReport and HidD_SetFeature fail
   bool failOpen = false;           // CreateFileW of the device path fails
   bool failOverlappedOpen = false; // only the overlapped open fails
@@ -126,6 +136,9 @@ public:
   // When the next queued report becomes due, if any is queued.
   std::optional<std::uint64_t> NextDue() const;
   std::size_t queued() const { return queue_.size(); }
+  // Reports dropped from a full input buffer, and reports lost on the way.
+  std::uint64_t droppedReports() const { return dropped_; }
+  std::uint64_t lostReports() const { return lost_; }
 
   bool streamOn() const { return streamOn_; }
   bool firmwareBegun() const { return firmwareBegun_; }
@@ -165,6 +178,16 @@ private:
   bool removalDue_ = false;
   bool echoed_ = false;  // the last command report was the echoed held reply
   int packets_ = 0;
+  std::uint64_t lastDueUs_ = 0;  // reports arrive in the order they were answered
+  std::uint64_t dropped_ = 0;
+  std::uint64_t lost_ = 0;
+  std::uint32_t random_ = 0;     // state of the draws (xorshift)
+  std::uint32_t Draw(std::uint32_t bound);  // 0 .. bound - 1; 0 for a bound of 0
 };
+
+// A rough touch screen as a busy PC and a real frame give: replies up to 4 ms later, echoes often
+// answered later than 80 ms, "V1" answered with data before its end, session bytes of its own
+// (from `serial`) and the system's 32-report buffer. Draws follow `seed`.
+void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial);
 
 }  // namespace sim

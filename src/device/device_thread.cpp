@@ -73,18 +73,18 @@ void CDeviceThread::Dispatch(const DeviceContext& context, std::unique_ptr<Devic
   if (rule.stream == protocol::StreamEffect::TurnOn) g_bTouchStream.store(true);
   if (rule.stream == protocol::StreamEffect::TurnOff) g_bTouchStream.store(false);
 
+  std::unique_ptr<DeviceReport> echo;
   if (rule.echo) {
     // The held reply goes back to the touch screen first; without one the command is dropped.
-    auto echo = std::make_unique<DeviceReport>();
+    echo = std::make_unique<DeviceReport>();
     if (!g_pHeldReply.CopyTo(echo.get())) return;
     protocol::MakeEchoReport(echo->report, echo->report);
     echo->deviceHandle = request->deviceHandle;
     echo->deviceIndex = request->deviceIndex;
     echo->window = nullptr;
     echo->replyMessage = 0;
-    StartReportWorker(context, std::move(echo), WorkerKind::Echo);
   }
-  StartReportWorker(context, std::move(request), WorkerKind::Request);
+  StartReportWorker(context, std::move(echo), std::move(request));
 }
 
 bool PostDeviceRequest(std::unique_ptr<DeviceReport> request) {

@@ -1,9 +1,9 @@
 #pragma once
 // CDeviceThread: the one thread of the process that talks to the touch screens on behalf of
 // the windows. It has a message loop and no window; windows post it UM_DEVICE_REQUEST with a
-// heap DeviceReport, which the thread owns from then on. Each request gets a ReportWorker
-// (report_worker.h); a command with echo gets a second one ahead of it that sends the held
-// reply back to the touch screen.
+// heap DeviceReport, which the thread owns from then on. Each request becomes an exchange on
+// its touch screen's queue (report_worker.h); a command with echo takes the held reply along,
+// to be sent back to the touch screen ahead of it in the same exchange.
 #include <windows.h>
 
 #include <atomic>
