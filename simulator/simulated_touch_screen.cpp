@@ -465,6 +465,20 @@ NTSTATUS SimulatedHidSystem::GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps)
   return kHidpStatusSuccess;
 }
 
+BOOLEAN SimulatedHidSystem::SetNumInputBuffers(HANDLE device, ULONG count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  SimulatedTouchScreen* s = UsableLocked(device);
+  if (!s) return FALSE;
+  if (count < 2 || count > 512) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // One handle of each touch screen reads: its buffer is the touch screen's. An unbounded one
+  // (the kind simulator) stays unbounded.
+  if (s->model_.config().inputBuffer) s->model_.config().inputBuffer = count;
+  return TRUE;
+}
+
 BOOLEAN SimulatedHidSystem::SetOutputReport(HANDLE device, void* report, ULONG length) {
   std::vector<std::pair<HWND, HANDLE>> windows;
   {

@@ -118,6 +118,7 @@ public:
   BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA data) override;
   BOOLEAN GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attributes) override;
   NTSTATUS GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) override;
+  BOOLEAN SetNumInputBuffers(HANDLE device, ULONG count) override;
   BOOLEAN SetOutputReport(HANDLE device, void* report, ULONG length) override;
   BOOLEAN SetFeature(HANDLE device, void* report, ULONG length) override;
   BOOL ReadFile(HANDLE device, void* buffer, DWORD length, OVERLAPPED* overlapped) override;

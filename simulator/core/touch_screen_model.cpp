@@ -33,6 +33,7 @@ void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial) {
   config.session = {0x5A, 0xC3, static_cast<std::uint8_t>(0x11 + serial),
                     static_cast<std::uint8_t>(0x7E ^ (serial * 37))};
   config.inputBuffer = 32;
+  config.reportIntervalUs = 1000;
   config.randomSeed = seed * 2654435761u + static_cast<std::uint32_t>(serial) + 1;
 }
 
@@ -290,7 +291,7 @@ void TouchScreenModel::Queue(Bytes bytes, std::uint64_t dueUs) {
     return;
   }
   // A device sends its reports one after the other: none overtakes one answered before it.
-  dueUs = std::max(dueUs, lastDueUs_);
+  if (lastDueUs_) dueUs = std::max(dueUs, lastDueUs_ + config_.reportIntervalUs);
   lastDueUs_ = dueUs;
   queue_.push_back(QueuedReport{std::move(bytes), dueUs});
 }

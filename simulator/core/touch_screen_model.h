@@ -84,6 +84,8 @@ struct TouchScreenConfig {
   // Input reports the system keeps for the host while no read takes them; the oldest is dropped
   // when one more arrives (the HID class driver keeps 32 per open handle). 0: no bound.
   std::uint32_t inputBuffer = 0;
+  std::uint32_t reportIntervalUs = 0;  // one input report per this long at most, as a USB
+                                       // interrupt endpoint delivers them
   std::uint32_t lossPercent = 0;   // this share of the input reports is lost on the way
   std::uint32_t randomSeed = 1;    // of the draws above
   bool failWrites = false;         // HidD_SetOutputReport and HidD_SetFeature fail

@@ -41,3 +41,8 @@ void DestroyCalibration(CCalibrateDlg* window);
 // it disables; null when none was opened.
 CDeviceMatchDlg* OpenMapping(CWnd& mainWindow);
 void DestroyMapping(CDeviceMatchDlg* window);
+// The mapping window will ask for its save when it closes (it was not ended by a removal).
+bool MappingWillSave(const CDeviceMatchDlg& window);
+// A touch screen is about to be removed and the slots after it to move: the mapping takes no
+// more touches, and those already queued for it are dropped. Its removal message follows.
+void StopMappingTouches(CDeviceMatchDlg& window);

@@ -210,12 +210,22 @@ void CDeviceMatchDlg::Closing(bool save) {
   // No touch screen left to switch off: the stream of the gone ones counts as off.
   if (device_client::IsTouchStreamOn()) device_client::ForgetTouchStream();
   m_pFineTimer.reset();
-  if (save && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
+  m_bSaveAsked = save && !m_bRemoved;
+  if (m_bSaveAsked && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
+}
+
+void CDeviceMatchDlg::StopTouches() {
+  m_bFinished = true;
+  m_bRemoved = true;
+  KillTimer(kTimerId);
+  // Touches already posted carry slots that are about to move: none of them is taken.
+  if (m_hWnd) device_client::EndExchanges(m_hWnd);
 }
 
 void CDeviceMatchDlg::OnDeviceRemoved() {
   // A second removal while the message is up changes nothing: the window is already ending.
-  if (m_bClosed || m_bRemoved) return;
+  if (m_bClosed || m_bRemovalShown) return;
+  m_bRemovalShown = true;
   m_bRemoved = true;
   m_bFinished = true;
   KillTimer(kTimerId);
@@ -272,3 +282,7 @@ CDeviceMatchDlg* OpenMapping(CWnd& mainWindow) {
 }
 
 void DestroyMapping(CDeviceMatchDlg* window) { delete window; }
+
+bool MappingWillSave(const CDeviceMatchDlg& window) { return window.WillSave(); }
+
+void StopMappingTouches(CDeviceMatchDlg& window) { window.StopTouches(); }

@@ -27,6 +27,9 @@ public:
   // Moves the window onto the rectangle of the monitor table's row.
   void MoveOntoMonitor(int monitor);
   int monitor() const { return m_nMonitor; }
+  // The closing steps will ask (or asked) for the save of the numbers.
+  bool WillSave() const { return !m_bRemoved && (!m_bClosed || m_bSaveAsked); }
+  void StopTouches();  // see StopMappingTouches
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -59,6 +62,8 @@ private:
   bool m_bFinished = false;      // no touch or time-out is taken any more
   bool m_bClosed = false;        // the closing steps ran
   bool m_bRemoved = false;       // a touch screen was unplugged: the mapping ends unsaved
+  bool m_bRemovalShown = false;  // its message has been shown
+  bool m_bSaveAsked = false;     // the closing steps asked the main window for the save
   HBRUSH m_hBackgroundBrush = nullptr;
   HFONT m_hNumberFont = nullptr;
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening to the closing steps

@@ -91,12 +91,31 @@ bool QueryWaits::Cancelled() const {
   return cancel_ && WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0;
 }
 
+void ReplyWaiter::Expect(UINT replyMessage, int replyIndex) {
+  expected_.store(static_cast<std::uint64_t>(replyMessage) << 32 |
+                  static_cast<std::uint32_t>(replyIndex + 1));
+  if (event_) ResetEvent(event_);
+}
+
+void ReplyWaiter::Offer(UINT replyMessage, const DeviceReport& reply) {
+  if (!protocol::IsEndOfReply(reply.report)) return;
+  const std::uint64_t ended = static_cast<std::uint64_t>(replyMessage) << 32 |
+                              static_cast<std::uint32_t>(reply.deviceIndex + 1);
+  std::uint64_t expected = ended;
+  // Once: a second end of the same exchange must not end the next wait.
+  if (expected_.compare_exchange_strong(expected, 0) && event_) SetEvent(event_);
+}
+
 void QueryWaits::Reset() const { ResetEvent(ended_); }
 
 void QueryWaits::Send(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
                       std::uint8_t command2, std::uint8_t payload) const {
-  Reset();
   const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, payload};
+  if (waiter_) {
+    waiter_->Expect(protocol::LookupCommand(protocol::CommandCode(report)).replyMessage, replyIndex);
+  } else {
+    Reset();
+  }
   // A request that cannot be posted is released; the wait then runs into its time-out.
   PostReport(replyWindow, deviceHandle, replyIndex, report, sizeof report);
 }
@@ -167,15 +186,12 @@ QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
   return waits.Pause(kAfterTimeoutMs) ? QueryResult::TimedOut : QueryResult::Cancelled;
 }
 
-QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, int slot,
-                                   std::int32_t touchScreenNo, const std::atomic<int>& selected) {
+QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, void* openDevice,
+                                   void* device, int slot) {
   AllowWorkers();
-  bool answered = ExchangeOpen(waits, replyWindow, selected);
+  bool answered = waits.Exchange(replyWindow, openDevice, 0, 'o', 0);
   if (answered) {
-    TouchScreenList& list = GetTouchScreenList();
-    waits.Send(replyWindow, list.handle(slot), slot, 'V', '1', static_cast<std::uint8_t>(slot));
-    if (TouchScreenDevice* device = list.device(slot)) device->TouchScreenNo = touchScreenNo;
-    answered = waits.WaitForEnd();
+    answered = waits.Exchange(replyWindow, device, slot, 'V', '1', static_cast<std::uint8_t>(slot));
   }
   if (waits.Cancelled()) return QueryResult::Cancelled;
   if (answered) return QueryResult::Answered;

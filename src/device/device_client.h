@@ -76,14 +76,36 @@ void EndExchanges(HWND window);
 inline constexpr DWORD kExchangeWaitMs = 3000;  // the longest wait for one exchange to end
 inline constexpr DWORD kAfterTimeoutMs = 500;   // the pause after an exchange that timed out
 
+// The end of the one exchange a window's worker waits for. The worker names the exchange
+// (its reply message and reply index) before posting it; the window's reply handler offers
+// every end-of-reply it receives, and only the awaited exchange's end signals the event. A
+// late end of an exchange that was given up on, or of one nobody waits for, ends no wait.
+class ReplyWaiter {
+public:
+  // `event`: the window's manual-reset reply event (its lifetime is the window's).
+  void Attach(HANDLE event) { event_ = event; }
+  HANDLE event() const { return event_; }
+  // Before the request is posted: the event is reset and the exchange named.
+  void Expect(UINT replyMessage, int replyIndex);
+  // A reply reached the window (on its thread): signals when it ends the awaited exchange.
+  void Offer(UINT replyMessage, const DeviceReport& reply);
+
+private:
+  HANDLE event_ = nullptr;
+  std::atomic<std::uint64_t> expected_{0};  // reply message << 32 | reply index + 1; 0: none
+};
+
 // How a query sequence waits. `exchangeEnded` is the manual-reset event that the end of each
 // exchange signals (a window's reply handler, or the acknowledge event of acknowledge mode);
 // `cancel`, when given, is a manual-reset event that ends every wait and pause at once (the
-// window that runs the query is closing).
+// window that runs the query is closing). With a ReplyWaiter, each request names the exchange
+// whose end is awaited.
 class QueryWaits {
 public:
   explicit QueryWaits(HANDLE exchangeEnded, HANDLE cancel = nullptr)
       : ended_(exchangeEnded), cancel_(cancel) {}
+  QueryWaits(ReplyWaiter& waiter, HANDLE cancel)
+      : ended_(waiter.event()), cancel_(cancel), waiter_(&waiter) {}
 
   // Sleeps `ms`; false (at once) when cancelled.
   bool Pause(DWORD ms) const;
@@ -101,6 +123,7 @@ public:
 private:
   HANDLE ended_;
   HANDLE cancel_;
+  ReplyWaiter* waiter_ = nullptr;
 };
 
 enum class QueryResult { Answered, TimedOut, Cancelled };
@@ -120,11 +143,11 @@ int OpenRequestSlot(int selected);
 QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
                           const std::atomic<int>& selected);
 
-// Stores touch screen number `slot` in the touch screen of that slot (the mapping save, one
-// slot): the workers are allowed, "o" goes to the touch screen selected at that moment and is
-// awaited at most 3000 ms; then "V1" with the slot number, the record's TouchScreenNo becomes
-// `touchScreenNo`, and its end is awaited at most 3000 ms. A time-out abandons the exchange.
-QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, int slot,
-                                   std::int32_t touchScreenNo, const std::atomic<int>& selected);
+// Stores touch screen number `slot` in the touch screen behind `device` (the mapping save, one
+// touch screen): the workers are allowed, "o" goes to `openDevice` and is awaited at most
+// 3000 ms; then "V1" with the slot number, its end awaited at most 3000 ms. A time-out abandons
+// the exchange. The worker is given the handles: it reads nothing of the list.
+QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, void* openDevice,
+                                   void* device, int slot);
 
 }  // namespace device_client

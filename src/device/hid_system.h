@@ -35,6 +35,10 @@ public:
   virtual BOOLEAN GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attributes) = 0;
   virtual NTSTATUS GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) = 0;
 
+  // HidD_SetNumInputBuffers: how many input reports the system keeps for the handle while no
+  // read takes them (32 unless raised; at most 512).
+  virtual BOOLEAN SetNumInputBuffers(HANDLE device, ULONG count) = 0;
+
   // Reports: HidD_SetOutputReport and HidD_SetFeature.
   virtual BOOLEAN SetOutputReport(HANDLE device, void* report, ULONG length) = 0;
   virtual BOOLEAN SetFeature(HANDLE device, void* report, ULONG length) = 0;

@@ -92,6 +92,9 @@ public:
     return HidP_GetCaps(data, caps);
   }
 
+  BOOLEAN SetNumInputBuffers(HANDLE device, ULONG count) override {
+    return HidD_SetNumInputBuffers(device, count);
+  }
   BOOLEAN SetOutputReport(HANDLE device, void* report, ULONG length) override {
     return HidD_SetOutputReport(device, report, length);
   }

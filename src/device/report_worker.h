@@ -51,7 +51,7 @@ inline constexpr DWORD kReadSliceMs = 60;
 // The longest wait for the end-of-reply of an echo. A touch screen that has not answered its
 // echo by then has not taken it; the command is not sent, because the echo's late end would be
 // taken for the command's.
-inline constexpr DWORD kEchoLimitMs = 1000;
+inline constexpr DWORD kEchoLimitMs = 1500;
 // A command's exchange ends when its touch screen has been silent this long (the windows wait
 // 3000 ms for an end themselves). The touch stream, the update's begin request and firmware
 // packets have no limit: the stream reads while it is on, and the update waits for each

@@ -107,6 +107,9 @@ bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info)
     CloseHidInfo(info);
     return false;
   }
+  // The system's 32 reports would do while the reader keeps up; a failure leaves them.
+  if (!hid_.SetNumInputBuffers(info.handle, kInputBuffers))
+    RecordSystemFailure(L"HidD_SetNumInputBuffers", path);
   return true;
 }
 

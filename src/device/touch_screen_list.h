@@ -18,6 +18,9 @@
 inline constexpr int kMaxTouchScreens = 64;
 inline constexpr int kMaxMonitors = 64;
 inline constexpr USHORT kTouchScreenVendorId = 0x7E3A;
+// Input reports the system keeps for each touch screen's handle: the most it allows, so that a
+// long reply (an LED run of hundreds of reports) survives a reader the scheduler holds back.
+inline constexpr ULONG kInputBuffers = 512;
 
 // The open HID device of one touch screen.
 struct HidDevice {

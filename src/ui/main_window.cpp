@@ -67,6 +67,7 @@ CPelnixCplDlg::CPelnixCplDlg(CWnd* parent) : CDialog(IDD_PELNIXCPL_DIALOG, paren
   m_hReplyEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
+  m_replyWaiter.Attach(m_hReplyEvent);
   m_pDiagnosis = CreateDiagnosis(this);
 }
 
@@ -254,12 +255,21 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       GetTouchScreenList().hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
       return true;
     case UM_SAVE_MAPPING:
-      if (lp != 0) StartWorker(&CPelnixCplDlg::SaveMapping);
+      if (lp != 0) {
+        ++m_nSavesWaiting;
+        StartWorker(&CPelnixCplDlg::SaveMapping);
+      }
       return true;
     case UM_CALIBRATE_END:
       OnCalibrateEnd(wp, lp);
       return true;
     case UM_MAPPING_END:
+      // A save still to come (or running) keeps the window disabled until it has ended: a
+      // mapping or calibration started meanwhile would take its replies and its time-outs.
+      if (m_nSavesWaiting > 0 || (m_pMatchDlg && MappingWillSave(*m_pMatchDlg))) {
+        m_bEnableAfterSave = true;
+        return true;
+      }
       EnableWindow(TRUE);
       RefreshList();
       return true;
@@ -316,6 +326,9 @@ void CPelnixCplDlg::OnDestroy() {
 }
 
 bool CPelnixCplDlg::OnButtonClicked(UINT id) {
+  // While a mapping's numbers are being saved, nothing new talks to the touch screens.
+  const bool saving = m_nSavesWaiting > 0 || m_bEnableAfterSave;
+  if (saving && (id == IDC_MAPPING || id == IDC_CALIBRATE || id == IDC_REGION_CALIBRATE)) return true;
   switch (id) {
     case IDC_MAPPING:
       DestroyMapping(m_pMatchDlg);

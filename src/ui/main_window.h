@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
+#include "device/device_client.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/controls/image_static.h"
@@ -57,8 +59,14 @@ private:
   };
   // Starts the worker, or queues it behind the one that runs; never waits.
   void StartWorker(WorkerBody body);
+  void LaunchWorker(WorkerBody body);  // its thread, now
+  bool OnTimer(UINT_PTR id) override;  // the save's start
+  static constexpr UINT_PTR kSaveTimerId = 1;
+  static constexpr UINT kBeforeSaveMs = 100;
   static DWORD WINAPI WorkerThread(void* start);
   void OnWorkerEnded();  // the running worker is done: its handle goes, the next one starts
+  void PrepareSave();    // what the save needs from the list, taken before it starts
+  void OnSaveEnded();    // the numbers the touch screens now hold; the window enabled again
   void StopWorker();     // the window goes: the worker's waits end, and it is waited for
   bool Closing() const;
 
@@ -110,9 +118,26 @@ private:
   CDiagnosis* m_pDiagnosis = nullptr;
 
   HANDLE m_hReplyEvent = nullptr;  // manual reset; set by the reply handlers, awaited by workers
+  device_client::ReplyWaiter m_replyWaiter;  // which exchange's end sets m_hReplyEvent
   HANDLE m_hClosingEvent = nullptr;  // manual reset; set when the window goes, ends the workers
   HANDLE m_hWorker = nullptr;      // the one worker thread (start-up query or mapping save)
   std::deque<WorkerBody> m_pendingWorkers;  // worker requests waiting for it to end
+  WorkerBody m_runningWorker = nullptr;
+  // One touch screen the mapping save writes its number to. Filled on the user-interface
+  // thread before the save starts, lent to the save worker while it runs, read back after.
+  struct SaveRow {
+    int slot;
+    HANDLE device;
+    std::int32_t touchScreenNo;  // the mapping row's
+    bool answered;
+  };
+  std::vector<SaveRow> m_saveRows;
+  HANDLE m_hSaveOpenDevice = nullptr;  // where the save's "o" requests go
+  int m_nSavesWaiting = 0;             // saves asked for and not yet ended
+  bool m_bSaveStarting = false;        // the save's 100 ms before it starts are running
+  DWORD m_nSaveWaitedMs = 0;           // ... and how long it has waited for numbers since
+  std::atomic<int> m_nNumbersAwaited{0};  // "v1" answers the start-up query did not wait for
+  bool m_bEnableAfterSave = false;     // the mapping ended while its save was still to come
   std::atomic<int> m_nQueryIndex{0};
   std::atomic<bool> m_bListReady{false};
   HDEVNOTIFY m_hInterfaceNotify = nullptr;

@@ -50,6 +50,9 @@ void CPelnixCplDlg::RemoveTouchScreen(int index) {
     device_client::ForgetTouchStream();
   }
   if (index == m_nSelected) m_nSelected = -1;
+  // Any removal ends a mapping unsaved; it stops taking touches before the slots move, so that
+  // no touch already queued is taken for the touch screen that moves into another's slot.
+  if (m_pMatchDlg) StopMappingTouches(*m_pMatchDlg);
 
   list.RemoveAt(index);
   // The touch screens after it moved down one slot; a calibration window follows its own.

@@ -91,6 +91,9 @@ public:
     Add(start, end);
     return result;
   }
+  BOOLEAN SetNumInputBuffers(HANDLE device, ULONG count) override {
+    return inner_.SetNumInputBuffers(device, count);
+  }
   BOOLEAN SetFeature(HANDLE device, void* report, ULONG length) override {
     return Timed([&] { return inner_.SetFeature(device, report, length); });
   }

@@ -4,9 +4,12 @@
 //    share (the time inside its calls and any lateness of its answers) apart from the program's;
 //  - CPU time of the process over 30 s with the touch stream on and no touches (Wine counts
 //    process time in 10 ms ticks: over 30 s that is 0.03 % of a core).
-// Run under Wine: wine64 device_bench.exe [exchanges]
+//  - 10,000 exchanges on four rough touch screens at once: replies handed to the wrong
+//    exchange, exchanges left reading after the run.
+// Run under Wine: wine64 device_bench.exe [exchanges] [rough exchanges]
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -131,6 +134,112 @@ void Report(const char* name, const std::vector<Sample>& samples, double floorMs
   std::printf("\n");
 }
 
+// ---- Four rough touch screens at once ----
+
+struct RoughCounts {
+  long exchanges = 0, wrongReplies = 0, unended = 0;
+};
+
+// Whether a reply can belong to the exchange of `b1`, `b2` on a touch screen whose "o" data
+// reply is `open`: its data reply or its own end-of-reply (the simulator ends with byte 2 of
+// the command, or "o" itself).
+bool Belongs(const DeviceReport& reply, std::uint8_t b1, std::uint8_t b2, const sim::Bytes& open) {
+  const std::uint8_t* r = reply.report;
+  if (protocol::IsEndOfReply(r)) return r[2] == (b1 == 'o' ? 'o' : b2);
+  if (b1 == 'o') return std::equal(open.begin(), open.end(), r);
+  if (b1 == 'v' && b2 == 'v') return r[1] == 'V' && r[2] == 'v';
+  return r[1] == 'V' && r[2] == '1';
+}
+
+// One touch screen's share: `count` exchanges, "o", "vv" and "V1" in turn, each to its end.
+RoughCounts DriveRough(TouchScreenList& list, int slot, int count, const sim::Bytes& open) {
+  const HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const std::uint8_t steps[][3] = {{0x31, 'o', 0}, {0x31, 'v', 'v'}, {0x31, 'V', '1'}};
+  RoughCounts counts;
+  for (int i = 0; i < count; ++i) {
+    std::uint8_t request[4] = {steps[i % 3][0], steps[i % 3][1], steps[i % 3][2], static_cast<std::uint8_t>(slot)};
+    device_client::PostReport(window, list.handle(slot), slot, request, sizeof request);
+    ++counts.exchanges;
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    bool ended = false;
+    MSG msg;
+    while (!ended && GetTickCount64() < deadline) {
+      if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        continue;
+      }
+      if (msg.message <= WM_USER || !msg.lParam) {
+        DispatchMessageW(&msg);
+        continue;
+      }
+      std::unique_ptr<DeviceReport> reply = device_client::TakeReply(msg.lParam);
+      if (!Belongs(*reply, request[1], request[2], open)) ++counts.wrongReplies;
+      ended = protocol::IsEndOfReply(reply->report);
+    }
+    if (!ended) ++counts.unended;
+  }
+  DestroyWindow(window);
+  return counts;
+}
+
+void RoughRun(int exchanges) {
+  std::vector<std::shared_ptr<SimulatedTouchScreen>> screens;
+  for (int i = 0; i < 4; ++i) {
+    sim::TouchScreenConfig config;
+    sim::MakeRough(config, 7, 10 + i);
+    config.replyJitterMs = 5;  // 2 ms +- 2 ms
+    screens.push_back(SimulatedHid().Add(config));
+  }
+  SimulatedHidSystem& hid = SimulatedHid();
+  TouchScreenList list(hid);  // the kind touch screen and the four rough ones
+  // Each rough touch screen's own held reply would be the program's; one is held for all, as
+  // the program holds the reply of the selected touch screen.
+  auto held = std::make_unique<DeviceReport>();
+  const sim::Bytes open0 = screens[0]->OpenReply();
+  std::copy(open0.begin(), open0.end(), held->report);
+  device_client::HoldReply(std::move(held));
+  const std::uint64_t strays = StrayReplies(), unanswered = UnansweredEchoes();
+  const double start = bench::NowMs();
+  std::vector<RoughCounts> counts(4);
+  std::vector<HANDLE> threads;
+  struct Job {
+    TouchScreenList* list;
+    int slot, count;
+    sim::Bytes open;
+    RoughCounts* out;
+  };
+  std::vector<Job> jobs;
+  for (int i = 0; i < 4; ++i) jobs.push_back(Job{&list, 1 + i, exchanges / 4, screens[i]->OpenReply(), &counts[i]});
+  for (Job& job : jobs) {
+    threads.push_back(CreateThread(nullptr, 0, [](void* p) -> DWORD {
+      auto& j = *static_cast<Job*>(p);
+      *j.out = DriveRough(*j.list, j.slot, j.count, j.open);
+      return 0;
+    }, &job, 0, nullptr));
+  }
+  WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+  for (HANDLE t : threads) CloseHandle(t);
+  const double took = bench::NowMs() - start;
+  Sleep(kReplySilenceLimitMs + 200);  // an exchange that could still be reading would show now
+  RoughCounts all;
+  for (const RoughCounts& c : counts) {
+    all.exchanges += c.exchanges;
+    all.wrongReplies += c.wrongReplies;
+    all.unended += c.unended;
+  }
+  int pending = 0;
+  for (auto& screen : screens) pending += screen->pendingReads();
+  std::printf("\nfour rough touch screens at once (replies 2 +- 2 ms late, echoes 20-179 ms late, \"V1\" with data),\n"
+              "%ld exchanges of \"o\", \"vv\", \"V1\" in %.1f s\n", all.exchanges, took / 1000);
+  std::printf("  replies handed to the wrong exchange: %ld   goal: 0 -> %s\n", all.wrongReplies,
+              all.wrongReplies == 0 ? "met" : "NOT MET");
+  std::printf("  exchanges still queued or reading after the run: %d, reads pending: %d   goal: 0 -> %s\n",
+              RunningReportWorkers(), pending, RunningReportWorkers() == 0 && pending == 0 ? "met" : "NOT MET");
+  std::printf("  exchanges whose end never came: %ld; echoes unanswered in time: %llu; stray replies released: %llu\n",
+              all.unended, static_cast<unsigned long long>(UnansweredEchoes() - unanswered),
+              static_cast<unsigned long long>(StrayReplies() - strays));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,6 +281,7 @@ int main(int argc, char** argv) {
               cpu, wall, 100.0 * cpu / wall, RunningReportWorkers(), 100.0 * cpu / wall < 0.1 ? "met" : "NOT MET");
   device_client::ForgetTouchStream();
   Sleep(200);
+  RoughRun(argc > 2 ? std::max(12, std::atoi(argv[2])) : 10000);
   bench::PrintLoad("after");
   return 0;
 }

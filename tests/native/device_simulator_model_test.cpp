@@ -125,13 +125,13 @@ TEST(SimulatorModel, FirmwareAcknowledgementsAndFaults) {
   Send(m, Command(0x51, 'A', 2), 100'000);
   EXPECT_TRUE(Drain(m, 129'999).empty());
   EXPECT_EQ(Drain(m, 130'000).at(0)[1], 0x11);
-  Send(m, Command(0x51, 'B', 3));
-  EXPECT_TRUE(Drain(m, 1000).empty());
-  Send(m, Command(0x51, 'A', 4));
-  EXPECT_EQ(Drain(m, 1000).at(0)[1], 0x11);
-  Send(m, Command(0x31, 'R', 'c'));
+  Send(m, Command(0x51, 'B', 3), 131'000);
+  EXPECT_TRUE(Drain(m, 132'000).empty());
+  Send(m, Command(0x51, 'A', 4), 132'000);
+  EXPECT_EQ(Drain(m, 132'000).at(0)[1], 0x11);
+  Send(m, Command(0x31, 'R', 'c'), 133'000);
   EXPECT_TRUE(m.firmwareFinished());
-  EXPECT_TRUE(Drain(m, 1000).empty());
+  EXPECT_TRUE(Drain(m, 134'000).empty());
   const std::uint8_t feature[2] = {0x02, 0x09};
   EXPECT_TRUE(m.ReceiveFeatureReport(feature, 2, 0));
   EXPECT_EQ(m.featureReports().at(0), (Bytes{0x02, 0x09}));
@@ -180,6 +180,52 @@ TEST(SimulatorModel, UnknownCommandsGetAnErrorEnd) {
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0][1], 'N');
   EXPECT_TRUE(IsEnd(replies[0]));
+}
+
+}  // namespace
+
+namespace {
+
+// The rough touch screen: what it changes, and that it keeps its reports in order.
+TEST(SimulatorModel, RoughTouchScreensAnswerLateInOrderAndKeep32Reports) {
+  sim::TouchScreenConfig a, b;
+  sim::MakeRough(a, 1, 0);
+  sim::MakeRough(b, 1, 1);
+  EXPECT_NE(a.session, b.session);
+  TouchScreenModel m(a);
+
+  // "V1" gets a data report before its end; the echo's end comes 20 to 179 ms late; nothing
+  // overtakes what was answered before it.
+  ASSERT_TRUE(Send(m, Command(0x31, 'V', '1', 4)));
+  Bytes echo = m.OpenReply();
+  echo[0] = 0x31;
+  ASSERT_TRUE(Send(m, echo));
+  ASSERT_TRUE(Send(m, Command(0x31, 'v', 'v')));
+  std::vector<Bytes> replies;
+  std::uint64_t lastDue = 0, echoDue = 0;
+  std::uint64_t due = 0;
+  while (auto r = m.TakeDue(~std::uint64_t{0} >> 1, &due)) {
+    EXPECT_GE(due, lastDue);
+    lastDue = due;
+    if (replies.size() == 2) echoDue = due;
+    replies.push_back(*r);
+  }
+  ASSERT_EQ(replies.size(), 5u);
+  EXPECT_EQ(replies[0][1], 'V');
+  EXPECT_EQ(replies[0][3], 4);
+  EXPECT_TRUE(IsEnd(replies[1]));
+  EXPECT_TRUE(IsEnd(replies[2]));  // the echo's
+  EXPECT_GE(echoDue, sim::Microseconds(20));
+  EXPECT_LT(echoDue, sim::Microseconds(190));
+
+  // 40 touches arrive with nobody reading: the oldest 8 are dropped.
+  TouchScreenModel full(a);
+  ASSERT_TRUE(Send(full, Command(0x31, 0xAA, 0x50)));
+  for (int i = 0; i < 40; ++i) full.InjectTouch(static_cast<std::uint16_t>(i), 0, 0);
+  const auto kept = Drain(full, ~std::uint64_t{0} >> 1);
+  ASSERT_EQ(kept.size(), 32u);
+  EXPECT_EQ(kept.front()[3], 8);
+  EXPECT_EQ(full.droppedReports(), 8u);
 }
 
 }  // namespace

@@ -291,24 +291,82 @@ TEST_F(MappingTest, WithEnableTouchZeroNoTouchIsTaken) {
   EXPECT_EQ(Record(1).MonitorID, 0);
 }
 
+// B does not answer while the numbers are saved (silent, or its echo unanswered). However A
+// answers (at once; or "V1" with a data report before its end, each 800 ms late), only B's own
+// end could end B's wait: the failure shows once and A is saved.
 TEST_F(MappingTest, ATouchScreenSilentDuringTheSaveIsReportedOnceAndTheOtherIsSaved) {
+  struct Case {
+    const char* name;
+    std::uint32_t delayMs;
+    bool numberWriteData;
+    bool bSilent;  // otherwise B answers all but its echo
+  } const cases[] = {{"A answers at once, B is silent", 0, false, true},
+                     {"A answers V1 with data, late; B is silent", 800, true, true},
+                     {"A answers at once, B never answers its echo", 0, false, false}};
   SetMonitors(1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetRecord(0, 1);
+    SetRecord(1, 0);
+    Screens()[0]->Configure([&](sim::TouchScreenConfig& config) {
+      config.replyDelayMs = c.delayMs;
+      config.numberWriteData = c.numberWriteData;
+    });
+    Mapping mapping;
+    mapping.Open();
+    Screens()[1]->Configure([&](sim::TouchScreenConfig& config) {
+      config.silent = c.bSilent;
+      config.answerEcho = c.bSilent;
+    });
+    mapping.Touch(0);
+    ASSERT_TRUE(mapping.WaitForEnd());
+    HWND box = mapping.FindMessageBox(L"Save Match info failed!");
+    ASSERT_NE(box, nullptr) << "the window was enabled before the save had ended";
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
+    // The list is refreshed after the save, and no second message follows.
+    ::Sleep(300);
+    mapping.run().dialog().Sync();
+    EXPECT_EQ(mapping.FindMessageBox(L"Save Match info failed!"), nullptr);
+    EXPECT_EQ(NumbersWritten(*Screens()[0]), std::vector<int>{0});
+    EXPECT_EQ(Screens()[1]->number(), 1);
+    EXPECT_TRUE(mapping.run().WaitForItemText(0, ItemTextFor(0, 0)));
+    Screens()[0]->Configure([](sim::TouchScreenConfig& config) {
+      config.replyDelayMs = 0;
+      config.numberWriteData = false;
+    });
+    Screens()[1]->Configure([](sim::TouchScreenConfig& config) {
+      config.silent = false;
+      config.answerEcho = true;
+    });
+  }
+}
+
+// Mapping and Calibrate do nothing while the numbers of a mapping are being saved; once the
+// save has ended the window is enabled, and a second mapping saves as the first did.
+TEST_F(MappingTest, MappingAndCalibrateWaitUntilTheSaveHasEnded) {
+  SetMonitors(1);
+  for (auto& screen : Screens()) screen->Configure([](sim::TouchScreenConfig& c) { c.replyDelayMs = 600; });
   Mapping mapping;
-  mapping.Open();
-  Screens()[1]->Configure([](sim::TouchScreenConfig& c) { c.silent = true; });
-  mapping.Touch(0);
-  ASSERT_TRUE(mapping.WaitForEnd());
-  HWND box = nullptr;
-  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return (box = mapping.FindMessageBox(L"Save Match info failed!")) != nullptr; }, 30000));
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
-  // The list is refreshed after the save, and no second message follows.
-  ::Sleep(300);
-  mapping.run().dialog().Sync();
-  EXPECT_EQ(mapping.FindMessageBox(L"Save Match info failed!"), nullptr);
-  EXPECT_EQ(NumbersWritten(*Screens()[0]), std::vector<int>{0});
-  EXPECT_EQ(Screens()[1]->number(), 1);
-  EXPECT_TRUE(mapping.run().WaitForItemText(0, ItemTextFor(0, 0)));
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    for (auto& screen : Screens()) screen->ClearRecords();
+    mapping.Open();
+    mapping.Touch(0);
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !mapping.IsOpen(); }));
+    mapping.run().dialog().Sync();
+    // The save runs: the window stays disabled, and its buttons open nothing.
+    EXPECT_FALSE(::IsWindowEnabled(mapping.run().dialog().window()));
+    mapping.run().dialog().Click(IDC_MAPPING);
+    mapping.run().dialog().Click(IDC_CALIBRATE);
+    mapping.run().dialog().Sync();
+    EXPECT_FALSE(std::any_of(Screens().begin(), Screens().end(), [](auto& s) { return s->streamOn(); }));
+    ASSERT_TRUE(mapping.WaitForEnd());
+    EXPECT_EQ(NumbersWritten(*Screens()[0]), std::vector<int>{0});
+    EXPECT_EQ(NumbersWritten(*Screens()[1]), std::vector<int>{1});
+    EXPECT_EQ(mapping.FindMessageBox(L"Save Match info failed!"), nullptr);
+  }
+  for (auto& screen : Screens()) screen->Configure([](sim::TouchScreenConfig& c) { c.replyDelayMs = 0; });
 }
 
 // The identity requests ("vv", "vs", "v1") a touch screen received, in order.

@@ -83,6 +83,7 @@ public:
     caps->OutputReportByteLength = 100;
     return HIDP_STATUS_SUCCESS;
   }
+  BOOLEAN SetNumInputBuffers(HANDLE, ULONG) override { return TRUE; }
   BOOLEAN SetOutputReport(HANDLE, void*, ULONG) override { return FALSE; }
   BOOLEAN SetFeature(HANDLE, void*, ULONG) override { return FALSE; }
   BOOL ReadFile(HANDLE, void*, DWORD, OVERLAPPED*) override { return FALSE; }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/core/user_messages.h"
+#include "device/core/report_protocol.h"
 #include "device/device_client.h"
 #include "device/device_thread.h"
 #include "device/report_worker.h"
@@ -365,3 +366,134 @@ TEST_F(DeviceThreadTest, RepliesQueuedForADestroyedWindowAreFreed) {
 }
 
 }  // namespace
+
+// ---- A touch screen that does not answer at once ----
+
+namespace {
+
+struct CommandCase {
+  const char* name;
+  std::uint8_t command1, command2;
+  UINT message;
+};
+
+bool Ends(const std::vector<Reply>& replies) {
+  return !replies.empty() && protocol::IsEndOfReply(replies.back().bytes.data());
+}
+
+// Data reports of an answer: the LED levels come eight bytes a report.
+std::size_t DataReports(const CommandCase& c, const sim::TouchScreenConfig& config) {
+  if (c.command1 != 'Z') return 1;
+  return (sim::TouchScreenModel(config).LedLevelStream().size() + 7) / 8;
+}
+
+}  // namespace
+
+// The echo's end comes after the command's 80 ms: the command still gets its own replies, and
+// the exchange after it gets its own.
+TEST_F(DeviceThreadTest, AnEchoAnsweredLateLeavesEveryExchangeItsOwnReplies) {
+  const CommandCase cases[] = {{"Zv", 'Z', 'v', UM_REPLY_ZV},
+                               {"vv", 'v', 'v', UM_REPLY_VV},
+                               {"vs", 'v', 's', UM_REPLY_VS},
+                               {"V1", 'V', '1', UM_REPLY_V1_WRITE}};
+  sim::TouchScreenConfig config;
+  config.echoDelayMs = 150;
+  config.numberWriteData = true;
+  Start(1, config);
+  OpenExchange();
+  for (const CommandCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    replies_.clear();
+    Post({0x31, c.command1, c.command2, 5});
+    ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
+    Pump(50);
+    EXPECT_EQ(replies_.size(), DataReports(c, config) + 1);
+    for (const Reply& reply : replies_) EXPECT_EQ(reply.message, c.message);
+    EXPECT_EQ(replies_.back().bytes, sim::TouchScreenModel::EndOfReply('A', c.command2));
+    EXPECT_EQ(screens_[0]->pendingReads(), 0);  // nothing reads once it is over
+  }
+  replies_.clear();
+  Post({0x31, 'o', 0});
+  ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
+  ASSERT_EQ(replies_.size(), 2u);
+  EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
+}
+
+// An echo that is never answered: the command is not sent (its answer could not be told from
+// the echo's), the exchange ends at the echo's limit and leaves nothing reading.
+TEST_F(DeviceThreadTest, AnEchoNeverAnsweredEndsItsExchangeWithoutTheCommand) {
+  sim::TouchScreenConfig config;
+  config.answerEcho = false;
+  Start(1, config);
+  OpenExchange();
+  const std::uint64_t unanswered = UnansweredEchoes();
+  const ULONGLONG start = GetTickCount64();
+  Post({0x31, 'V', '1', 2});
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
+  EXPECT_GE(GetTickCount64() - start, kEchoLimitMs - 20);
+  EXPECT_EQ(UnansweredEchoes(), unanswered + 1);
+  EXPECT_EQ(screens_[0]->OutputReports().size(), 1u);  // the echo alone
+  EXPECT_EQ(screens_[0]->pendingReads(), 0);
+  EXPECT_TRUE(replies_.empty());
+}
+
+// A late answer to an exchange that was given up on belongs to no exchange: the next one
+// releases it and counts it, and gets only its own replies.
+TEST_F(DeviceThreadTest, AReplyOfNoExchangeIsReleasedAndCountedNotHandedToTheNext) {
+  sim::TouchScreenConfig config;
+  config.silent = true;
+  Start(1, config);
+  Post({0x31, 'o', 0});
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  device_client::StopWorkers();
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
+  device_client::AllowWorkers();
+  screens_[0]->Configure([](sim::TouchScreenConfig& c) { c.silent = false; });
+  screens_[0]->InjectReport(sim::TouchScreenModel::EndOfReply('A', 'o'));  // the late end
+  const std::uint64_t strays = StrayReplies();
+  Post({0x31, 'o', 0});
+  ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
+  ASSERT_EQ(replies_.size(), 2u);
+  EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
+  EXPECT_EQ(StrayReplies(), strays + 1);
+}
+
+// A request for a streaming touch screen runs between the stream's reads, and the stream goes
+// on after it; a stream-off behind it ends the stream at once.
+TEST_F(DeviceThreadTest, ARequestInterruptsTheTouchStreamWhichResumesAfterIt) {
+  Start();
+  OpenExchange();
+  Post({0x31, 0xAA, 0x50});
+  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  Post({0x31, 'o', 0}, 0, nullptr);
+  ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 1 && screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(screens_[0]->InjectTouch(0x0111, 0x0222));
+  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
+  EXPECT_EQ(replies_[0].message, UM_TOUCH_POINT);
+  const ULONGLONG start = GetTickCount64();
+  Post({0x31, 0xAA, 0x55});
+  ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
+  EXPECT_LE(GetTickCount64() - start, 60u) << "the stream gives way to its stream-off at once";
+}
+
+// 400 LED reports, one each 0.5 ms, from a touch screen whose handle the system would give 32
+// input buffers, while the window handles nothing for 200 ms: the list raises the handle's
+// buffers to 512, and the exchange posts each report as it reads it, so none is dropped.
+TEST_F(DeviceThreadTest, ALongRunIsReadWholeThroughA32ReportBufferWhileTheWindowIsBusy) {
+  sim::TouchScreenConfig config;
+  config.inputBuffer = 32;
+  config.reportIntervalUs = 500;
+  sim::Bytes stream(400 * 8, 0x42);
+  stream[0] = 'Z';
+  stream[1] = 'v';
+  config.leds.zvStream = stream;
+  Start(1, config);
+  OpenExchange();
+  Post({0x31, 'Z', 'v'});
+  Sleep(200);  // the window's thread is busy
+  ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
+  EXPECT_EQ(replies_.size(), 401u);
+  EXPECT_EQ(screens_[0]->droppedReports(), 0u);
+}

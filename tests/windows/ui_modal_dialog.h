@@ -80,6 +80,14 @@ public:
     WaitUntil([&] { return syncHandled_.load() >= token || ended_.load(); });
   }
 
+  // Keeps the dialog's thread busy from when it reaches everything posted before until
+  // `release` is set: what is sent or posted to it meanwhile waits, as behind a slow handler.
+  void Hold(HANDLE release) const {
+    const HWND sync = syncWindow_.load();
+    if (sync) ::PostMessageW(sync, kHoldMessage, 0, reinterpret_cast<LPARAM>(release));
+    WaitUntil([&] { return held_.load(); });
+  }
+
   bool WaitForEnd(DWORD timeoutMs = kHangLimitMs) const {
     return WaitUntil([this] { return ended_.load(); }, timeoutMs);
   }
@@ -97,6 +105,7 @@ public:
 
 private:
   static constexpr UINT kSyncMessage = WM_APP + 0x3F00;
+  static constexpr UINT kHoldMessage = WM_APP + 0x3F01;
 
   // A message-only window on the dialog's thread that notes the markers Sync posts.
   HWND CreateSyncWindow() {
@@ -104,8 +113,15 @@ private:
     windowClass.lpszClassName = L"PelnixTestSync";
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpfnWndProc = [](HWND window, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+      auto* self = reinterpret_cast<ModalDialogThread*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
       if (msg == kSyncMessage) {
-        reinterpret_cast<ModalDialogThread*>(::GetWindowLongPtrW(window, GWLP_USERDATA))->syncHandled_ = lp;
+        self->syncHandled_ = lp;
+        return 0;
+      }
+      if (msg == kHoldMessage) {
+        self->held_ = true;
+        ::WaitForSingleObject(reinterpret_cast<HANDLE>(lp), kHangLimitMs);
+        self->held_ = false;
         return 0;
       }
       return ::DefWindowProcW(window, msg, wp, lp);
@@ -137,5 +153,6 @@ private:
   std::atomic<HWND> syncWindow_{nullptr};
   mutable std::atomic<LPARAM> syncPosted_{0};
   std::atomic<LPARAM> syncHandled_{0};
+  std::atomic<bool> held_{false};
   HWND window_ = nullptr;
 };
