@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cwchar>
 #include <deque>
 #include <map>
@@ -107,7 +106,9 @@ ReadOutcome ReadReply(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport&
     if (watch.deadlineMs > 0) {
       const double remaining = watch.deadlineMs - NowMs();
       if (remaining <= 0) return abandon(ReadOutcome::TimedOut);
-      slice = std::min<DWORD>(slice, static_cast<DWORD>(std::ceil(remaining)));
+      // Woken at or before the deadline; the last fraction of a millisecond is the caller's.
+      slice = std::min<DWORD>(slice, static_cast<DWORD>(remaining));
+      if (slice == 0) return abandon(ReadOutcome::TimedOut);
     }
     const DWORD wait = WaitForMultipleObjects(eventCount, events, FALSE, slice);
     if (wait == WAIT_OBJECT_0) break;
@@ -151,7 +152,6 @@ void ReleaseStrayReplies(HidSystem& hid, HANDLE device, HANDLE event) {
 // written, got no end within its limit, or the exchange was stopped: the command is not sent.
 bool SendEcho(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport& echo) {
   const std::uint16_t code = protocol::CommandCode(echo.report);
-  NoteExchangeStep(ExchangeStep::WorkerStarted, code, true);
   if (!hid.SetOutputReport(device, echo.report, kReportSize)) {
     RecordSystemFailure(L"HidD_SetOutputReport", L"echo of the held reply");
     return false;
@@ -175,8 +175,13 @@ bool SendEcho(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport& echo) {
       answered = protocol::IsEndOfReply(reply.report);
     }
   }
-  if (!answered) g_unansweredEchoes.fetch_add(1);
-  return answered;
+  if (!answered) {
+    g_unansweredEchoes.fetch_add(1);
+    return false;
+  }
+  // Timed waits end up to a millisecond early: the command goes no sooner than 80 ms after.
+  while (NowMs() < sent + kEchoDelayMs) SwitchToThread();
+  return true;
 }
 
 TouchScreenDevice* RecordAt(const DeviceContext& context, int index) {
@@ -210,10 +215,10 @@ void RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt) {
   const bool stream = code == protocol::kStreamOn;
   const bool firmwareData = request.report[0] == protocol::kFirmwareReportId;
 
+  NoteExchangeStep(ExchangeStep::WorkerStarted, code);
   if (!exchange.resume) {
     ReleaseStrayReplies(hid, device, readEvent);
     if (exchange.echo && !SendEcho(hid, device, readEvent, *exchange.echo)) return;
-    NoteExchangeStep(ExchangeStep::WorkerStarted, code);
     if (!hid.SetOutputReport(device, request.report, kReportSize)) {
       RecordSystemFailure(L"HidD_SetOutputReport", ReportName(code));
       return;

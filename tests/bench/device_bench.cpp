@@ -30,7 +30,7 @@ namespace {
 
 bench::TimedHidSystem* g_hid = nullptr;
 
-// The stamps of the request's own worker (the echo's worker runs beside it, off the path).
+// The stamps of the request's exchange (its echo runs first, on the same thread).
 struct Stamps {
   double dispatched = 0, workerStarted = 0, written = 0, firstRead = 0, lastPosted = 0;
 };
@@ -96,7 +96,6 @@ Sample Exchange(TouchScreenList& list, std::uint8_t b1, std::uint8_t b2, bool ec
   s.total = handled - posted;
   s.simulator = g_hid->TakeSimulatorMs();
   for (const auto& d : SimulatedHid().TakeDeliveries()) {
-    if (echo && d.byte2 == 'K') continue;  // the end of the echo's own exchange, off the path
     s.simulator += std::max(0.0, d.completedMs - std::max(d.dueMs, d.readStartedMs));
     s.latestDue = std::max(s.latestDue, d.dueMs - g_stamps.written);
   }
