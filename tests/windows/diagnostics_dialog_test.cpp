@@ -133,46 +133,55 @@ TEST_F(DiagnosticsDialog, OpensWithItsTextsAndExportDisabled) {
   EXPECT_EQ(d.result(), IDOK);
 }
 
+// The touch screen answers each echo at once, or after the command's 80 ms: the run's report is
+// the same.
 TEST_F(DiagnosticsDialog, ARunShowsTheReportOfTheBadLeds) {
-  auto dialog = Open(kBadLeds);
-  ModalDialogThread& d = *dialog;
-  SimulatedTouchScreen& screen = *Screens()[kBadLeds];
-  ASSERT_TRUE(Run(d, screen));
-  // "o", then each LED request behind its echoed held reply.
-  const auto sent = screen.OutputReports();
-  ASSERT_EQ(sent.size(), 5u);
-  sim::Bytes echo = screen.OpenReply();
-  echo[0] = 0x31;
-  EXPECT_EQ((sim::Bytes{sent[0].begin(), sent[0].begin() + 3}), (sim::Bytes{0x31, 'o', 0}));
-  EXPECT_EQ(sent[1], echo);
-  EXPECT_EQ((sim::Bytes{sent[2].begin(), sent[2].begin() + 3}), (sim::Bytes{0x31, 'Z', 'v'}));
-  EXPECT_EQ(sent[3], echo);
-  EXPECT_EQ((sim::Bytes{sent[4].begin(), sent[4].begin() + 3}), (sim::Bytes{0x31, 'Z', 'g'}));
+  for (const std::uint32_t echoDelayMs : {0u, 150u}) {
+    SCOPED_TRACE(echoDelayMs);
+    Screens()[kBadLeds]->Configure([&](sim::TouchScreenConfig& c) { c.echoDelayMs = echoDelayMs; });
+    auto dialog = Open(kBadLeds);
+    ModalDialogThread& d = *dialog;
+    SimulatedTouchScreen& screen = *Screens()[kBadLeds];
+    ASSERT_TRUE(Run(d, screen));
+    // "o", then each LED request behind its echoed held reply.
+    const auto sent = screen.OutputReports();
+    ASSERT_EQ(sent.size(), 5u);
+    sim::Bytes echo = screen.OpenReply();
+    echo[0] = 0x31;
+    EXPECT_EQ((sim::Bytes{sent[0].begin(), sent[0].begin() + 3}), (sim::Bytes{0x31, 'o', 0}));
+    EXPECT_EQ(sent[1], echo);
+    EXPECT_EQ((sim::Bytes{sent[2].begin(), sent[2].begin() + 3}), (sim::Bytes{0x31, 'Z', 'v'}));
+    EXPECT_EQ(sent[3], echo);
+    EXPECT_EQ((sim::Bytes{sent[4].begin(), sent[4].begin() + 3}), (sim::Bytes{0x31, 'Z', 'g'}));
 
-  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return Lines(d).size() == 12u + 70u; }));
-  const auto lines = Lines(d);
-  const std::wstring dashes(74, L'-');
-  const std::vector<std::pair<std::size_t, std::wstring>> expected = {
-      {0, L"TouchScreen No:1"},
-      {1, L"Hardware Version:648.15.324"},
-      {2, L"Product Serial Number:1852123456"},
-      {3, L"Total leds:70 "},
-      {5, L"       x-coordinate total leds:40  bad leds:1 "},
-      {6, L"       y-coordinate total leds:30  bad leds:1 "},
-      {10, L"    x-coordinate:"},
-      {11, L"      001" + dashes + L"[   OK   ]"},
-      {14, L"      004" + dashes + L"[   Bad  ]"},
-      {51, L"    y-coordinate:"},
-      {52, L"      041" + dashes + L"[   OK   ]"},
-      {56, L"      045" + dashes + L"[   Bad  ]"},
-      {81, L"      070" + dashes + L"[   OK   ]"},
-  };
-  for (const auto& [index, text] : expected) EXPECT_EQ(lines[index], text) << "line " << index + 1;
-  int bad = 0;
-  for (const auto& line : lines) bad += line.find(L"Bad") != std::wstring::npos;
-  EXPECT_EQ(bad, 2);
-  EXPECT_TRUE(d.Enabled(IDC_DIAGNOSIS_START));
-  EXPECT_TRUE(d.Enabled(IDC_DIAGNOSIS_EXPORT));
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return Lines(d).size() == 12u + 70u; }));
+    const auto lines = Lines(d);
+    const std::wstring dashes(74, L'-');
+    const std::vector<std::pair<std::size_t, std::wstring>> expected = {
+        {0, L"TouchScreen No:1"},
+        {1, L"Hardware Version:648.15.324"},
+        {2, L"Product Serial Number:1852123456"},
+        {3, L"Total leds:70 "},
+        {5, L"       x-coordinate total leds:40  bad leds:1 "},
+        {6, L"       y-coordinate total leds:30  bad leds:1 "},
+        {10, L"    x-coordinate:"},
+        {11, L"      001" + dashes + L"[   OK   ]"},
+        {14, L"      004" + dashes + L"[   Bad  ]"},
+        {51, L"    y-coordinate:"},
+        {52, L"      041" + dashes + L"[   OK   ]"},
+        {56, L"      045" + dashes + L"[   Bad  ]"},
+        {81, L"      070" + dashes + L"[   OK   ]"},
+    };
+    for (const auto& [index, text] : expected) EXPECT_EQ(lines[index], text) << "line " << index + 1;
+    int bad = 0;
+    for (const auto& line : lines) bad += line.find(L"Bad") != std::wstring::npos;
+    EXPECT_EQ(bad, 2);
+    EXPECT_TRUE(d.Enabled(IDC_DIAGNOSIS_START));
+    EXPECT_TRUE(d.Enabled(IDC_DIAGNOSIS_EXPORT));
+    d.Click(IDOK);
+    ASSERT_TRUE(d.WaitForEnd());
+  }
+  Screens()[kBadLeds]->Configure([](sim::TouchScreenConfig& c) { c.echoDelayMs = 0; });
 }
 
 TEST_F(DiagnosticsDialog, StreamsThatDoNotDecodeLeaveTheWaitLine) {
