@@ -21,6 +21,7 @@ one as the simulator's touch screen model does. Build the windows preset first.
                         --vendor ID, --product ID   HID identity (default 0x7E3A, 0x0001)
   touch INDEX X Y     a press and lift-off at raw X, Y (the touch stream must be on)
   unplug INDEX        unplug touch screen INDEX
+  status INDEX        what touch screen INDEX has received (reports, packets, stream)
   stop                unplug every touch screen and end the server
   list                the present HID interfaces: vendor, product, version, which, path
   --help              this text
@@ -100,7 +101,7 @@ case $1 in
     start_server
     command_ok plug "$@"
     ;;
-  touch|unplug)
+  touch|unplug|status)
     server_running || fail "no virtual touch screen is plugged (no server is running)"
     command_ok "$@"
     ;;

@@ -93,6 +93,12 @@ std::string TouchServer::Handle(const std::string& line, bool* stop) {
       return "error touch needs INDEX X Y (raw coordinates 0 to 65535)";
     return Touch(slot, x, y);
   }
+  if (command == "status") {
+    std::string s;
+    unsigned slot;
+    if (!(args >> s) || !ParseNumber(s, slot)) return "error status needs a touch screen index";
+    return Status(slot);
+  }
   if (command == "stop") {
     *stop = true;
     return RemoveAll();
@@ -216,6 +222,16 @@ std::string TouchServer::Touch(unsigned slot, unsigned x, unsigned y) {
   }
   SetEvent(wake_);
   return "ok";
+}
+
+std::string TouchServer::Status(unsigned slot) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (slot >= VTS_MAX_SLOTS || !slots_[slot].model) return "error no touch screen " + std::to_string(slot);
+  const sim::TouchScreenModel& m = *slots_[slot].model;
+  return "ok started=" + std::to_string(slots_[slot].started) + " outputs=" + std::to_string(m.outputReports().size()) +
+         " features=" + std::to_string(m.featureReports().size()) + " packets=" + std::to_string(m.packetCount()) +
+         " begun=" + std::to_string(m.firmwareBegun()) + " finished=" + std::to_string(m.firmwareFinished()) +
+         " stream=" + std::to_string(m.streamOn()) + " number=" + std::to_string(m.config().number);
 }
 
 bool TouchServer::OpenControl() {

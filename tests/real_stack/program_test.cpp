@@ -1,0 +1,108 @@
+// dist/PelnixCpl.exe itself against virtual touch screens on Wine's HID stack: SETUPAPI
+// enumeration, HID.DLL, the HID class driver's per-handle input buffers and its overlapped
+// reads, with the two touch screens the fixture plugged (slots 0 and 1, numbers 1 and 2).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "real_stack/real_stack.h"
+#include "support/process_runner.h"
+#include "support/update_test_images.h"
+#include "update/core/hex_decoder.h"
+
+using namespace real_stack;
+using namespace update_test;
+
+namespace {
+
+// Wine's SETUPAPI has no SPDRP_PHYSICAL_DEVICE_OBJECT_NAME: enumeration prints the program's
+// own message for it once per touch screen (in console mode only).
+const std::string kNoPdoName = "SetupDiGetDeviceRegistryProperty failed, Error: 13";
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// The real program's window, started and ended by the test.
+class RunningProgram {
+public:
+  RunningProgram() {
+    process_ = StartProgram(DistProgram(), folder_.path());
+    if (process_) main_ = WaitForMainWindow(GetProcessId(process_), 30000);
+  }
+  ~RunningProgram() {
+    if (!process_) return;
+    if (main_) PostMessageW(main_, WM_COMMAND, IDOK, 0);  // Exit
+    if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+    CloseHandle(process_);
+  }
+  HWND main() const { return main_; }
+  DWORD id() const { return GetProcessId(process_); }
+
+private:
+  TempFolder folder_;
+  HANDLE process_ = nullptr;
+  HWND main_ = nullptr;
+};
+
+}  // namespace
+
+// The start-up query asks both touch screens for their identity, and the list shows their
+// numbers ("v1") and monitors; Wine's own HID devices (vendor 845E) are examined and skipped.
+TEST(RealProgram, StartupQueryListsBothTouchScreensAndSkipsOtherHidDevices) {
+  bool otherVendor = false;
+  for (const vts::HidInterface& i : vts::PresentHidInterfaces()) otherVendor = otherVendor || i.vendorId == 0x845E;
+  EXPECT_TRUE(otherVendor) << "Wine listed no HID device of vendor 845E";
+  RunningProgram program;
+  ASSERT_TRUE(program.main()) << "the main window's list never became ready";
+  const std::vector<std::wstring> items = ListViewTexts(GetDlgItem(program.main(), 1064));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0], L"TouchScreen No.1 \n   Monitor     No.0");
+  EXPECT_EQ(items[1], L"TouchScreen No.2 \n   Monitor     No.0");
+  // "o", "vv", "vs" and "v1" reached each touch screen, after the held reply's echoes.
+  for (const char* slot : {"0", "1"}) {
+    const std::string status = Vts(std::string("status ") + slot);
+    EXPECT_NE(status.find("started=1"), std::string::npos) << status;
+    EXPECT_EQ(status.find("outputs=0 "), std::string::npos) << status;
+  }
+}
+
+// The properties dialog of the selected touch screen shows what its "vv" reply said.
+TEST(RealProgram, PropertiesShowTheHardwareVersionAndSerial) {
+  RunningProgram program;
+  ASSERT_TRUE(program.main());
+  PostMessageW(GetDlgItem(program.main(), 1064), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 20));
+  HWND properties = WaitForOtherWindow(program.id(), program.main(), 10000);
+  ASSERT_TRUE(properties) << "no properties dialog";
+  const std::vector<std::wstring> texts = ChildTexts(properties);
+  EXPECT_TRUE(Contains(texts, L"648.15.324"));  // "vv" 2, 0, 0, 15, 1, 0: high byte x 324 + low
+  EXPECT_TRUE(Contains(texts, L"0065535"));      // what any "vs" reply sets
+  EXPECT_TRUE(Contains(texts, L"1"));            // touch screen number
+  PostMessageW(properties, WM_COMMAND, IDOK, 0);
+}
+
+// PelnixCpl -u: both virtual touch screens updated over output and feature reports, with
+// every console message of the run, byte for byte.
+TEST(RealProgram, ConsoleUpdateUpdatesBothTouchScreens) {
+  TempFolder folder;
+  WriteFileBytes(folder.File(L"fw.hex"), ToHexText(MakeImage(MakeBlock(120))));  // one block, three chunks
+  ProgramResult result = RunProgram(DistProgram() + L" -u fw.hex", folder.path(), 60000);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitCode, 0u);
+  const std::string cls = RunProgram(L"cmd /c cls", folder.path()).output;
+  for (std::size_t at; !cls.empty() && (at = result.output.find(cls)) != std::string::npos;)
+    result.output.erase(at, cls.size());
+  std::printf("Wine has no SPDRP_PHYSICAL_DEVICE_OBJECT_NAME: enumeration prints its failure per touch screen\n");
+  const std::string one =
+      "Note:Please don't close the console or remove the touch Screen!\r\n"
+      "Please wait a moment for updating!\r\n"
+      "Updating...0%Updating...0%Updating...0%Updating...100%"
+      "\r\nUpdate successfully!\r\nPress any key to continue......";
+  EXPECT_EQ(result.output, "\r\n" + kNoPdoName + kNoPdoName + one + one);
+  for (const char* slot : {"0", "1"}) {
+    const std::string status = Vts(std::string("status ") + slot);
+    EXPECT_NE(status.find("packets=3 begun=1 finished=1"), std::string::npos) << status;
+  }
+}
