@@ -113,6 +113,24 @@ TEST(VirtualTouchScreenDriver, ShortOutputReportIsRefusedAndAFullOneIsAnswered) 
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&end.buffer_[3]), 3), "000");
 }
 
+// Unlike the simulator, whose one queue per touch screen serves whichever read comes first.
+TEST(VirtualTouchScreenDriver, EveryOpenHandleGetsItsOwnCopyOfEachInputReport) {
+  Handle first(OpenTouchScreen(1, true));
+  Handle second(OpenTouchScreen(1, true));
+  ASSERT_NE(first.get(), INVALID_HANDLE_VALUE);
+  ASSERT_NE(second.get(), INVALID_HANDLE_VALUE);
+  std::vector<BYTE> report = Command(100, 'o', 0);
+  ASSERT_TRUE(HidD_SetOutputReport(first.get(), report.data(), 100));
+  for (HANDLE h : {first.get(), second.get()}) {
+    Read reply(h);
+    ASSERT_TRUE(reply.Wait(5000));
+    EXPECT_EQ(reply.buffer_[1], 'O');
+    Read end(h);
+    ASSERT_TRUE(end.Wait(5000));
+    EXPECT_EQ(end.buffer_[1], 'A');
+  }
+}
+
 TEST(VirtualTouchScreenDriver, UnplugEndsAPendingReadWithAnError) {
   ASSERT_EQ(Vts("plug --number 9"), "ok 2");
   Handle device(OpenTouchScreen(2, true));
