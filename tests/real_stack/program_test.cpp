@@ -11,6 +11,8 @@
 #include "support/process_runner.h"
 #include "support/update_test_images.h"
 #include "update/core/hex_decoder.h"
+#include "diagnostics/core/led_report.h"
+#include "simulator/core/touch_screen_model.h"
 
 using namespace real_stack;
 using namespace update_test;
@@ -85,6 +87,47 @@ TEST(RealProgram, PropertiesShowTheHardwareVersionAndSerial) {
   EXPECT_TRUE(Contains(texts, L"0065535"));      // what any "vs" reply sets
   EXPECT_TRUE(Contains(texts, L"1"));            // touch screen number
   PostMessageW(properties, WM_COMMAND, IDOK, 0);
+}
+
+// The lines of a list box in another process (the system carries LB_GETTEXT's text across).
+std::vector<std::string> ListBoxLines(HWND list) {
+  std::vector<std::string> lines;
+  const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    lines.emplace_back(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(wcslen(text.c_str())));  // ASCII
+  }
+  return lines;
+}
+
+// The LED test of the second touch screen through the diagnostics dialog: "o", the echoed held
+// reply, "Zv" and "Zg" streams of many input reports each, through the HID class driver's
+// input buffers, and the report the dialog shows.
+TEST(RealProgram, DiagnosticsShowTheLedReportOfTheSelectedTouchScreen) {
+  RunningProgram program;
+  ASSERT_TRUE(program.main());
+  HWND list = GetDlgItem(program.main(), 1064);
+  PostMessageW(list, WM_KEYDOWN, VK_END, 0);
+  PostMessageW(list, WM_KEYUP, VK_END, 0xC0000000);
+  Sleep(300);
+  PostMessageW(program.main(), WM_COMMAND, MAKEWPARAM(1054, BN_CLICKED), 0);  // Diagnostics
+  HWND dialog = WaitForOtherWindow(program.id(), program.main(), 10000);
+  ASSERT_TRUE(dialog) << "no diagnostics dialog";
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1063, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1063)));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, 1057)) != FALSE; }, 20000))
+      << "the LED test gave no report";
+  const sim::TouchScreenModel model;  // the fixture's touch screens answer with the defaults
+  led::LedTestResult result;
+  ASSERT_EQ(led::Decode(model.LedLevelStream(), model.LedStatusStream(), result), led::DecodeStatus::Decoded);
+  led::ReportIdentity identity;
+  identity.number = 2;
+  identity.version[0] = 648;
+  identity.version[1] = 15;
+  identity.version[2] = 324;
+  identity.serial2 = 65535;
+  EXPECT_EQ(ListBoxLines(GetDlgItem(dialog, 1018)), led::BuildReport(identity, result));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
 // PelnixCpl -u: both virtual touch screens updated over output and feature reports, with
