@@ -130,6 +130,44 @@ TEST(RealProgram, DiagnosticsShowTheLedReportOfTheSelectedTouchScreen) {
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
+// A four-point calibration of touch screen 0 on the primary monitor: the lift-offs are
+// injected at the raw points a slightly askew frame gives for the four targets, and OK stores
+// the record, which the list shows as calibrated.
+TEST(RealProgram, FourPointCalibrationWithInjectedLiftOffsStoresTheRecord) {
+  // No record from an earlier run of this prefix.
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\PelnixHID");
+  RunningProgram program;
+  ASSERT_TRUE(program.main());
+  ASSERT_EQ(ListViewImages(GetDlgItem(program.main(), 1064)), (std::vector<int>{0, 0}));
+  PostMessageW(GetDlgItem(program.main(), 1056), BM_CLICK, 0, 0);  // Calibrate
+  HWND calibration = WaitForOtherWindow(program.id(), program.main(), 10000);
+  ASSERT_TRUE(calibration) << "no calibration window";
+  ASSERT_TRUE(WaitFor([] { return Vts("status 0").find("stream=1") != std::string::npos; }, 10000))
+      << "the touch stream never started";
+  MONITORINFO monitor{sizeof(monitor)};
+  GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const double w = monitor.rcMonitor.right - monitor.rcMonitor.left;
+  const double h = monitor.rcMonitor.bottom - monitor.rcMonitor.top;
+  const double targets[4][2] = {{w / 8, h / 6}, {w - w / 8, h / 6}, {w / 8, h - h / 6}, {w - w / 8, h - h / 6}};
+  for (const auto& t : targets) {
+    const double u = t[0] / w, v = t[1] / h;
+    char touch[64];
+    std::snprintf(touch, sizeof(touch), "touch 0 %d %d", static_cast<int>(180 + 3600 * u + 90 * v),
+                  static_cast<int>(280 + 3500 * v - 60 * u));
+    ASSERT_EQ(Vts(touch), "ok");
+    Sleep(700);  // the window takes one target after another
+  }
+  HWND ok = GetDlgItem(calibration, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(ok) != FALSE; }, 10000)) << "the try-out never came";
+  PostMessageW(ok, BM_CLICK, 0, 0);
+  HWND list = GetDlgItem(program.main(), 1064);
+  EXPECT_TRUE(WaitFor([&] {
+    const std::vector<int> images = ListViewImages(list);
+    return images.size() == 2 && images[0] == 1;
+  }, 10000)) << "touch screen 0 is not shown calibrated";
+  EXPECT_TRUE(WaitFor([] { return Vts("status 0").find("stream=0") != std::string::npos; }, 5000));
+}
+
 // PelnixCpl -u: both virtual touch screens updated over output and feature reports, with
 // every console message of the run, byte for byte.
 TEST(RealProgram, ConsoleUpdateUpdatesBothTouchScreens) {

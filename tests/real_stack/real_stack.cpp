@@ -61,6 +61,28 @@ HWND WaitForOtherWindow(DWORD processId, HWND except, DWORD timeoutMs) {
   return other;
 }
 
+std::vector<int> ListViewImages(HWND list) {
+  std::vector<int> images;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return images;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; remote && i < count; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = i;
+    WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &item, sizeof(item), nullptr);
+    images.push_back(item.iImage);
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return images;
+}
+
 std::vector<std::wstring> ListViewTexts(HWND list) {
   std::vector<std::wstring> texts;
   DWORD processId = 0;

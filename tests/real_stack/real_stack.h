@@ -26,6 +26,8 @@ HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs);
 HWND WaitForOtherWindow(DWORD processId, HWND except, DWORD timeoutMs);
 // The item texts of a list view in another process.
 std::vector<std::wstring> ListViewTexts(HWND list);
+// The image indexes of its items (1: calibrated).
+std::vector<int> ListViewImages(HWND list);
 
 // Waits up to timeoutMs for ready(); false when it never came.
 template <typename Ready>
