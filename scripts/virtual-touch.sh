@@ -22,6 +22,7 @@ one as the simulator's touch screen model does. Build the windows preset first.
   touch INDEX X Y     a press and lift-off at raw X, Y (the touch stream must be on)
   unplug INDEX        unplug touch screen INDEX
   status INDEX        what touch screen INDEX has received (reports, packets, stream)
+  transfer INDEX      the last firmware transfer as touch screen INDEX saw it ("Rb" to "Rc")
   stop                unplug every touch screen and end the server
   list                the present HID interfaces: vendor, product, version, which, path
   --help              this text
@@ -101,7 +102,7 @@ case $1 in
     start_server
     command_ok plug "$@"
     ;;
-  touch|unplug|status)
+  touch|unplug|status|transfer)
     server_running || fail "no virtual touch screen is plugged (no server is running)"
     command_ok "$@"
     ;;

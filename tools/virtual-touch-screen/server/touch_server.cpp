@@ -99,6 +99,12 @@ std::string TouchServer::Handle(const std::string& line, bool* stop) {
     if (!(args >> s) || !ParseNumber(s, slot)) return "error status needs a touch screen index";
     return Status(slot);
   }
+  if (command == "transfer") {
+    std::string s;
+    unsigned slot;
+    if (!(args >> s) || !ParseNumber(s, slot)) return "error transfer needs a touch screen index";
+    return Transfer(slot);
+  }
   if (command == "stop") {
     *stop = true;
     return RemoveAll();
@@ -232,6 +238,27 @@ std::string TouchServer::Status(unsigned slot) {
          " features=" + std::to_string(m.featureReports().size()) + " packets=" + std::to_string(m.packetCount()) +
          " begun=" + std::to_string(m.firmwareBegun()) + " finished=" + std::to_string(m.firmwareFinished()) +
          " stream=" + std::to_string(m.streamOn()) + " number=" + std::to_string(m.config().number);
+}
+
+std::string TouchServer::Transfer(unsigned slot) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (slot >= VTS_MAX_SLOTS || !slots_[slot].model) return "error no touch screen " + std::to_string(slot);
+  const sim::TouchScreenModel& m = *slots_[slot].model;
+  const auto& reports = m.outputReports();
+  const auto& times = m.outputTimes();
+  // The last firmware transfer: its "Rb" begin report to the "Rc" finish report after it.
+  std::optional<std::size_t> begin, finish;
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    const sim::Bytes& r = reports[i];
+    if (r.size() < 3 || r[0] != 0x31 || r[1] != 'R') continue;
+    if (r[2] == 'b') begin = i, finish.reset();
+    if (r[2] == 'c' && begin) finish = i;
+  }
+  if (!begin || !finish) return "error touch screen " + std::to_string(slot) + " has seen no complete firmware transfer";
+  char text[96];
+  std::snprintf(text, sizeof(text), "ok ms=%.1f packets=%zu", (times[*finish] - times[*begin]) / 1000.0,
+                *finish - *begin - 1);
+  return text;
 }
 
 bool TouchServer::OpenControl() {

@@ -38,7 +38,8 @@ private:
   std::string Plug(const std::string& arguments);
   std::string Unplug(unsigned slot);
   std::string Touch(unsigned slot, unsigned x, unsigned y);
-  std::string Status(unsigned slot);  // what the model has seen, as name=value pairs
+  std::string Status(unsigned slot);
+  std::string Transfer(unsigned slot);  // the last firmware transfer as the device saw it  // what the model has seen, as name=value pairs
   bool OpenControl();
   void ReopenControl();  // serving thread only
   void CloseControl();   // serving thread only
