@@ -18,6 +18,8 @@ one as the simulator's touch screen model does. Build the windows preset first.
                         --number N             touch screen number (N, N+1, ... for COUNT > 1;
                                                default: index + 1)
                         --bad-leds I,I,...     LEDs the diagnostics find weak
+                        --ack-begin on|off     acknowledge the "Rb" begin report (as the
+                                               update dialog expects; default off)
                         --vendor ID, --product ID   HID identity (default 0x7E3A, 0x0001)
   touch INDEX X Y     a press and lift-off at raw X, Y (the touch stream must be on)
   unplug INDEX        unplug touch screen INDEX

@@ -30,8 +30,8 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
 // The real program's window, started and ended by the test.
 class RunningProgram {
 public:
-  RunningProgram() {
-    process_ = StartProgram(DistProgram(), folder_.path());
+  explicit RunningProgram(const std::wstring& folder = {}) {
+    process_ = StartProgram(DistProgram(), folder.empty() ? folder_.path() : folder);
     if (process_) main_ = WaitForMainWindow(GetProcessId(process_), 30000);
   }
   ~RunningProgram() {
@@ -189,5 +189,54 @@ TEST(RealProgram, ConsoleUpdateUpdatesBothTouchScreens) {
   for (const char* slot : {"0", "1"}) {
     const std::string status = Vts(std::string("status ") + slot);
     EXPECT_NE(status.find("packets=3 begun=1 finished=1"), std::string::npos) << status;
+  }
+}
+
+// The update dialog, opened from the About box, sends a raw block stream to the touch screen in
+// slot 0 through the device thread, one packet per acknowledgement, and closes itself once the
+// finish request went out. Touch screen 0 is plugged again for it, acknowledging "Rb" too.
+TEST(RealProgram, UpdateDialogSendsTheBlockStreamToTheFirstTouchScreen) {
+  ASSERT_EQ(Vts("unplug 0"), "ok");
+  ASSERT_EQ(Vts("plug --number 1 --ack-begin on"), "ok 0");
+  TempFolder folder;
+  CreateDirectoryW(folder.File(L"update").c_str(), nullptr);
+  WriteFileBytes(folder.File(L"update\\vorlane"), ToHexText(Concat({MakeBlock(120), MakeBlock(40)})));
+  {
+    RunningProgram program(folder.path());
+    ASSERT_TRUE(program.main());
+    PostMessageW(program.main(), WM_COMMAND, MAKEWPARAM(1055, BN_CLICKED), 0);  // About
+    HWND about = WaitForOtherWindow(program.id(), program.main(), 10000);
+    ASSERT_TRUE(about) << "no About dialog";
+    PostMessageW(about, WM_COMMAND, MAKEWPARAM(1057, BN_CLICKED), 0);  // its hidden Update button
+    ASSERT_TRUE(WaitFor([&] { return WaitForOtherWindow(program.id(), about, 0) != nullptr &&
+                                     WaitForOtherWindow(program.id(), about, 0) != about; }, 10000));
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(about); }, 10000));
+    HWND update = WaitForOtherWindow(program.id(), program.main(), 5000);
+    ASSERT_TRUE(update) << "no update dialog";
+    // Blocks of 120 and 40 bytes: three packets and one; then "Rc", and the dialog closes itself.
+    EXPECT_TRUE(WaitFor([] { return Vts("status 0").find("packets=4 begun=1 finished=1") != std::string::npos; },
+                        20000)) << Vts("status 0");
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(update); }, 10000)) << "the update dialog stayed open";
+  }
+  ASSERT_EQ(Vts("unplug 0"), "ok");
+  ASSERT_EQ(Vts("plug --number 1"), "ok 0");
+}
+
+// Wine sends no DBT_DEVTYP_HANDLE broadcast when a touch screen goes, only the device
+// interface's removal, which the program leaves alone: the list keeps all three and the program
+// runs on. (The removal path itself is tested with the simulated HID system.)
+TEST(RealProgram, UnplugWithoutAHandleBroadcastRemovesNothing) {
+  ASSERT_EQ(Vts("plug --number 3"), "ok 2");
+  {
+    RunningProgram program;
+    ASSERT_TRUE(program.main());
+    HWND list = GetDlgItem(program.main(), 1064);
+    ASSERT_TRUE(WaitFor([&] { return ListViewTexts(list).size() == 3; }, 5000));
+    ASSERT_EQ(Vts("unplug 2"), "ok");
+    std::printf("Wine sends no DBT_DEVTYP_HANDLE removal broadcast: the program keeps the unplugged touch screen listed\n");
+    Sleep(1000);
+    EXPECT_EQ(ListViewTexts(list).size(), 3u);
+    EXPECT_TRUE(IsWindow(program.main()));
   }
 }

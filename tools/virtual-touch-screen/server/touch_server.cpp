@@ -136,6 +136,9 @@ std::string TouchServer::Plug(const std::string& arguments) {
       std::vector<unsigned> leds;
       if (!ParseList(value, leds)) return "error --bad-leds takes LED indexes, e.g. 3,17";
       config.leds.badLeds.assign(leds.begin(), leds.end());
+    } else if (word == "--ack-begin") {
+      if (value != "on" && value != "off") return "error --ack-begin takes on or off";
+      config.firmware.acknowledgeBegin = value == "on";
     } else if (word == "--vendor") {
       if (!ParseNumber(value, identity.vendorId) || identity.vendorId > 0xFFFF) return "error --vendor takes a 16-bit id";
     } else if (word == "--product") {
