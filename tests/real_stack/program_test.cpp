@@ -240,3 +240,30 @@ TEST(RealProgram, UnplugWithoutAHandleBroadcastRemovesNothing) {
     EXPECT_TRUE(IsWindow(program.main()));
   }
 }
+
+// The mapping on this machine's one monitor: a touch of the second touch screen maps both to
+// it, and saving writes each one's list index as its number ("V1"), which the list then shows
+// with both calibrated. The touch screens get their numbers back afterwards.
+TEST(RealProgram, MappingOnOneMonitorWritesEveryTouchScreensNumber) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\PelnixHID");
+  {
+    RunningProgram program;
+    ASSERT_TRUE(program.main());
+    PostMessageW(GetDlgItem(program.main(), 1070), BM_CLICK, 0, 0);  // Mapping
+    ASSERT_TRUE(WaitFor([] { return Vts("status 1").find("stream=1") != std::string::npos; }, 10000))
+        << "the touch stream never started";
+    ASSERT_EQ(Vts("touch 1 2000 2000"), "ok");
+    HWND list = GetDlgItem(program.main(), 1064);
+    const std::vector<std::wstring> expected = {L"TouchScreen No.0 \n   Monitor     No.0",
+                                                L"TouchScreen No.1 \n   Monitor     No.0"};
+    EXPECT_TRUE(WaitFor([&] { return ListViewTexts(list) == expected; }, 15000));
+    EXPECT_TRUE(WaitFor([&] { return ListViewImages(list) == std::vector<int>{1, 1}; }, 5000));
+    // The list shows the numbers as soon as the mapping ends; saving writes them afterwards.
+    for (const char* slot : {"0", "1"}) {
+      const std::string status = std::string("status ") + slot, number = std::string("stream=0 number=") + slot;
+      EXPECT_TRUE(WaitFor([&] { return Vts(status).find(number) != std::string::npos; }, 10000)) << Vts(status);
+    }
+  }
+  for (const char* slot : {"0", "1"}) ASSERT_EQ(Vts(std::string("unplug ") + slot), "ok");
+  ASSERT_EQ(Vts("plug 2"), "ok 0 1");
+}
