@@ -33,6 +33,7 @@ public:
   explicit RunningProgram(const std::wstring& folder = {}) {
     process_ = StartProgram(DistProgram(), folder.empty() ? folder_.path() : folder);
     if (process_) main_ = WaitForMainWindow(GetProcessId(process_), 30000);
+    if (process_ && !main_) Describe();
   }
   ~RunningProgram() {
     if (!process_) return;
@@ -44,6 +45,20 @@ public:
   DWORD id() const { return GetProcessId(process_); }
 
 private:
+  // What the program shows instead of a ready main window, for the failure's record.
+  void Describe() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    std::printf("the program %s", code == STILL_ACTIVE ? "runs" : ("ended with " + std::to_string(code)).c_str());
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == GetProcessId(process_) && IsWindowVisible(w))
+        std::printf("; window \"%ls\"", WindowText(w).c_str());
+    }
+    std::printf("\n");
+  }
+
   TempFolder folder_;
   HANDLE process_ = nullptr;
   HWND main_ = nullptr;
