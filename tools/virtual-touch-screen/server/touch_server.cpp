@@ -250,17 +250,18 @@ std::string TouchServer::Transfer(unsigned slot) {
   const auto& reports = m.outputReports();
   const auto& times = m.outputTimes();
   // The last firmware transfer: its "Rb" begin report to the "Rc" finish report after it.
-  std::optional<std::size_t> begin, finish;
+  constexpr std::size_t kNone = ~std::size_t{0};
+  std::size_t begin = kNone, finish = kNone;
   for (std::size_t i = 0; i < reports.size(); ++i) {
     const sim::Bytes& r = reports[i];
     if (r.size() < 3 || r[0] != 0x31 || r[1] != 'R') continue;
-    if (r[2] == 'b') begin = i, finish.reset();
-    if (r[2] == 'c' && begin) finish = i;
+    if (r[2] == 'b') begin = i, finish = kNone;
+    if (r[2] == 'c' && begin != kNone) finish = i;
   }
-  if (!begin || !finish) return "error touch screen " + std::to_string(slot) + " has seen no complete firmware transfer";
+  if (finish == kNone) return "error touch screen " + std::to_string(slot) + " has seen no complete firmware transfer";
   char text[96];
-  std::snprintf(text, sizeof(text), "ok ms=%.1f packets=%zu", (times[*finish] - times[*begin]) / 1000.0,
-                *finish - *begin - 1);
+  std::snprintf(text, sizeof(text), "ok ms=%.1f packets=%zu", (times[finish] - times[begin]) / 1000.0,
+                finish - begin - 1);
   return text;
 }
 
