@@ -4,8 +4,8 @@
 # busy machine say more about the machine than about the program).
 #   bash scripts/bench.sh                    all three
 #   bash scripts/bench.sh device update      some of them: device, main_window, update
-# device and update also run in their mode on Wine's real HID stack (--real-stack): two virtual
-# touch screens in a prefix of their own, dist/PelnixCpl.exe, beside the simulated figures.
+# device and update also run in their mode on Wine's real HID stack (--real-stack): a virtual
+# touch screen in a prefix of its own, dist/PelnixCpl.exe, beside the simulated figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,7 +34,7 @@ if [ ${#real[@]} -gt 0 ]; then
   export WINEPREFIX="$PWD/build/windows/bench-real-prefix"
   bash scripts/wine-prefix.sh init "$WINEPREFIX" null
   bash scripts/wine-prefix.sh start "$WINEPREFIX"
-  bash scripts/virtual-touch.sh plug 2 >/dev/null
+  bash scripts/virtual-touch.sh plug 1 >/dev/null
   export PELNIX_DIST_DIR="$PWD/build/windows/dist"
   for bench in "${real[@]}"; do
     echo "== ${bench}_bench --real-stack =="
