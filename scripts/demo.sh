@@ -9,6 +9,10 @@
 # 1024x768+1280+0 (PELNIX_DEMO_MONITORS, unless it is set already), and the shots go on with
 # the mapping window on each monitor: a click on its target is the touch of the simulated touch
 # screen lying on that monitor.
+# PELNIX_DEMO_VIRTUAL=N runs the program against N virtual touch screens on Wine's HID stack
+# instead (scripts/virtual-touch.sh, in the same prefix; for dist/PelnixCpl.exe): the screen is
+# then one 1280 x 800 monitor, there is no mapping, and the calibration's touches are injected
+# lift-offs of virtual touch screen 0.
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 root=$(dirname "$here")
@@ -21,20 +25,26 @@ done
 
 export WINEPREFIX=${PELNIX_DEMO_PREFIX:-$(dirname "$(dirname "$exe")")/wineprefix-x11}
 export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=d;mshtml=d'
+virtual=${PELNIX_DEMO_VIRTUAL:-0}
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
   number=$((70 + RANDOM % 20))
   while [ -e /tmp/.X$number-lock ] || [ -e /tmp/.X11-unix/X$number ]; do number=$((number + 1)); done
   display=:$number
-  Xvfb "$display" -screen 0 2304x800x24 -br </dev/null >/dev/null 2>&1 &
+  if [ "$virtual" -gt 0 ]; then size=1280x800; else size=2304x800; fi
+  Xvfb "$display" -screen 0 ${size}x24 -br </dev/null >/dev/null 2>&1 &
   xvfb=$!
   trap 'kill $xvfb 2>/dev/null || true' EXIT
   export DISPLAY=$display
-  export PELNIX_DEMO_MONITORS=${PELNIX_DEMO_MONITORS:-1280x800+0+0,1024x768+1280+0}
+  [ "$virtual" -gt 0 ] || export PELNIX_DEMO_MONITORS=${PELNIX_DEMO_MONITORS:-1280x800+0+0,1024x768+1280+0}
   sleep 1
 fi
 "$here/wine-prefix.sh" init "$WINEPREFIX" x11
+if [ "$virtual" -gt 0 ]; then
+  "$here/virtual-touch.sh" plug "$virtual" >/dev/null
+  trap '"$here/virtual-touch.sh" stop || true; [ -n "${xvfb:-}" ] && kill $xvfb 2>/dev/null || true' EXIT
+fi
 
 # The newest visible top-level window of the program, and a shot of it.
 newest() { xdotool search --onlyvisible --pid "$program" 2>/dev/null | tail -1; }
@@ -78,7 +88,17 @@ if [ -f "$driver" ] && [ $headless = 1 ]; then
   drive() { /usr/lib/wine/wine64 "$driver" "$@" </dev/null >/dev/null 2>&1; }
   crop() { xwd -root -silent | convert xwd:- -crop "$2" +repage "$out/$1.png"; echo "  $out/$1.png"; }
   # The targets of a 1280 x 800 monitor at (0, 0): w/8, h/6 from the corners.
-  touch() { xdotool mousemove "$1" "$2" click 1; sleep 0.7; }
+  if [ "$virtual" -gt 0 ]; then
+    # The lift-off of virtual touch screen 0 at the raw point a slightly askew frame gives
+    # for this pixel of the 1280 x 800 monitor.
+    touch() {
+      "$here/virtual-touch.sh" touch 0 $(awk -v x="$1" -v y="$2" 'BEGIN { u = x / 1280; v = y / 800;
+        printf "%d %d", 180 + 3600 * u + 90 * v, 280 + 3500 * v - 60 * u }')
+      sleep 0.7
+    }
+  else
+    touch() { xdotool mousemove "$1" "$2" click 1; sleep 0.7; }
+  fi
   drive click 1056 && sleep 2 && crop calibration-targets 1280x800+0+0
   touch 160 133; touch 1120 133; touch 160 667; touch 1120 667
   sleep 2.5 && crop calibration-try 1280x800+0+0
@@ -94,6 +114,7 @@ fi
 
 if [ $headless = 1 ]; then
   kill $program 2>/dev/null || true
+  if [ "$virtual" -gt 0 ]; then "$here/virtual-touch.sh" stop || true; trap 'kill $xvfb 2>/dev/null || true' EXIT; fi
   /usr/lib/wine/wineserver64 -k </dev/null >/dev/null 2>&1 || true
 else
   echo "the control panel stays open; close it to end"

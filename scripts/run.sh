@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Windows program and shows it working under Wine:
-# the help banner of the console, then the control panel itself (the demo build with two
-# simulated touch screens when it is built, on this display or under Xvfb, with screenshots).
+# the help banner of the console, then the control panel itself (dist/PelnixCpl.exe with two
+# virtual touch screens on Wine's HID stack, on this display or under Xvfb, with screenshots).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,12 @@ echo "== PelnixCpl.exe -? =="
 echo
 echo
 
+# The program as a user gets it, against two virtual touch screens on Wine's HID stack; the
+# demo build (simulated touch screens behind the HID seam) where the virtual device is not built.
+if [ -f build/windows/virtual-touch-screen/virtual-touch.exe ]; then
+  PELNIX_DEMO_EXE="$PWD/build/windows/dist/PelnixCpl.exe" PELNIX_DEMO_VIRTUAL=2 \
+    exec bash scripts/demo.sh "${1:-build/windows/run-shots}"
+fi
 if [ -x scripts/demo.sh ] && [ -f build/windows/demo/PelnixCpl.exe ]; then
   exec bash scripts/demo.sh "$@"
 fi

@@ -6,7 +6,8 @@
 //    process time in 10 ms ticks: over 30 s that is 0.03 % of a core).
 //  - 10,000 exchanges on four rough touch screens at once: replies handed to the wrong
 //    exchange, exchanges left reading after the run.
-// Run under Wine: wine64 device_bench.exe [exchanges] [rough exchanges]
+// Run under Wine: wine64 device_bench.exe [exchanges] [rough exchanges]; with --real-stack, an
+// exchange through Wine's HID class driver to a virtual touch screen instead (real_stack_mode.h).
 #include <windows.h>
 
 #include <algorithm>
@@ -14,9 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/real_stack_mode.h"
 #include "base/core/user_messages.h"
 #include "device/device_client.h"
 #include "device/core/report_protocol.h"
@@ -242,6 +245,7 @@ void RoughRun(int exchanges) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--real-stack") return RunDeviceBenchOnRealStack(200);
   const int exchanges = argc > 1 ? std::max(10, std::atoi(argv[1])) : 500;
   bench::PrintLoad("before");
   SimulatedHid().Add();

@@ -3,15 +3,18 @@
 // the protocol's floor (500 ms + chunks x (20 ms pause + 1 ms acknowledgement)), where the
 // time beyond it goes per chunk (the pause's overshoot, the simulator's share, the program's
 // wake-up after the acknowledgement), and the process's peak memory.
-// Run under Wine: wine64 update_bench.exe
+// Run under Wine: wine64 update_bench.exe; with --real-stack, dist/PelnixCpl.exe -u to virtual
+// touch screens on Wine's HID class driver instead (real_stack_mode.h).
 #include <windows.h>
 #include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "bench/bench_timing.h"
+#include "bench/real_stack_mode.h"
 #include "simulator/simulated_touch_screen.h"
 #include "support/update_test_images.h"
 #include "update/core/hex_decoder.h"
@@ -81,7 +84,8 @@ void PrintBreakdown(const std::vector<bench::TimedHidSystem::Stamp>& stamps,
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--real-stack") return RunUpdateBenchOnRealStack();
   bench::PrintLoad("before");
   // Blocks of 4096 bytes, then the stream is filled up to the image limit.
   Bytes stream;
