@@ -1,6 +1,5 @@
 // The Win32 backend of the HID seam: SETUPAPI, HID.DLL and the device handle itself.
-#include "device/hid_system.h"
-#include "device/monitor_system.h"
+#include "device/hid_system_win32.h"
 
 #include <dbt.h>
 
@@ -132,10 +131,4 @@ private:
 
 }  // namespace
 
-HidSystem& DefaultHidSystem() {
-  static Win32HidSystem system;
-  return system;
-}
-
-// The real program always takes the system's monitors.
-MonitorSystem& DefaultMonitorSystem() { return SystemMonitors(); }
+std::unique_ptr<HidSystem> MakeSystemHid() { return std::make_unique<Win32HidSystem>(); }
