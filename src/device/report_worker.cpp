@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "base/system_failure.h"
 #include "device/core/protocol_state.h"
@@ -49,6 +50,10 @@ struct Lane {
   // Manual reset: set while an exchange waits behind the running one, so that a touch stream
   // (which reads for as long as it is on) gives way.
   HANDLE interrupt = nullptr;
+  // The last exchange did not end as the protocol ends it (a time-out, a stop, an unanswered
+  // echo, a stream that gave way): answers may still come, and the next exchange reads them
+  // off before it writes. A new lane has not been read at all.
+  bool unsettled = true;
 };
 
 std::mutex g_lanesMutex;
@@ -203,8 +208,10 @@ bool ResumeStreamAfter(HANDLE device, Exchange& exchange) {
   return true;
 }
 
-// One exchange, on the lane's thread.
-void RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt) {
+// One exchange, on the lane's thread. True when it ended as the protocol ends it (its own
+// end-of-reply, its one acknowledgement, or a command that reads nothing): the touch screen has
+// then answered all it was asked, and the next exchange need not read anything off first.
+bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool readOffFirst) {
   const DeviceContext& context = exchange.context;
   HidSystem& hid = *context.hid;
   DeviceReport& request = *exchange.request;
@@ -217,19 +224,19 @@ void RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt) {
 
   NoteExchangeStep(ExchangeStep::WorkerStarted, code);
   if (!exchange.resume) {
-    ReleaseStrayReplies(hid, device, readEvent);
-    if (exchange.echo && !SendEcho(hid, device, readEvent, *exchange.echo)) return;
+    if (readOffFirst) ReleaseStrayReplies(hid, device, readEvent);
+    if (exchange.echo && !SendEcho(hid, device, readEvent, *exchange.echo)) return false;
     if (!hid.SetOutputReport(device, request.report, kReportSize)) {
       RecordSystemFailure(L"HidD_SetOutputReport", ReportName(code));
-      return;
+      return false;
     }
     NoteExchangeStep(ExchangeStep::ReportWritten, code);
   }
-  if (!rule.reads) return;
-  if (g_bStopWorkers.load()) return;
+  if (!rule.reads) return true;
+  if (g_bStopWorkers.load()) return false;
   // A window whose exchanges ended before this reader began gets nothing more.
   const std::uint64_t ticket = reply_windows::Join(window);
-  if (!reply_windows::Live(window, ticket)) return;
+  if (!reply_windows::Live(window, ticket)) return false;
   const bool limited = !stream && !firmwareData && code != protocol::kUpdateBegin;
 
   for (;;) {
@@ -243,11 +250,11 @@ void RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt) {
     const ReadOutcome outcome = ReadReply(hid, device, readEvent, *reply, watch);
     if (outcome == ReadOutcome::Interrupted) {
       ResumeStreamAfter(device, exchange);
-      return;
+      return false;
     }
-    if (outcome != ReadOutcome::Completed) return;
+    if (outcome != ReadOutcome::Completed) return false;
     NoteExchangeStep(ExchangeStep::ReadCompleted, code);
-    if (stream && !g_bTouchStream.load()) return;
+    if (stream && !g_bTouchStream.load()) return false;
 
     if (auto number = protocol::NumberFromReply(code, reply->report)) {
       if (TouchScreenDevice* record = RecordAt(context, request.deviceIndex)) {
@@ -286,8 +293,8 @@ void RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt) {
       case protocol::ReplyAction::Release:
         break;
     }
-    if (decision.endsWorker) return;
-    if (g_bStopWorkers.load()) return;
+    if (decision.endsWorker) return true;
+    if (g_bStopWorkers.load()) return false;
   }
 }
 
@@ -299,6 +306,7 @@ public:
     for (;;) {
       Exchange exchange;
       HANDLE interrupt = nullptr;
+      bool readOffFirst = false;
       {
         std::lock_guard<std::mutex> lock(g_lanesMutex);
         Lane& lane = Lanes()[device_];
@@ -310,8 +318,13 @@ public:
         lane.queue.pop_front();
         interrupt = lane.interrupt;
         if (interrupt && lane.queue.empty()) ResetEvent(interrupt);
+        readOffFirst = std::exchange(lane.unsettled, false);
       }
-      RunExchange(exchange, readEvent, interrupt);
+      const bool settled = RunExchange(exchange, readEvent, interrupt, readOffFirst);
+      {
+        std::lock_guard<std::mutex> lock(g_lanesMutex);
+        if (!settled) Lanes()[device_].unsettled = true;
+      }
       exchange = Exchange{};  // the requests go before the exchange counts as ended
       g_exchanges.fetch_sub(1);
     }

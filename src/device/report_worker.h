@@ -11,10 +11,10 @@
 // touch screen would take each other's replies. Each touch screen (device handle) therefore has
 // a queue: its exchanges run in the order they were dispatched, each on a pooled thread
 // (worker_pool.h) that starts the next one only when the one before has ended. Exchanges on
-// different touch screens run side by side. Whatever the touch screen sends between exchanges
-// (a late answer to an exchange that gave up) belongs to none: the next exchange reads it off
-// before it writes, releases it and counts it, so no reply reaches an exchange it does not
-// belong to.
+// different touch screens run side by side. An exchange that did not end as the protocol ends
+// it (its time limit, the stop flag, an unanswered echo, a window that went) may still be
+// answered: the next exchange on that touch screen first reads off whatever arrived, releases it
+// and counts it, so no reply reaches an exchange it does not belong to.
 //
 // A touch stream (0xAA 0x50) is an exchange that reads for as long as the stream is on. A later
 // request for the same touch screen interrupts it: a stream request ends it, any other request
