@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include "base/app_paths.h"
+#include "base/core/paths.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
@@ -393,7 +394,11 @@ void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
 }
 
 void CPelnixCplDlg::OpenUserManual() {
-  const std::wstring path = GetModuleDir() + L"\\UserManual.pdf";
+  // The manual in the language of the program's texts when it is there, else the English one;
+  // a failure is reported for the file that was tried.
+  const std::wstring folder = GetModuleDir();
+  std::wstring path = folder + UserManualForLangId(::GetSystemDefaultLangID());
+  if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) path = folder + kEnglishUserManual;
   const auto shell = reinterpret_cast<std::intptr_t>(
       ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   const std::wstring key = main_window::HelpFailureKey(shell);
