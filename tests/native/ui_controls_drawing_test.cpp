@@ -2,6 +2,7 @@
 // placement, and the hyperlink's colours and fit to its text.
 #include <gtest/gtest.h>
 
+#include "framework/core/dpi_images.h"
 #include "framework/core/hyper_link_layout.h"
 #include "framework/core/xp_button_drawing.h"
 
@@ -108,3 +109,29 @@ TEST(HyperLinkFit, AnchorsKeepTheirEdgeOrCentre) {
 }
 
 }  // namespace
+
+// The drawing a monitor's DPI takes, and the sizes of the list images at it.
+TEST(DpiImages, NearestDrawingForTheDpi) {
+  struct Case {
+    unsigned dpi;
+    dpi::ImageScale scale;
+    int width, height;  // of a 72 x 58 list image
+  };
+  const Case cases[] = {
+      {0, dpi::ImageScale::k100, 72, 58},   {96, dpi::ImageScale::k100, 72, 58},
+      {119, dpi::ImageScale::k100, 72, 58}, {120, dpi::ImageScale::k150, 108, 87},
+      {144, dpi::ImageScale::k150, 108, 87}, {167, dpi::ImageScale::k150, 108, 87},
+      {168, dpi::ImageScale::k200, 144, 116}, {192, dpi::ImageScale::k200, 144, 116},
+      {480, dpi::ImageScale::k200, 144, 116},
+  };
+  constexpr dpi::ImageResources logo{177, 1177, 2177};
+  for (const Case& c : cases) {
+    const dpi::ImageScale scale = dpi::ImageScaleForDpi(c.dpi);
+    EXPECT_EQ(scale, c.scale) << c.dpi;
+    EXPECT_EQ(dpi::ScaledPixels(72, scale), c.width) << c.dpi;
+    EXPECT_EQ(dpi::ScaledPixels(58, scale), c.height) << c.dpi;
+  }
+  EXPECT_EQ(logo.For(dpi::ImageScaleForDpi(96)), 177);
+  EXPECT_EQ(logo.For(dpi::ImageScaleForDpi(144)), 1177);
+  EXPECT_EQ(logo.For(dpi::ImageScaleForDpi(192)), 2177);
+}
