@@ -19,7 +19,21 @@ echo
 echo
 
 if [ -x scripts/demo.sh ] && [ -f build/windows/demo/PelnixCpl.exe ]; then
-  exec bash scripts/demo.sh "$@"
+  [ -n "${DISPLAY:-}" ] && exec bash scripts/demo.sh "$@"
+  # Under Xvfb: the shots in English, Chinese and Japanese (Wine takes the system's language
+  # from LANG), then in English at 150 % (LogPixels 144 in a prefix of its own).
+  shots=$(mkdir -p "${1:-build/windows/demo-shots}" && realpath "${1:-build/windows/demo-shots}")
+  for lang in en:en_US zh:zh_CN ja:ja_JP; do
+    LANG=${lang#*:}.UTF-8 LC_ALL=${lang#*:}.UTF-8 bash scripts/demo.sh "$shots/${lang%%:*}"
+  done
+  prefix150=$PWD/build/windows/wineprefix-150
+  bash scripts/wine-prefix.sh init "$prefix150" x11
+  DISPLAY= WINEPREFIX=$prefix150 /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' \
+    /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+  WINEPREFIX=$prefix150 /usr/lib/wine/wineserver64 -k </dev/null >/dev/null 2>&1 || true
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 PELNIX_DEMO_PREFIX=$prefix150 bash scripts/demo.sh "$shots/en-150"
+  echo "screenshots in $shots: en, zh, ja and en-150"
+  exit 0
 fi
 
 # Without the demo: the real program finds no touch screen here and says so in a message box,
