@@ -74,6 +74,11 @@ TEST(XpButtonCaption, ThirteenCharactersOrMoreBecomeTheTwoFixedLines) {
 
   const std::vector<CaptionLine> pressed{{L"Region", 21, 13}, {L"Calibrate", 17, 33}};
   EXPECT_EQ(CaptionLayout(L"Kalibrierung 2", face, 90, 13, true), pressed);
+  // At 150 % and 200 % the lines move with the button, the press still by one pixel.
+  const std::vector<CaptionLine> at144{{L"Region", 30, 18}, {L"Calibrate", 24, 48}};
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 135, 20, false, 144), at144);
+  const std::vector<CaptionLine> at192{{L"Region", 41, 25}, {L"Calibrate", 33, 65}};
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192), at192);
 }
 
 TEST(XpButtonCaption, EmptyCaptionIsPlacedAtTheCentre) {

@@ -1,10 +1,5 @@
 #include "framework/controls/image_static.h"
 
-unsigned WindowDpi(HWND window) {
-  const UINT dpi = ::GetDpiForWindow(window);
-  return dpi ? dpi : dpi::kBaseDpi;
-}
-
 void CImageStatic::SetDpi(unsigned dpi) {
   m_nBitmapId = kLogo.For(dpi::ImageScaleForDpi(dpi));
   if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);

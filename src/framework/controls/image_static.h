@@ -2,6 +2,7 @@
 // CImageStatic: a dialog's static control that paints the logo, bitmap resource 177 or its
 // drawing for the monitor's DPI, at its top-left corner, clipped to its client area.
 #include "framework/core/dpi_images.h"
+#include "framework/window_dpi.h"
 #include "framework/wnd.h"
 
 class CImageStatic : public CWnd {
@@ -21,6 +22,3 @@ protected:
 private:
   int m_nBitmapId = kLogoBitmapId;
 };
-
-// The DPI a window is shown at: its monitor's for a per-monitor aware program.
-unsigned WindowDpi(HWND window);
