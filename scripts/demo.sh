@@ -35,6 +35,7 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 "$here/wine-prefix.sh" init "$WINEPREFIX" x11
+"$here/wine-prefix.sh" fonts "$WINEPREFIX"  # for the language LANG names
 
 # The newest visible top-level window of the program, and a shot of it.
 newest() { xdotool search --onlyvisible --pid "$program" 2>/dev/null | tail -1; }
