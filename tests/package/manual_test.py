@@ -138,24 +138,20 @@ def main(pdf, manual_dir, exe, language_file, language="1033"):
     printed = program_texts(exe)
     printed_patterns = [p for p in map(format_pattern, printed) if p] + value_patterns
     printed |= set(values)
-    messages = quoted_messages(texts)
-    if len(messages) < MIN_MESSAGES:
-        failures.append(f"only {len(messages)} console messages are marked in the manual")
-    for message in messages:
-        if not matches(message, printed, printed_patterns):
-            failures.append(f"not printed by the program as quoted: {message!r}")
-        if not in_pdf(message, pdf_text, pdf_text_unspaced):
-            failures.append(f"missing from the PDF's text: {message!r}")
+    def check(quoted, what, minimum, texts_of_program, patterns, source):
+        if len(quoted) < minimum:
+            failures.append(f"only {len(quoted)} {what} are marked in the manual")
+        for text in quoted:
+            if not matches(text, texts_of_program, patterns):
+                failures.append(f"not {source} as quoted: {text!r}")
+            if not in_pdf(text, pdf_text, pdf_text_unspaced):
+                failures.append(f"missing from the PDF's text: {text!r}")
 
-    shown = set().union(*map(as_shown, values))
+    messages = quoted_messages(texts)
+    check(messages, "console messages", MIN_MESSAGES, printed, printed_patterns, "printed by the program")
     window_texts = quoted_window_texts(texts)
-    if len(window_texts) < MIN_WINDOW_TEXTS:
-        failures.append(f"only {len(window_texts)} window texts are marked in the manual")
-    for text in window_texts:
-        if not matches(text, shown, value_patterns):
-            failures.append(f"not a text of {pathlib.Path(language_file).name} as quoted: {text!r}")
-        if not in_pdf(text, pdf_text, pdf_text_unspaced):
-            failures.append(f"missing from the PDF's text: {text!r}")
+    check(window_texts, "window texts", MIN_WINDOW_TEXTS, set().union(*map(as_shown, values)), value_patterns,
+          f"a text of {pathlib.Path(language_file).name}")
 
     fonts = [line.split() for line in run("pdffonts", pdf).splitlines()[2:]]
     for font in fonts:
