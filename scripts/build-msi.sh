@@ -13,7 +13,7 @@ version=$3
 upgrade_code=88808D64-06F9-4B81-9872-6F39206D4D43
 product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), "PelnixCpl " + sys.argv[2])).upper())' "$upgrade_code" "$version")
 
-for file in PelnixCpl.exe PelnixLib.dll Hook.dll UserManual.pdf null.cur Language/1033.ini Language/2052.ini Language/1041.ini; do
+for file in PelnixCpl.exe PelnixLib.dll Hook.dll UserManual.pdf UserManual.2052.pdf UserManual.1041.pdf null.cur Language/1033.ini Language/2052.ini Language/1041.ini; do
   [ -f "$dist/$file" ] || { echo "build-msi: $dist/$file is missing" >&2; exit 1; }
 done
 

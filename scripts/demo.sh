@@ -41,6 +41,7 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 "$here/wine-prefix.sh" init "$WINEPREFIX" x11
+"$here/wine-prefix.sh" fonts "$WINEPREFIX"  # for the language LANG names
 if [ "$virtual" -gt 0 ]; then
   "$here/virtual-touch.sh" plug "$virtual" >/dev/null
   trap '"$here/virtual-touch.sh" stop || true; [ -n "${xvfb:-}" ] && kill $xvfb 2>/dev/null || true' EXIT

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian machine: the mingw-w64 cross
-# compiler, Wine, the X tools used for screenshots, and the tools that make the user manual
-# (pandoc, weasyprint; poppler-utils reads it back) and the installer package (wixl). Safe to
-# run again.
+# compiler, Wine, the X tools used for screenshots, the Chinese and Japanese fonts (WenQuanYi,
+# IPA: the windows' texts under Wine and the manuals' PDFs), and the tools that make the user
+# manual (pandoc, weasyprint; poppler-utils reads it back) and the installer package (wixl).
+# Safe to run again.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine64
-  xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei
+  xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei fonts-ipafont-gothic
   clang libclang-rt-14-dev
   pandoc weasyprint poppler-utils fonts-dejavu-core python3 wixl
 )

@@ -4,8 +4,11 @@
 #   src/ui/res/uncalibrated.bmp     list image of a touch screen not yet calibrated
 #   src/ui/res/calibrated.bmp       list image of a calibrated touch screen
 #   src/ui/res/logo.bmp             wordmark of the main and About windows
+# and the same three images for monitors at 150 % and 200 % (uncalibrated-150.bmp,
+# logo-200.bmp and so on), one and a half and two times as large.
 # The build uses the committed files; run this only to change the artwork, then commit the
-# results. Everything is drawn four times larger and scaled down, which gives smooth edges.
+# results. Everything is drawn four times larger (at 100 %) and scaled down, which gives
+# smooth edges at every size.
 set -eu
 
 cd "$(dirname "$0")/.."
@@ -51,24 +54,32 @@ draw_list_monitor() {
 # main window's list scrolls them out of sight, so the whole item fits the list), and puts it
 # on its key colour as a 24-bit BMP. The edge is made hard first, so no half-blended pixels of
 # the key colour fringe the drawing.
-finish_list_image() { # $1: input PNG, $2: key colour, $3: output BMP
-  "$CONVERT" "$1" -filter Lanczos -resize 72x44 -background none -gravity south -extent 72x58 \
+finish_list_image() { # $1: input PNG, $2: key colour, $3: output BMP, $4: percent (100)
+  percent=${4:-100}
+  "$CONVERT" "$1" -filter Lanczos -resize $((72 * percent / 100))x$((44 * percent / 100)) \
+    -background none -gravity south -extent $((72 * percent / 100))x$((58 * percent / 100)) \
     -channel A -threshold 50% +channel \
     -background "$2" -alpha remove -alpha off \
     -type TrueColor "BMP3:$3"
+}
+# The list images at 100, 150 and 200 %: name.bmp, name-150.bmp, name-200.bmp.
+finish_list_images() { # $1: input PNG, $2: key colour, $3: output name without .bmp
+  finish_list_image "$1" "$2" "$3.bmp"
+  finish_list_image "$1" "$2" "$3-150.bmp" 150
+  finish_list_image "$1" "$2" "$3-200.bmp" 200
 }
 
 draw_list_monitor "$TMP/calibrated.png" \
   -stroke '#1c6b2c' -strokewidth 4 -fill '#2f9e44' -draw "circle 238,170 238,130" \
   -stroke white -strokewidth 13 -fill none \
   -draw "stroke-linecap round stroke-linejoin round polyline 218,171 233,187 259,153"
-finish_list_image "$TMP/calibrated.png" 'rgb(0,0,0)' src/ui/res/calibrated.bmp
+finish_list_images "$TMP/calibrated.png" 'rgb(0,0,0)' src/ui/res/calibrated
 
 draw_list_monitor "$TMP/uncalibrated.png" \
   -stroke '#5f646b' -strokewidth 4 -fill '#9a9fa6' -draw "circle 238,170 238,130" \
   -stroke none -fill white -font "$FONT_BOLD" -pointsize 68 -gravity NorthWest \
   -annotate +219+130 '?'
-finish_list_image "$TMP/uncalibrated.png" 'rgb(255,0,255)' src/ui/res/uncalibrated.bmp
+finish_list_images "$TMP/uncalibrated.png" 'rgb(255,0,255)' src/ui/res/uncalibrated
 
 # --- Program icon: a monitor touched by a fingertip, drawn in a 256 frame at 1024 --------
 # $1: output PNG.
@@ -132,4 +143,7 @@ draw_icon_small "$TMP/icon-small.png"
   -fill "$SCREEN_EDGE" -annotate +384+22 'Cpl' \
   -fill '#2c66b3' -draw "rectangle 134,122 568,127" \
   -font "$FONT" -pointsize 34 -fill '#4a4f57' -annotate +134+134 'Touch Screen Control Panel' \
-  -filter Lanczos -resize 144x47 -type TrueColor BMP3:src/ui/res/logo.bmp
+  "$TMP/logo.png"
+"$CONVERT" "$TMP/logo.png" -filter Lanczos -resize 144x47 -type TrueColor BMP3:src/ui/res/logo.bmp
+"$CONVERT" "$TMP/logo.png" -filter Lanczos -resize 216x71! -type TrueColor BMP3:src/ui/res/logo-150.bmp
+"$CONVERT" "$TMP/logo.png" -filter Lanczos -resize 288x94! -type TrueColor BMP3:src/ui/res/logo-200.bmp

@@ -18,14 +18,32 @@ echo "== PelnixCpl.exe -? =="
 echo
 echo
 
-# The program as a user gets it, against two virtual touch screens on Wine's HID stack; the
-# demo build (simulated touch screens behind the HID seam) where the virtual device is not built.
+# The program as a user gets it, against two virtual touch screens on Wine's HID stack. On a
+# display it is simply started; under Xvfb its shots come first (in English), then the demo
+# build's (simulated touch screens behind the HID seam, two monitors) in English, Chinese and
+# Japanese and in English at 150 %, for what the virtual device cannot give.
+shots=$(mkdir -p "${1:-build/windows/run-shots}" && realpath "${1:-build/windows/run-shots}")
 if [ -f build/windows/virtual-touch-screen/virtual-touch.exe ]; then
-  PELNIX_DEMO_EXE="$PWD/build/windows/dist/PelnixCpl.exe" PELNIX_DEMO_VIRTUAL=2 \
-    exec bash scripts/demo.sh "${1:-build/windows/run-shots}"
+  [ -n "${DISPLAY:-}" ] && PELNIX_DEMO_EXE="$PWD/build/windows/dist/PelnixCpl.exe" PELNIX_DEMO_VIRTUAL=2 \
+    exec bash scripts/demo.sh "$shots"
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 PELNIX_DEMO_EXE="$PWD/build/windows/dist/PelnixCpl.exe" \
+    PELNIX_DEMO_VIRTUAL=2 bash scripts/demo.sh "$shots/real"
 fi
 if [ -x scripts/demo.sh ] && [ -f build/windows/demo/PelnixCpl.exe ]; then
-  exec bash scripts/demo.sh "$@"
+  [ -n "${DISPLAY:-}" ] && exec bash scripts/demo.sh "$shots"
+  # Wine takes the system's language from LANG.
+  for lang in en:en_US zh:zh_CN ja:ja_JP; do
+    LANG=${lang#*:}.UTF-8 LC_ALL=${lang#*:}.UTF-8 bash scripts/demo.sh "$shots/demo-${lang%%:*}"
+  done
+  prefix150=$PWD/build/windows/wineprefix-150
+  bash scripts/wine-prefix.sh init "$prefix150" x11
+  DISPLAY= WINEPREFIX=$prefix150 /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' \
+    /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+  WINEPREFIX=$prefix150 /usr/lib/wine/wineserver64 -k </dev/null >/dev/null 2>&1 || true
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 PELNIX_DEMO_PREFIX=$prefix150 bash scripts/demo.sh "$shots/demo-en-150"
+  echo "screenshots in $shots: real (dist/PelnixCpl.exe, virtual touch screens); demo-en, demo-zh,"
+  echo "demo-ja and demo-en-150 (the demo build)"
+  exit 0
 fi
 
 # Without the demo: the real program finds no touch screen here and says so in a message box,

@@ -77,6 +77,7 @@ declare -A locales=([en]=en_US [zh]=zh_CN [ja]=ja_JP)
 for lang in ${PELNIX_SHOTS_LANGUAGES:-en zh ja}; do
   locale=${locales[$lang]}
   echo "$locale:"
+  LANG=$locale.UTF-8 "$here/wine-prefix.sh" fonts "$WINEPREFIX"
   (cd "$(dirname "$demo")" && exec env LANG=$locale.UTF-8 LC_ALL=$locale.UTF-8 "$WINE" "$demo" </dev/null >/dev/null 2>&1) &
   demo_pid=$!
   if ! drive wait >/dev/null; then

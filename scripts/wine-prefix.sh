@@ -3,6 +3,7 @@
 #   wine-prefix.sh init  PREFIX [null|x11]   create it (null graphics driver unless x11 is asked)
 #   wine-prefix.sh start PREFIX              start a persistent wineserver for it
 #   wine-prefix.sh stop  PREFIX              stop that wineserver
+#   wine-prefix.sh fonts PREFIX              the dialog font for the language LANG names
 # The persistent server never inherits a pipe of the caller: a pipe it held open would
 # hang ctest or a `| tail`.
 set -euo pipefail
@@ -42,8 +43,18 @@ case $action in
   stop)
     "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     ;;
+  fonts)
+    # Japanese windows in the proportional IPA font, as Japanese Windows shows them in its own
+    # proportional dialog font: Wine's fallback is the fixed-pitch IPAGothic. Other languages
+    # keep Wine's choice, which the replacement would take over for their texts too.
+    key='HKCU\Software\Wine\Fonts\Replacements'
+    case ${LANG:-} in
+      ja*) "$WINE" reg add "$key" /v 'MS UI Gothic' /d IPAPGothic /f ;;
+      *) "$WINE" reg delete "$key" /v 'MS UI Gothic' /f ;;
+    esac </dev/null >/dev/null 2>&1 || true
+    ;;
   *)
-    echo "usage: $0 init|start|stop PREFIX [null|x11]" >&2
+    echo "usage: $0 init|start|stop|fonts PREFIX [null|x11]" >&2
     exit 2
     ;;
 esac

@@ -19,6 +19,9 @@ constexpr ControlText kCaptions[] = {
     {IDC_ABOUT_NOTICE2, L"81"},
 };
 
+static_assert(CImageStatic::kLogo.at100 == IDB_LOGO && CImageStatic::kLogo.at150 == IDB_LOGO_150 &&
+              CImageStatic::kLogo.at200 == IDB_LOGO_200, "the logo's drawings are the About box's bitmaps");
+
 // The maker's web site.
 constexpr const wchar_t* kMakerSiteUrl = L"https://www.pelnix.example/";
 
@@ -38,7 +41,14 @@ BOOL CVersion::OnInitDialog() {
   SetWindowText(LoadLangString(L"78"));
   SetControlTexts(m_hWnd, kCaptions);
   m_link.SetLinkText(LoadLangString(L"82"));  // and the link fits its new text
+  m_picture.SetDpi(WindowDpi(m_hWnd));
   return TRUE;
+}
+
+bool CVersion::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // The logo follows the monitor; the dialog manager scales the window and its texts.
+  if (msg == WM_DPICHANGED) m_picture.SetDpi(LOWORD(wp));
+  return CDialog::OnMessage(msg, wp, lp, result);
 }
 
 bool CVersion::OnButtonClicked(UINT id) {

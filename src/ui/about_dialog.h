@@ -11,6 +11,7 @@
 class CVersion : public CDialog {
 public:
   explicit CVersion(CWnd* parent = nullptr);
+  int logoBitmap() const { return m_picture.bitmapId(); }
 
 protected:
   BOOL OnInitDialog() override;
@@ -18,6 +19,7 @@ protected:
   bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
   bool OnButtonClicked(UINT id) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
   void OnUpdate();

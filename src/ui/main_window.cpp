@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include "base/app_paths.h"
+#include "base/core/paths.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
@@ -35,6 +36,9 @@ constexpr int kImageHeight = 58;
 // padding in the item.
 constexpr int kImageTransparentRows = 14;
 constexpr int kLabelSidePadding = 16;  // what the list view leaves beside an item's text
+// The list images drawn for 100, 150 and 200 %; the sizes and rows above are the 100 % ones.
+constexpr dpi::ImageResources kUncalibratedImage{IDB_UNCALIBRATED, IDB_UNCALIBRATED_150, IDB_UNCALIBRATED_200};
+constexpr dpi::ImageResources kCalibratedImage{IDB_CALIBRATED, IDB_CALIBRATED_150, IDB_CALIBRATED_200};
 
 // The HID device interface class, the value HidD_GetHidGuid reports.
 constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
@@ -128,21 +132,36 @@ void CPelnixCplDlg::SetUpListView() {
   m_listTouchScreens.InsertColumn(1, L"Value", LVCFMT_LEFT, quarter);
   m_listTouchScreens.InsertColumn(2, L"Time", LVCFMT_LEFT, quarter);
 
-  m_imageList.Create(kImageWidth, kImageHeight, ILC_COLOR8 | ILC_MASK, 2, 1);
+  SetDpiImages(WindowDpi(m_hWnd));
+  m_listTouchScreens.Send(WM_SETREDRAW, TRUE);
+}
+
+void CPelnixCplDlg::SetDpiImages(unsigned dpi) {
+  m_imageScale = dpi::ImageScaleForDpi(dpi);
+  m_picture.SetDpi(dpi);
+  // A new list of the new size goes in before the old one goes.
+  HIMAGELIST old = m_imageList.m_hImageList;
+  m_imageList.m_hImageList = nullptr;
+  m_imageList.Create(dpi::ScaledPixels(kImageWidth, m_imageScale), dpi::ScaledPixels(kImageHeight, m_imageScale),
+                     ILC_COLOR8 | ILC_MASK, 2, 1);
   HINSTANCE instance = AfxGetResourceHandle();
   // The list copies the images: the bitmaps go at once.
-  if (HBITMAP uncalibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_UNCALIBRATED))) {
+  if (HBITMAP uncalibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(kUncalibratedImage.For(m_imageScale)))) {
     m_imageList.AddMasked(uncalibrated, RGB(255, 0, 255));
     ::DeleteObject(uncalibrated);
   }
-  if (HBITMAP calibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_CALIBRATED))) {
+  if (HBITMAP calibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(kCalibratedImage.For(m_imageScale)))) {
     m_imageList.AddMasked(calibrated, RGB(0, 0, 0));
     ::DeleteObject(calibrated);
   }
   m_listTouchScreens.SetImageList(m_imageList.m_hImageList, LVSIL_NORMAL);
-  m_listTouchScreens.SetIconSpacing(ListItemWidth(), (client.bottom - client.top) + kImageTransparentRows);
-  m_listTouchScreens.Send(WM_SETREDRAW, TRUE);
+  if (old) ImageList_Destroy(old);
+  RECT client{};
+  ::GetClientRect(m_listTouchScreens, &client);
+  m_listTouchScreens.SetIconSpacing(ListItemWidth(), (client.bottom - client.top) + TransparentRows());
 }
+
+int CPelnixCplDlg::TransparentRows() const { return dpi::ScaledPixels(kImageTransparentRows, m_imageScale); }
 
 int CPelnixCplDlg::ListItemWidth() {
   // Wide enough for the longest line of the text, which then never wraps into a third line.
@@ -180,7 +199,7 @@ void CPelnixCplDlg::RefreshList() {
 }
 
 void CPelnixCplDlg::ScrollPastTransparentRows() {
-  m_listTouchScreens.Scroll(0, kImageTransparentRows - m_listTouchScreens.GetOrigin().y);
+  m_listTouchScreens.Scroll(0, TransparentRows() - m_listTouchScreens.GetOrigin().y);
 }
 
 void CPelnixCplDlg::UpdateListItem(int index) {
@@ -279,6 +298,11 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case kWorkerEnded:
       OnWorkerEnded();
       return true;
+    case WM_DPICHANGED:
+      // The pictures follow the monitor; the dialog manager scales the window and its texts.
+      SetDpiImages(LOWORD(wp));
+      ScrollPastTransparentRows();
+      return CDialog::OnMessage(msg, wp, lp, result);
     case kSaveMappingFailed:
       ::MessageBoxW(m_hWnd, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);
       return true;
@@ -393,7 +417,11 @@ void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
 }
 
 void CPelnixCplDlg::OpenUserManual() {
-  const std::wstring path = GetModuleDir() + L"\\UserManual.pdf";
+  // The manual in the language of the program's texts when it is there, else the English one;
+  // a failure is reported for the file that was tried.
+  const std::wstring folder = GetModuleDir();
+  std::wstring path = folder + UserManualForLangId(::GetSystemDefaultLangID());
+  if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) path = folder + kEnglishUserManual;
   const auto shell = reinterpret_cast<std::intptr_t>(
       ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   const std::wstring key = main_window::HelpFailureKey(shell);

@@ -32,6 +32,9 @@ public:
   // selection.
   bool IsListReady() const { return m_bListReady.load(); }
   int selected() const { return m_nSelected.load(); }
+  // The drawings the window shows: the list's image size and the logo's bitmap.
+  HIMAGELIST listImages() const { return m_imageList.m_hImageList; }
+  int logoBitmap() const { return m_picture.bitmapId(); }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -75,6 +78,9 @@ private:
   void ReadNumberAndMonitor(int index);
   void UpdateListItem(int index);  // one item's text and image, from its touch screen
   void ScrollPastTransparentRows();  // the whole pictures and texts show
+  // The pictures drawn for this DPI: the logo and the list's images, the list sized to them.
+  void SetDpiImages(unsigned dpi);
+  int TransparentRows() const;  // the empty top rows of the list images at their drawn size
   void UpdateButtons();
 
   // Replies of the touch screens.
@@ -108,6 +114,7 @@ private:
   HICON m_hIcon = nullptr;
   HICON m_hSmallIcon = nullptr;
   CImageList m_imageList;
+  dpi::ImageScale m_imageScale = dpi::ImageScale::k100;
   HBRUSH m_hBackgroundBrush = nullptr;
 
   std::atomic<int> m_nSelected{-1};

@@ -109,7 +109,10 @@ TEST(Paths, LanguageFileBySystemLanguage) {
   EXPECT_STREQ(LanguageFileForLangId(1041), L"\\Language\\1041.ini");
   for (std::uint16_t other : {1033, 1028, 2057, 0, 0xFFFF}) {
     EXPECT_STREQ(LanguageFileForLangId(other), L"\\Language\\1033.ini") << other;
+    EXPECT_STREQ(UserManualForLangId(other), L"\\UserManual.pdf") << other;
   }
+  EXPECT_STREQ(UserManualForLangId(2052), L"\\UserManual.2052.pdf");
+  EXPECT_STREQ(UserManualForLangId(1041), L"\\UserManual.1041.pdf");
 }
 
 TEST(MainLog, LinesCarryTheHourOnly) {

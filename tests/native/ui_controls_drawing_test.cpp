@@ -2,6 +2,7 @@
 // placement, and the hyperlink's colours and fit to its text.
 #include <gtest/gtest.h>
 
+#include "framework/core/dpi_images.h"
 #include "framework/core/hyper_link_layout.h"
 #include "framework/core/xp_button_drawing.h"
 
@@ -73,6 +74,11 @@ TEST(XpButtonCaption, ThirteenCharactersOrMoreBecomeTheTwoFixedLines) {
 
   const std::vector<CaptionLine> pressed{{L"Region", 21, 13}, {L"Calibrate", 17, 33}};
   EXPECT_EQ(CaptionLayout(L"Kalibrierung 2", face, 90, 13, true), pressed);
+  // At 150 % and 200 % the lines move with the button, the press still by one pixel.
+  const std::vector<CaptionLine> at144{{L"Region", 30, 18}, {L"Calibrate", 24, 48}};
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 135, 20, false, 144), at144);
+  const std::vector<CaptionLine> at192{{L"Region", 41, 25}, {L"Calibrate", 33, 65}};
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192), at192);
 }
 
 TEST(XpButtonCaption, EmptyCaptionIsPlacedAtTheCentre) {
@@ -108,3 +114,29 @@ TEST(HyperLinkFit, AnchorsKeepTheirEdgeOrCentre) {
 }
 
 }  // namespace
+
+// The drawing a monitor's DPI takes, and the sizes of the list images at it.
+TEST(DpiImages, NearestDrawingForTheDpi) {
+  struct Case {
+    unsigned dpi;
+    dpi::ImageScale scale;
+    int width, height;  // of a 72 x 58 list image
+  };
+  const Case cases[] = {
+      {0, dpi::ImageScale::k100, 72, 58},   {96, dpi::ImageScale::k100, 72, 58},
+      {119, dpi::ImageScale::k100, 72, 58}, {120, dpi::ImageScale::k150, 108, 87},
+      {144, dpi::ImageScale::k150, 108, 87}, {167, dpi::ImageScale::k150, 108, 87},
+      {168, dpi::ImageScale::k200, 144, 116}, {192, dpi::ImageScale::k200, 144, 116},
+      {480, dpi::ImageScale::k200, 144, 116},
+  };
+  constexpr dpi::ImageResources logo{177, 1177, 2177};
+  for (const Case& c : cases) {
+    const dpi::ImageScale scale = dpi::ImageScaleForDpi(c.dpi);
+    EXPECT_EQ(scale, c.scale) << c.dpi;
+    EXPECT_EQ(dpi::ScaledPixels(72, scale), c.width) << c.dpi;
+    EXPECT_EQ(dpi::ScaledPixels(58, scale), c.height) << c.dpi;
+  }
+  EXPECT_EQ(logo.For(dpi::ImageScaleForDpi(96)), 177);
+  EXPECT_EQ(logo.For(dpi::ImageScaleForDpi(144)), 1177);
+  EXPECT_EQ(logo.For(dpi::ImageScaleForDpi(192)), 2177);
+}

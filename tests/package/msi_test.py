@@ -24,7 +24,8 @@ UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 PRODUCTS = r"HKLM\Software\Classes\Installer\Products"
 DRIVER = r"HKLM\SYSTEM\CurrentControlSet\Services\PelnixHID\Parameters\DriverParameters"
 DEVICE = r"HKLM\SYSTEM\CurrentControlSet\Services\PelnixHID\Parameters\DeviceParameters\TouchScreen0"
-INSTALLED_FILES = ["PelnixCpl.exe", "PelnixLib.dll", "Hook.dll", "UserManual.pdf",
+INSTALLED_FILES = ["PelnixCpl.exe", "PelnixLib.dll", "Hook.dll",
+                   "UserManual.pdf", "UserManual.2052.pdf", "UserManual.1041.pdf",
                    "Language/1033.ini", "Language/2052.ini", "Language/1041.ini"]
 SHORTCUT = "Pelnix TouchScreen Control Panel.lnk"
 CONFIG = """[DriverParameters]

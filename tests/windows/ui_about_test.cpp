@@ -59,7 +59,19 @@ TEST(AboutDialog, TheLinkIsUnderlinedAndNotifiesClicks) {
 }
 
 TEST(AboutDialog, TheLogoBitmapIsInTheResourcesAndThePictureHasItsPlace) {
-  EXPECT_NE(FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_LOGO), RT_BITMAP), nullptr);
+  // The logo drawn for 100, 150 and 200 %.
+  const struct { int id; LONG width, height; } drawings[] = {
+      {IDB_LOGO, 144, 47}, {IDB_LOGO_150, 216, 71}, {IDB_LOGO_200, 288, 94}};
+  for (const auto& drawing : drawings) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(drawing.id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    ASSERT_NE(bitmap, nullptr) << drawing.id;
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, drawing.width) << drawing.id;
+    EXPECT_EQ(info.bmHeight, drawing.height) << drawing.id;
+    DeleteObject(bitmap);
+  }
   auto dialog = OpenAbout();
   ModalDialogThread& d = *dialog;
   RECT picture{};
@@ -68,6 +80,26 @@ TEST(AboutDialog, TheLogoBitmapIsInTheResourcesAndThePictureHasItsPlace) {
   MapDialogRect(d.window(), &units);
   EXPECT_EQ(picture.right, units.right);
   EXPECT_EQ(picture.bottom, units.bottom);
+}
+
+TEST(AboutDialog, TheLogoFollowsTheMonitorsDpi) {
+  std::atomic<CVersion*> about{nullptr};
+  ModalDialogThread d([&] {
+    CVersion dialog(nullptr);
+    about = &dialog;
+    return dialog.DoModal();
+  });
+  ASSERT_NE(d.window(), nullptr);
+  EXPECT_EQ(about.load()->logoBitmap(), IDB_LOGO);  // the test's screen is at 96 DPI
+  const struct { unsigned dpi; int logo; } cases[] = {{144, IDB_LOGO_150}, {192, IDB_LOGO_200}, {96, IDB_LOGO}};
+  for (const auto& c : cases) {
+    RECT rect{};
+    GetWindowRect(d.window(), &rect);
+    SendMessageW(d.window(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&rect));
+    EXPECT_EQ(about.load()->logoBitmap(), c.logo) << c.dpi;
+  }
+  d.Click(IDOK);
+  ASSERT_TRUE(d.WaitForEnd());
 }
 
 // Dialog windows created on this thread while the hook is set (the update dialog closes

@@ -2,88 +2,17 @@
 // down with their mapping rows; a removal query closes a handle and is granted; Help reports a
 // missing manual and a manual no program opens; Enter on a focused button presses that button.
 #include "windows/ui_main_window_harness.h"
+#include "windows/ui_help_shell.h"
 
 #include <dbt.h>
 
 #include <algorithm>
-#include <optional>
 
 #include "base/app_paths.h"
 
 using namespace main_window_test;
 
 namespace {
-
-// Wine hands PDF files to the host's browser: for as long as this lives, ".pdf" names a file
-// type that no program opens, as on a computer without a PDF reader.
-class NoPdfViewer {
-public:
-  NoPdfViewer() {
-    ::RegCreateKeyExW(kRoot, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, &created_);
-    wchar_t saved[256] = {};
-    DWORD size = sizeof saved - sizeof(wchar_t);
-    if (created_ == REG_OPENED_EXISTING_KEY &&
-        ::RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS)
-      saved_ = saved;
-    SetType(L"PelnixTest.NoViewer");
-  }
-  ~NoPdfViewer() {
-    if (created_ == REG_CREATED_NEW_KEY) {
-      ::RegCloseKey(key_);
-      ::RegDeleteTreeW(kRoot, kKey);
-      return;
-    }
-    if (saved_) SetType(saved_->c_str()); else ::RegDeleteValueW(key_, nullptr);
-    ::RegCloseKey(key_);
-  }
-  NoPdfViewer(const NoPdfViewer&) = delete;
-  NoPdfViewer& operator=(const NoPdfViewer&) = delete;
-
-private:
-  static inline const HKEY kRoot = HKEY_LOCAL_MACHINE;
-  static constexpr const wchar_t* kKey = L"Software\\Classes\\.pdf";
-  void SetType(const wchar_t* type) {
-    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type),
-                     static_cast<DWORD>((wcslen(type) + 1) * sizeof(wchar_t)));
-  }
-  HKEY key_ = nullptr;
-  DWORD created_ = 0;
-  std::optional<std::wstring> saved_;
-};
-
-// Presses Help and answers the message box it shows under the caption of key "70": returns
-// the box's message key, or nothing when no box appeared.
-std::wstring PressHelp(MainWindowRun& run) {
-  ::PostMessageW(run.dialog().Item(IDC_HELP_MANUAL), BM_CLICK, 0, 0);
-  HWND box = nullptr;
-  std::wstring key;
-  // The box counts once its text is there, so a box caught while it is being built is looked
-  // at again.
-  ModalDialogThread::WaitUntil([&] {
-    box = nullptr;
-    ::EnumWindows([](HWND window, LPARAM out) -> BOOL {
-      wchar_t name[16] = {};
-      ::GetClassNameW(window, name, 16);
-      DWORD process = 0;
-      ::GetWindowThreadProcessId(window, &process);
-      if (process != ::GetCurrentProcessId() || std::wstring(name) != L"#32770" || !::IsWindowVisible(window))
-        return TRUE;
-      wchar_t caption[16] = {};
-      ::GetWindowTextW(window, caption, 16);
-      if (std::wstring(caption) != L"70") return TRUE;
-      *reinterpret_cast<HWND*>(out) = window;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&box));
-    if (!box) return false;
-    for (const std::wstring& text : ChildTexts(box))
-      if (text == L"73" || text == L"74") key = text;
-    return !key.empty();
-  });
-  if (!box) return L"";
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindow(box); }));
-  return key;
-}
 
 TEST(MainWindowRemoval, FirstOfThreeMovesTheOthersDown) {
   auto screens = Prepare({{5, 2, 0}, {6, 0, 1}, {7, 1, 0}});
@@ -140,12 +69,7 @@ TEST(MainWindowRemoval, FirstOfThreeMovesTheOthersDown) {
   {
     NoPdfViewer noViewer;
     const std::wstring manual = GetModuleDir() + L"\\UserManual.pdf";
-    HANDLE file = ::CreateFileW(manual.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const char pdf[] = "%PDF-1.4\n%%EOF\n";
-    DWORD written = 0;
-    ::WriteFile(file, pdf, sizeof pdf - 1, &written, nullptr);
-    ::CloseHandle(file);
+    ASSERT_TRUE(WritePdf(manual));
     const std::wstring text = PressHelp(run);
     ::DeleteFileW(manual.c_str());
     EXPECT_EQ(text, L"74");

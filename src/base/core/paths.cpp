@@ -17,3 +17,11 @@ const wchar_t* LanguageFileForLangId(std::uint16_t langId) {
     default: return L"\\Language\\1033.ini";    // English, and every other language
   }
 }
+
+const wchar_t* UserManualForLangId(std::uint16_t langId) {
+  switch (langId) {
+    case 2052: return L"\\UserManual.2052.pdf";
+    case 1041: return L"\\UserManual.1041.pdf";
+    default: return kEnglishUserManual;
+  }
+}

@@ -9,3 +9,8 @@ std::wstring DirectoryOfPath(const std::wstring& path);
 std::wstring WithTrailingBackslash(const std::wstring& directory);
 // The language file below the program's folder for a system default language id.
 const wchar_t* LanguageFileForLangId(std::uint16_t langId);
+// The user manual below the program's folder in the language of a system default language id,
+// and the English one, which is the manual of every other language and the one Help falls back
+// to when the language's own is missing.
+const wchar_t* UserManualForLangId(std::uint16_t langId);
+inline constexpr const wchar_t* kEnglishUserManual = L"\\UserManual.pdf";

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/core/xp_button_drawing.h"
+#include "framework/window_dpi.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ void CXPButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   const xp_button::Rect face{rect.left, rect.top, rect.right, rect.bottom};
   for (const auto& line : xp_button::CaptionLayout(std::wstring_view(caption, static_cast<size_t>(captionLength)),
-                                                   face, textSize.cx, textSize.cy, selected)) {
+                                                   face, textSize.cx, textSize.cy, selected, WindowDpi(m_hWnd))) {
     ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(line.text.data()),
                  static_cast<WPARAM>(line.text.size()), line.x, line.y, textSize.cx, textSize.cy, flags);
   }

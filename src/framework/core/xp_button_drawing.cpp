@@ -29,10 +29,11 @@ FaceRows GradientFaceRows(int left, int top, int width, int height) {
 }
 
 std::vector<CaptionLine> CaptionLayout(std::wstring_view caption, const Rect& face, int textWidth,
-                                       int textHeight, bool selected) {
+                                       int textHeight, bool selected, unsigned dpi) {
   const int shift = selected ? 1 : 0;
   if (caption.size() >= static_cast<size_t>(kLongCaptionLength)) {
-    return {{L"Region", 20 + shift, 12 + shift}, {L"Calibrate", 16 + shift, 32 + shift}};
+    const auto at = [dpi](int pixelsAt96) { return static_cast<int>(pixelsAt96 * static_cast<int>(dpi) / 96); };
+    return {{L"Region", at(20) + shift, at(12) + shift}, {L"Calibrate", at(16) + shift, at(32) + shift}};
   }
   const int x = (face.left + face.right) / 2 - textWidth / 2 + shift;
   const int y = (face.top + face.bottom) / 2 - textHeight / 2 + shift;

@@ -53,9 +53,10 @@ struct CaptionLine {
 
 // Where the caption is drawn: up to 12 characters centred in the face (`face` is the button
 // shrunk by its edge, `textWidth` and `textHeight` the caption's measured size); 13 or more
-// as the two fixed lines "Region" and "Calibrate", whatever the caption says. A pressed
-// (selected) button draws everything one pixel right and down.
+// as the two fixed lines "Region" and "Calibrate", whatever the caption says, placed for
+// 96 DPI and moved with the button's DPI. A pressed (selected) button draws everything one
+// pixel right and down.
 std::vector<CaptionLine> CaptionLayout(std::wstring_view caption, const Rect& face, int textWidth,
-                                       int textHeight, bool selected);
+                                       int textHeight, bool selected, unsigned dpi = 96);
 
 }  // namespace xp_button

@@ -2,6 +2,8 @@
 // Resource ids of the "About" dialog (template 133) and its logo bitmap.
 #define IDD_ABOUT 133
 #define IDB_LOGO 177
+#define IDB_LOGO_150 1177  // the logo drawn for 150 % and 200 %
+#define IDB_LOGO_200 2177
 
 #define IDC_ABOUT_LOGO 1089
 #define IDC_ABOUT_MAKER 1136

@@ -3,6 +3,11 @@
 #define IDD_PELNIXCPL_DIALOG 102
 #define IDB_CALIBRATED 175    // list image 1: a calibrated touch screen
 #define IDB_UNCALIBRATED 176  // list image 0: any other
+// The same two images drawn for monitors at 150 % and 200 %.
+#define IDB_CALIBRATED_150 1175
+#define IDB_CALIBRATED_200 2175
+#define IDB_UNCALIBRATED_150 1176
+#define IDB_UNCALIBRATED_200 2176
 
 #define IDC_TOUCHSCREEN_LIST 1064
 #define IDC_MAPPING 1070
