@@ -14,45 +14,47 @@ double Determinant3(const double m[3][3]) {
          m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
-std::int32_t Round(double value) {
-  const double limit = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::lround(std::min(value, limit)));
+double Axis(std::int32_t pixels, std::int32_t millimetres) {
+  if (pixels <= 0 || millimetres <= 0) return kMillimetresPerInch / kFallbackDpi;
+  const double dpi = pixels * kMillimetresPerInch / millimetres;
+  if (dpi < 10 || dpi > 1000) return kMillimetresPerInch / kFallbackDpi;
+  return static_cast<double>(millimetres) / pixels;
 }
 
-double Distance(const Point& a, const Point& b) {
-  return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y);
+double Distance(const Point& a, const Point& b, PixelPitch pitch) {
+  return std::hypot((static_cast<double>(a.x) - b.x) * pitch.x, (static_cast<double>(a.y) - b.y) * pitch.y);
 }
 
 // No unique fit: the disagreement is told as the distance between the targets of the two
 // raw points closest to each other (for a coinciding pair, two targets touched as one).
 TouchAgreement Degenerate(const std::array<Point, kTargetCount>& raw,
-                          const std::array<Point, kTargetCount>& targets) {
+                          const std::array<Point, kTargetCount>& targets, PixelPitch pitch) {
   double closest = std::numeric_limits<double>::max();
   double apart = 0;
   for (int i = 0; i < kTargetCount; ++i) {
     for (int j = i + 1; j < kTargetCount; ++j) {
-      const double d = Distance(raw[i], raw[j]);
+      const double d = Distance(raw[i], raw[j], PixelPitch{1, 1});
       if (d < closest) {
         closest = d;
-        apart = Distance(targets[i], targets[j]);
+        apart = Distance(targets[i], targets[j], pitch);
       }
     }
   }
-  return TouchAgreement{false, Round(apart)};
+  return TouchAgreement{false, apart};
 }
 
 }  // namespace
 
-std::int32_t DisagreementThreshold(std::int32_t targetRadius) {
-  return std::max(targetRadius, kMinimumDisagreementPixels);
+PixelPitch MonitorPitch(std::int32_t widthPixels, std::int32_t heightPixels, std::int32_t widthMm,
+                        std::int32_t heightMm) {
+  return PixelPitch{Axis(widthPixels, widthMm), Axis(heightPixels, heightMm)};
 }
 
 TouchAgreement CheckTouchAgreement(const std::array<Point, kTargetCount>& raw,
-                                   const std::array<Point, kTargetCount>& targets,
-                                   std::int32_t targetRadius) {
+                                   const std::array<Point, kTargetCount>& targets, PixelPitch pitch) {
   for (int i = 0; i < kTargetCount; ++i)
     for (int j = i + 1; j < kTargetCount; ++j)
-      if (raw[i] == raw[j]) return Degenerate(raw, targets);
+      if (raw[i] == raw[j]) return Degenerate(raw, targets, pitch);
 
   // The least-squares residual of each axis is the projection of the targets onto the one
   // direction n orthogonal to the design matrix's columns (1, raw x, raw y). n's components
@@ -87,24 +89,23 @@ TouchAgreement CheckTouchAgreement(const std::array<Point, kTargetCount>& raw,
   }
   norm = std::sqrt(norm);
   // The four raw points on one line (to rounding): no affine map reaches four targets.
-  if (norm <= 1e-9 * spread * spread) return Degenerate(raw, targets);
+  if (norm <= 1e-9 * spread * spread) return Degenerate(raw, targets, pitch);
 
   double projectedX = 0, projectedY = 0;
   for (int k = 0; k < kTargetCount; ++k) {
-    projectedX += n[k] * targets[k].x;
-    projectedY += n[k] * targets[k].y;
+    projectedX += n[k] * targets[k].x * pitch.x;
+    projectedY += n[k] * targets[k].y * pitch.y;
   }
   // Moving touch k alone by d changes the projection by n[k] d: the touch with the largest
   // |n[k]| needs the smallest move.
   const double disagreement = std::hypot(projectedX, projectedY) / largest;
-  return TouchAgreement{disagreement <= DisagreementThreshold(targetRadius), Round(disagreement)};
+  return TouchAgreement{disagreement <= kDisagreementMm, disagreement};
 }
 
-TouchAgreement CheckWindowTouches(const std::array<Point, kTargetCount>& raw, std::int32_t w,
-                                  std::int32_t h) {
+std::array<Point, kTargetCount> WindowTargets(std::int32_t w, std::int32_t h) {
   std::array<Point, kTargetCount> targets;
   for (int step = 0; step < kTargetCount; ++step) targets[step] = TargetPosition(step, w, h);
-  return CheckTouchAgreement(raw, targets, TargetRadius(w, h));
+  return targets;
 }
 
 }  // namespace calibration
