@@ -20,12 +20,20 @@ echo
 
 # The program as a user gets it, against two virtual touch screens on Wine's HID stack; the
 # demo build (simulated touch screens behind the HID seam) where the virtual device is not built.
+shots=
 if [ -f build/windows/virtual-touch-screen/virtual-touch.exe ]; then
+  shots=${1:-build/windows/run-shots}
   PELNIX_DEMO_EXE="$PWD/build/windows/dist/PelnixCpl.exe" PELNIX_DEMO_VIRTUAL=2 \
-    exec bash scripts/demo.sh "${1:-build/windows/run-shots}"
+    bash scripts/demo.sh "$shots"
+elif [ -x scripts/demo.sh ] && [ -f build/windows/demo/PelnixCpl.exe ]; then
+  shots=${1:-build/windows/demo-shots}
+  bash scripts/demo.sh "$@"
 fi
-if [ -x scripts/demo.sh ] && [ -f build/windows/demo/PelnixCpl.exe ]; then
-  exec bash scripts/demo.sh "$@"
+if [ -n "$shots" ]; then
+  # Region calibration with the mouse: the demo build inside a Wine virtual desktop of its own
+  # under Xvfb, a region drawn, calibrated with four clicks, and the list after it.
+  [ -f build/windows/demo/PelnixCpl.exe ] && exec bash scripts/region-mouse.sh "$(realpath "$shots")"
+  exit 0
 fi
 
 # Without the demo: the real program finds no touch screen here and says so in a message box,
