@@ -42,8 +42,8 @@ std::optional<EarlierCalibration> EarlierFromRecord(const DeviceParameters& reco
                                                     std::int32_t mw, std::int32_t mh);
 
 // The chi-square of the map's 6 parameters against the earlier map beyond which they differ
-// by more than two careful calibrations cause (0.4 % of them go over).
-inline constexpr double kEarlierChiSquare = 19.3;
+// by more than two careful calibrations cause (0.3 % of them go over).
+inline constexpr double kEarlierChiSquare = 20.0;
 // The deviation of the axes from perpendicular, in standard deviations of that deviation
 // under a careful finger's scatter, beyond which the frame is not square (0.3 % go over).
 inline constexpr double kSquareSigmas = 3.0;
