@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include "calibration/calibrate_dialog.h"
@@ -191,6 +192,20 @@ void ExpectAreaOf(const DeviceParameters& record, const RECT& r) {
   EXPECT_EQ(record.AreaTop, calibration::ScaledFraction(r.top, mh));
   EXPECT_EQ(record.AreaRight, calibration::ScaledFraction(r.right, mw));
   EXPECT_EQ(record.AreaBottom, calibration::ScaledFraction(r.bottom, mh));
+}
+
+TEST(CalibrationWindow, TheSystemsMonitorsTellTheirSize) {
+  // EDID, else the display's device caps: whatever answers is a monitor's size, not a ratio.
+  const std::vector<RECT> monitors = SystemMonitors().Monitors();
+  ASSERT_FALSE(monitors.empty());
+  for (const RECT& m : monitors) {
+    const MonitorMillimetres size = SystemMonitors().PhysicalSize(m);
+    std::printf("monitor %ldx%ld: %d x %d mm\n", m.right - m.left, m.bottom - m.top, size.width, size.height);
+    if (size.width <= 0) continue;
+    const double dpi = (m.right - m.left) * 25.4 / size.width;
+    EXPECT_GT(dpi, 10);
+    EXPECT_LT(dpi, 1000);
+  }
 }
 
 TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
