@@ -12,10 +12,14 @@ public:
   // The monitors from now on, in order; an empty layout gives the system's monitors back.
   void SetLayout(std::vector<RECT> monitors);
   std::vector<RECT> Monitors() override;
+  // Every monitor of the layout measures `size` from now on ({0, 0}: the system's answer).
+  void SetPhysicalSize(MonitorMillimetres size);
+  MonitorMillimetres PhysicalSize(const RECT& area) override;
 
 private:
   std::mutex mutex_;
   std::vector<RECT> layout_;
+  MonitorMillimetres size_;
 };
 
 // The executable's monitors as their concrete type (the one DefaultMonitorSystem() returns in

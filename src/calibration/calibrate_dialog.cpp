@@ -7,7 +7,7 @@
 #include "base/language.h"
 #include "calibration/calibration_driver.h"
 #include "calibration/core/calibration_layout.h"
-#include "calibration/core/touch_agreement.h"
+#include "calibration/core/calibration_check.h"
 #include "calibration/full_screen_colors.h"
 #include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
@@ -74,14 +74,7 @@ CCalibrateDlg::CCalibrateDlg(CWnd* parent)
     : CDialog(IDD_CALIBRATE, parent), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
 
 CCalibrateDlg::~CCalibrateDlg() {
-  // Destroyed while still open (the program ends): the driver gets its mode back all the same.
-  if (m_hWnd && !m_bEndPosted) {
-    KillTimer(kCountdownTimer);
-    RestoreMode();
-    if (OkVisible()) RestoreParameters();
-    ShowCursorAgain();
-    if (m_bDevicePresent) PostStreamOff();
-  }
+  // Destroying the window restores what the calibration changed (OnDestroy).
   if (m_hWnd) DestroyWindow();
   if (m_hBackground) ::DeleteObject(m_hBackground);
 }
@@ -207,7 +200,7 @@ void CCalibrateDlg::LayoutControls(int width, int height) {
   input.height = height;
   input.button = WindowSize(m_btnCancel);
   for (int i = 0; i < 7; ++i) input.hints[i] = WindowSize(m_hints[i]);
-  input.warning = WindowSize(m_disagreement);
+  if (disagreementShown()) input.warning = WindowSize(m_disagreement);
   const calibration::Layout layout = calibration::LayOutControls(input);
   Place(m_btnOK, layout.ok);
   Place(m_btnReCalibrate, layout.recalibrate);
@@ -237,7 +230,8 @@ void CCalibrateDlg::DrawTarget(HDC dc, int width, int height) const {
 
 void CCalibrateDlg::OnTouchPoint(LPARAM reply) {
   const std::unique_ptr<DeviceReport> report = device_client::TakeReply(reply);
-  if (!report || !m_bTouchEnabled || m_nStep >= calibration::kTargetCount) return;
+  // A lift-off queued before the touch screen went is no point of this calibration.
+  if (!report || !m_bTouchEnabled || !m_bDevicePresent || m_nStep >= calibration::kTargetCount) return;
   m_ptRaw[m_nStep] = calibration::RawPointFromReport(report->report);
   ++m_nStep;
   if (m_nStep == calibration::kTargetCount) TakeFourthPoint();
@@ -258,15 +252,13 @@ void CCalibrateDlg::TakeFourthPoint() {
 
 void CCalibrateDlg::ShowDisagreement() {
   const RECT client = GetClientRect();
-  const calibration::TouchAgreement agreement =
-      calibration::CheckWindowTouches(m_ptRaw, client.right, client.bottom);
-  if (agreement.agree) {
+  const calibration::CalibrationCheck check = CheckThisCalibration(client.right, client.bottom);
+  if (check.warning == calibration::CalibrationWarning::None) {
     m_disagreement.ShowWindow(SW_HIDE);
     return;
   }
-  std::wstring text = LoadLangString(L"83");
-  wchar_t formatted[1024];
-  if (std::swprintf(formatted, 1024, text.c_str(), static_cast<int>(agreement.pixels)) > 0) text = formatted;
+  const std::wstring text =
+      calibration::FillInAmount(LoadLangString(calibration::WarningTextKey(check.warning)), check.amount);
   m_disagreement.SetWindowText(text);
 
   // As wide as the opening hints, never wider than the window; as high as the text needs.
@@ -279,6 +271,30 @@ void CCalibrateDlg::ShowDisagreement() {
   ::SetWindowPos(m_disagreement, nullptr, 0, 0, bounds.right, bounds.bottom,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   m_disagreement.ShowWindow(SW_SHOW);
+}
+
+calibration::CalibrationCheck CCalibrateDlg::CheckThisCalibration(int width, int height) {
+  TouchScreenList& list = GetTouchScreenList();
+  const RECT window = GetWindowRect();
+  // The monitor under the window's centre gives the size of a millimetre.
+  const POINT centre{(window.left + window.right) / 2, (window.top + window.bottom) / 2};
+  calibration::PixelPitch pitch;
+  for (int i = 0; i < list.monitorCount(); ++i) {
+    const MonitorEntry& m = list.monitor(i);
+    if (centre.x < m.left || centre.x >= m.right || centre.y < m.top || centre.y >= m.bottom) continue;
+    const RECT area{m.left, m.top, m.right, m.bottom};
+    const MonitorMillimetres size = list.monitorSystem().PhysicalSize(area);
+    pitch = calibration::MonitorPitch(m.right - m.left, m.bottom - m.top, size.width, size.height);
+    break;
+  }
+  // The record read at opening holds the touch screen's earlier calibration, if any, stored
+  // against the first monitor's extent.
+  const MonitorEntry& first = list.monitor(0);
+  const std::int32_t mw = list.monitorCount() > 0 ? first.right - first.left : 0;
+  const std::int32_t mh = list.monitorCount() > 0 ? first.bottom - first.top : 0;
+  const auto earlier = calibration::EarlierFromRecord(
+      m_savedParams, calibration::Rect{window.left, window.top, window.right, window.bottom}, mw, mh);
+  return calibration::CheckCalibration(m_ptRaw, calibration::WindowTargets(width, height), pitch, earlier);
 }
 
 void CCalibrateDlg::OnCountdown() {
@@ -336,6 +352,24 @@ bool CCalibrateDlg::OnClose() {
   return true;
 }
 
+void CCalibrateDlg::OnDestroy() {
+  // Destroyed without an end (the main window ended, taking its owned windows with it, or the
+  // object was deleted): the driver gets its mode and the record read at opening back.
+  if (!m_bEndPosted) {
+    RestoreOnTheWayOut();
+    m_bEndPosted = true;  // nobody is left to tell
+    m_pFineTimer.reset();
+  }
+}
+
+void CCalibrateDlg::RestoreOnTheWayOut() {
+  KillTimer(kCountdownTimer);
+  RestoreMode();
+  if (OkVisible()) RestoreParameters();
+  ShowCursorAgain();
+  if (m_bDevicePresent) PostStreamOff();
+}
+
 void CCalibrateDlg::OnEscape() {
   KillTimer(kCountdownTimer);
   StopMouseHook(MainWindow());
@@ -350,11 +384,7 @@ void CCalibrateDlg::OnEscape() {
 void CCalibrateDlg::OnCancel() {
   // Escape after OnEscape, or IDCANCEL from elsewhere: the window ends with Mode restored.
   if (!m_bEndPosted) {
-    KillTimer(kCountdownTimer);
-    RestoreMode();
-    if (OkVisible()) RestoreParameters();
-    ShowCursorAgain();
-    if (m_bDevicePresent) PostStreamOff();
+    RestoreOnTheWayOut();
     PostCalibrateEnd(1);
   }
   EndDialog(IDCANCEL);
@@ -371,7 +401,13 @@ void CCalibrateDlg::OnDeviceRemoved(LPARAM index) {
 void CCalibrateDlg::ShowRemovalMessage() {
   if (m_bRemovalShown) return;
   m_bRemovalShown = true;
+  // The user must see the pointer to press OK. When the last touch screen went, the program's
+  // quit is already queued: it would end the message box at once, so it waits for the box.
+  ShowCursorAgain();
+  MSG quit{};
+  const bool quitting = ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
   ::MessageBoxW(m_hWnd, L"The device you have selected has been removed!", LoadLangString(L"79").c_str(), MB_OK);
+  if (quitting) ::PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
 void CCalibrateDlg::SaveCalibration(bool restoreMode) {
@@ -422,6 +458,8 @@ void CCalibrateDlg::PostStreamOff() {
   // next calibration window has begun (each request has a worker of its own).
   if (!m_bStreaming) return;
   m_bStreaming = false;
+  // Its touch screen is gone: the slot may hold another one by now.
+  if (!m_bDevicePresent) return;
   device_client::StopTouchStream(m_nDeviceIndex);
 }
 

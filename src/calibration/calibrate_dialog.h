@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/timer_resolution.h"
+#include "calibration/core/calibration_check.h"
 #include "calibration/core/calibration_geometry.h"
 #include "config/core/driver_parameters.h"
 #include "framework/controls.h"
@@ -38,6 +39,7 @@ public:
   int step() const { return m_nStep; }
   const std::array<calibration::Point, calibration::kTargetCount>& rawPoints() const { return m_ptRaw; }
   bool disagreementShown() const;
+  bool endPosted() const { return m_bEndPosted; }
   // The performance counter at the end of the paint that followed the last touch taken (0
   // before the first), for the latency benchmark.
   std::int64_t lastTouchPaintedAt() const { return m_nTouchPaintedAt.load(); }
@@ -52,6 +54,7 @@ protected:
   bool OnTimer(UINT_PTR id) override;
   bool OnButtonClicked(UINT id) override;
   bool OnClose() override;
+  void OnDestroy() override;
   void OnOK() override;
   void OnCancel() override;
 
@@ -77,7 +80,11 @@ private:
   void ShowAfterHints(bool show);
   void ShowButtons(bool show);
   void ShowDisagreement();
-  bool OkVisible() const { return m_btnOK.IsWindowVisible() != FALSE; }
+  calibration::CalibrationCheck CheckThisCalibration(int width, int height);
+  // The OK button is shown (four points were taken): by its own style, which stays true while
+  // the window itself is hidden on its way out.
+  bool OkVisible() const { return (::GetWindowLongPtrW(m_btnOK, GWL_STYLE) & WS_VISIBLE) != 0; }
+  void RestoreOnTheWayOut();
   HWND MainWindow() const;
 
   void LayoutControls(int width, int height);

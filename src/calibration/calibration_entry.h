@@ -35,6 +35,8 @@ int CalibrationDeviceIndex(const CCalibrateDlg& window);
 void SetCalibrationDeviceIndex(CCalibrateDlg& window, int deviceIndex);
 // Its touch screen was unplugged: the window forgets the device, tells the user and closes.
 void CalibrationDeviceRemoved(CCalibrateDlg& window);
+// Whether the window has posted its UM_CALIBRATE_END: an end message counts only then.
+bool CalibrationEndPosted(const CCalibrateDlg& window);
 void DestroyCalibration(CCalibrateDlg* window);
 
 // Mapping: the mapping window over monitor 0, modeless and owned by the main window, which

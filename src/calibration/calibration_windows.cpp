@@ -67,7 +67,9 @@ void BeginRegionCalibration(CWnd& mainWindow, MessageInfoDlg*& hint) {
   DestroyRegionHint(hint);
   hint = new MessageInfoDlg(&mainWindow);
   if (!hint->Create()) {
+    // Without the hint the user cannot tell the drawing has begun: no hook either.
     DestroyRegionHint(hint);
+    StopMouseHook(mainWindow.m_hWnd);
     return;
   }
   hint->FollowCursor(CursorPosition());
@@ -111,5 +113,7 @@ void CalibrationDeviceRemoved(CCalibrateDlg& window) {
   window.m_bDevicePresent = false;
   window.PostMessage(WM_CLOSE);
 }
+
+bool CalibrationEndPosted(const CCalibrateDlg& window) { return window.endPosted(); }
 
 void DestroyCalibration(CCalibrateDlg* window) { delete window; }

@@ -2,6 +2,7 @@
 
 #include "base/language.h"
 #include "calibration/full_screen_colors.h"
+#include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
 
 namespace {
@@ -23,6 +24,12 @@ BOOL MessageInfoDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SetDlgItemText(IDC_REGION_HINT_TEXT, LoadLangString(L"54"));
   return TRUE;
+}
+
+void MessageInfoDlg::OnCancel() {
+  // The hook reports to the main window, which owns the hint.
+  StopMouseHook(m_pParent ? m_pParent->m_hWnd : nullptr);
+  CDialog::OnCancel();
 }
 
 void MessageInfoDlg::FollowCursor(POINT cursor) {

@@ -15,6 +15,8 @@ public:
 
 protected:
   BOOL OnInitDialog() override;
+  // Escape: the drawing is given up, and the mouse hook with it.
+  void OnCancel() override;
   bool OnEraseBackground(HDC dc) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
 

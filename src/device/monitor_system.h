@@ -8,14 +8,19 @@
 
 #include <vector>
 
+#include "device/core/edid.h"
+
 class MonitorSystem {
 public:
   virtual ~MonitorSystem() = default;
   // Each monitor's full area in virtual-screen pixels, in the order the system reports them.
   virtual std::vector<RECT> Monitors() = 0;
+  // The physical size of the monitor with that area, as far as it is known (0 where not).
+  virtual MonitorMillimetres PhysicalSize(const RECT&) { return {}; }
 };
 
-// The system's own monitors, from EnumDisplayMonitors.
+// The system's own monitors, from EnumDisplayMonitors; their sizes from the EDID of the
+// monitor device (SETUPAPI), else from GetDeviceCaps' HORZSIZE and VERTSIZE.
 MonitorSystem& SystemMonitors();
 
 // The monitors of this executable: the system's in the real program, a given layout in the

@@ -67,6 +67,7 @@ public:
   TouchScreenList& operator=(const TouchScreenList&) = delete;
 
   HidSystem& hid() { return hid_; }
+  MonitorSystem& monitorSystem() { return monitorSystem_; }
 
   // Slots 0 .. count()-1.
   std::uint32_t count() const { return count_.load(); }

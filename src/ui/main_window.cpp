@@ -240,7 +240,11 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
     EnableWindow(FALSE);
     return TRUE;
   }
-  if (msg->message == UM_CALIBRATE_END) EnableWindow(TRUE);  // and dispatched as well
+  if (msg->message == UM_CALIBRATE_END) {
+    // Only the open calibration window's own end counts; any other is dropped.
+    if (!IsCalibrationEnd()) return TRUE;
+    EnableWindow(TRUE);  // and dispatched as well
+  }
 
   const MouseHookMessages& hook = GetMouseHookMessages();
   if (msg->hwnd == m_hWnd && msg->message != 0 &&
@@ -404,7 +408,12 @@ bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
   return false;
 }
 
+bool CPelnixCplDlg::IsCalibrationEnd() const {
+  return m_pCalibrateDlg && CalibrationEndPosted(*m_pCalibrateDlg);
+}
+
 void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
+  if (!IsCalibrationEnd()) return;
   DestroyCalibration(m_pCalibrateDlg);
   m_pCalibrateDlg = nullptr;
   if (aborted == 1) return;

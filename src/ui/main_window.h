@@ -104,6 +104,7 @@ private:
   void RemoveTouchScreen(int index);
   void BroadcastDeviceRemoved(int index);
   void OnCalibrateEnd(WPARAM aborted, LPARAM index);
+  bool IsCalibrationEnd() const;  // the open calibration window has posted its end
   void OpenUserManual();
   void PaintMinimized();
 

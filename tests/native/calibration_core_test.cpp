@@ -1,11 +1,14 @@
 // The calibration arithmetic: targets, the stored area fields in the driver's 32-bit
-// arithmetic, and the check that the four touches agree.
+// arithmetic, and the checks that the four touches agree with each other and with the map
+// the touch screen should have.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 
 #include "calibration/core/calibration_geometry.h"
+#include "calibration/core/calibration_check.h"
+#include "calibration/core/calibration_layout.h"
 #include "calibration/core/touch_agreement.h"
 
 using namespace calibration;
@@ -97,14 +100,16 @@ std::array<Point, 4> Targets(std::int32_t w, std::int32_t h) {
   return targets;
 }
 
-TEST(TouchAgreement, FitOfTheFourTouches) {
-  const std::int32_t w = 1920, h = 1080, r = TargetRadius(w, h);
-  const auto targets = Targets(w, h);
+// 4 pixels to the millimetre: misses below are told in millimetres.
+constexpr PixelPitch kPitch{0.25, 0.25};
+
+TEST(TouchAgreement, FitOfTheFourTouchesInMillimetres) {
+  const auto targets = Targets(1920, 1080);
   struct Case {
     const char* name;
     std::array<Point, 4> touched;  // screen points the finger left
     bool agree;
-    std::int32_t minPixels, maxPixels;
+    double minMm, maxMm;
   };
   auto moved = [&](int which, std::int32_t dx, std::int32_t dy) {
     auto points = targets;
@@ -113,37 +118,169 @@ TEST(TouchAgreement, FitOfTheFourTouches) {
     return points;
   };
   const Case cases[] = {
-      {"exact", targets, true, 0, 1},
-      {"each a few pixels off", {{{243, 178}, {1677, 184}, {236, 903}, {1683, 897}}}, true, 0, 20},
-      {"one off by 2r", moved(2, 2 * r, 0), false, 2 * r - 4, 2 * r + 4},
-      {"one off by 2r diagonally", moved(1, -47, 47), false, 2 * r - 4, 2 * r + 4},
-      {"one off by r/2", moved(3, 0, r / 2), true, r / 2 - 3, r / 2 + 3},
+      {"exact", targets, true, 0, 0.5},
+      {"each a few pixels off", {{{243, 178}, {1677, 184}, {236, 903}, {1683, 897}}}, true, 0, 6},
+      {"one off by 25 mm", moved(2, 100, 0), false, 24, 26},
+      // A miss this large also bends the fitted map a little, which tells the distance with.
+      {"one off by 25 mm diagonally", moved(1, -71, 71), false, 24, 28},
+      {"one off by 5 mm", moved(3, 0, 20), true, 4, 6},
   };
   for (const Case& c : cases) {
-    const TouchAgreement result = CheckTouchAgreement(AskewRaw(c.touched), targets, r);
-    EXPECT_EQ(result.agree, c.agree) << c.name << ": " << result.pixels;
-    EXPECT_GE(result.pixels, c.minPixels) << c.name;
-    EXPECT_LE(result.pixels, c.maxPixels) << c.name;
+    const TouchAgreement result = CheckTouchAgreement(AskewRaw(c.touched), targets, kPitch);
+    EXPECT_EQ(result.agree, c.agree) << c.name << ": " << result.millimetres;
+    EXPECT_GE(result.millimetres, c.minMm) << c.name;
+    EXPECT_LE(result.millimetres, c.maxMm) << c.name;
+  }
+  // Millimetres count the same in a 200 x 200 region (50 mm wide here): a fingertip's slip
+  // agrees, a miss of a third of the region does not.
+  const auto small = Targets(200, 200);
+  for (auto [mm, agree] : {std::pair{8.0, true}, std::pair{17.0, false}}) {
+    auto touched = small;
+    touched[0].x += static_cast<std::int32_t>(mm * 4);
+    EXPECT_EQ(CheckTouchAgreement(AskewRaw(touched), small, kPitch).agree, agree) << mm;
   }
 }
 
 TEST(TouchAgreement, PointsThatAllowNoFit) {
   const auto targets = Targets(1920, 1080);
-  // Two touches on one spot: the first two targets, 1440 pixels apart, were touched as one.
+  // Two touches on one spot: the first two targets, 1440 pixels (360 mm) apart, were touched as one.
   const std::array<Point, 4> coinciding{{{500, 600}, {500, 600}, {520, 3500}, {3600, 3480}}};
-  TouchAgreement result = CheckTouchAgreement(coinciding, targets, 33);
+  TouchAgreement result = CheckTouchAgreement(coinciding, targets, kPitch);
   EXPECT_FALSE(result.agree);
-  EXPECT_EQ(result.pixels, 1440);
+  EXPECT_DOUBLE_EQ(result.millimetres, 360);
   // Four touches on one line.
   const std::array<Point, 4> line{{{100, 100}, {200, 200}, {300, 300}, {400, 400}}};
-  EXPECT_FALSE(CheckTouchAgreement(line, targets, 33).agree);
-  // A small region: the floor keeps a fingertip's error from counting.
-  const auto small = Targets(200, 200);
-  std::array<Point, 4> touched = small;
-  touched[0].x += 7;
-  EXPECT_TRUE(CheckWindowTouches(AskewRaw(touched), 200, 200).agree);
-  touched[0].x += 6;
-  EXPECT_FALSE(CheckWindowTouches(AskewRaw(touched), 200, 200).agree);
+  EXPECT_FALSE(CheckTouchAgreement(line, targets, kPitch).agree);
+  EXPECT_EQ(CheckCalibration(line, targets, kPitch, std::nullopt).warning, CalibrationWarning::Touches);
+}
+
+TEST(CalibrationCheck, MissesAnAffineMapAbsorbs) {
+  const auto targets = Targets(1920, 1080);
+  // A frame mounted square, rotated half a degree, scaled differently on each axis.
+  auto frame = [](const std::array<Point, 4>& screen) {
+    std::array<Point, 4> raw;
+    const double c = std::cos(0.0087), s = std::sin(0.0087);
+    for (int i = 0; i < 4; ++i) {
+      const double x = screen[i].x, y = screen[i].y;
+      raw[i] = Point{static_cast<std::int32_t>(std::lround(180 + 2.1 * (c * x - s * y))),
+                     static_cast<std::int32_t>(std::lround(300 + 3.7 * (s * x + c * y)))};
+    }
+    return raw;
+  };
+  auto shifted = [&](std::initializer_list<std::tuple<int, int, int>> moves) {
+    auto points = targets;
+    for (auto [k, dx, dy] : moves) {
+      points[k].x += dx;
+      points[k].y += dy;
+    }
+    return points;
+  };
+  const EarlierCalibration earlier{frame(shifted({{0, 3, -2}, {1, -2, 2}, {2, 2, 1}, {3, -1, -3}})), targets};
+  struct Case {
+    const char* name;
+    std::array<Point, 4> touched;
+    bool withEarlier;
+    CalibrationWarning warning;
+    std::int32_t mm = 0;  // the largest move from the earlier map at a target
+  };
+  const Case cases[] = {
+      {"careful, against the earlier one", shifted({{0, -3, 2}, {1, 4, 1}, {2, -2, -3}, {3, 2, 2}}), true,
+       CalibrationWarning::None},
+      {"careful, alone", shifted({{0, -3, 2}, {1, 4, 1}, {2, -2, -3}, {3, 2, 2}}), false, CalibrationWarning::None},
+      {"both top targets 60 px low", shifted({{0, 0, 60}, {1, 0, 60}}), true, CalibrationWarning::Earlier, 15},
+      // Alone it is what a frame with a shorter raw range would give: nothing to tell.
+      {"both top targets 60 px low, alone", shifted({{0, 0, 60}, {1, 0, 60}}), false, CalibrationWarning::None},
+      {"TL and BR 80 px inward", shifted({{0, 80, 80}, {3, -80, -80}}), true, CalibrationWarning::Earlier, 28},
+      {"TL and BR 80 px inward, alone", shifted({{0, 80, 80}, {3, -80, -80}}), false, CalibrationWarning::NotSquare},
+      {"one target missed", shifted({{2, 100, 0}}), true, CalibrationWarning::Touches},
+  };
+  for (const Case& c : cases) {
+    const CalibrationCheck check =
+        CheckCalibration(frame(c.touched), targets, kPitch, c.withEarlier ? std::optional(earlier) : std::nullopt);
+    EXPECT_EQ(check.warning, c.warning) << c.name << ": chi-square " << check.earlierChiSquare << ", square "
+                                        << check.squareSigmas;
+    if (c.warning == CalibrationWarning::Earlier) EXPECT_EQ(check.amount, c.mm) << c.name;
+  }
+}
+
+TEST(CalibrationCheck, EarlierCalibrationFromTheStoredRecord) {
+  const std::array<Point, 4> raw{{{400, 500}, {3400, 520}, {420, 3500}, {3380, 3490}}};
+  // Stored over (500, 300)-(900, 700) with a first monitor of 1920 x 1080; read back for a
+  // new window at (400, 200).
+  DeviceParameters record{};
+  SetCalibrationFields(record, Rect{500, 300, 900, 700}, 1920, 1080, raw, 0);
+  const auto earlier = EarlierFromRecord(record, Rect{400, 200, 1000, 800}, 1920, 1080);
+  ASSERT_TRUE(earlier.has_value());
+  EXPECT_EQ(earlier->raw, raw);
+  for (int k = 0; k < 4; ++k) {
+    const Point t = TargetPosition(k, 400, 400);
+    EXPECT_EQ(earlier->targets[k], (Point{t.x + 100, t.y + 100})) << k;
+  }
+  DeviceParameters uncalibrated = record;
+  uncalibrated.IsCalibrate = 0;
+  DeviceParameters empty = record;
+  empty.AreaPixelWidth = 0;
+  DeviceParameters twoOnOneSpot = record;
+  twoOnOneSpot.M2X = twoOnOneSpot.M1X;
+  twoOnOneSpot.M2Y = twoOnOneSpot.M1Y;
+  for (const DeviceParameters& r : {uncalibrated, empty, twoOnOneSpot})
+    EXPECT_FALSE(EarlierFromRecord(r, Rect{0, 0, 1920, 1080}, 1920, 1080).has_value());
+}
+
+TEST(CalibrationCheck, TextsAndPitch) {
+  // The amount goes in for the first "%d"; nothing else in a translation is read.
+  EXPECT_EQ(FillInAmount(L"about %d mm", 14), L"about 14 mm");
+  EXPECT_EQ(FillInAmount(L"%s %d %d %n", 3), L"%s 3 %d %n");
+  EXPECT_EQ(FillInAmount(L"no number", 3), L"no number");
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::Touches), L"83");
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::Earlier), L"84");
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::NotSquare), L"85");
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::None), L"");
+  // 1920 pixels over 531 mm; unknown or implausible sizes (an aspect ratio) give 96 DPI.
+  EXPECT_DOUBLE_EQ(MonitorPitch(1920, 1080, 531, 299).x, 531.0 / 1920);
+  for (auto [w, h] : {std::pair{0, 0}, std::pair{16, 9}}) {
+    const PixelPitch pitch = MonitorPitch(1920, 1080, w, h);
+    EXPECT_DOUBLE_EQ(pitch.x, 25.4 / 96) << w;
+    EXPECT_DOUBLE_EQ(pitch.y, 25.4 / 96) << w;
+  }
+}
+
+TEST(CalibrationLayout, ButtonsAndWarningStayInsideTheWindow) {
+  auto inside = [](const Rect& r, std::int32_t w, std::int32_t h) {
+    return r.left >= 4 && r.top >= 4 && r.right <= w - 4 && r.bottom <= h - 4 && r.width() > 0;
+  };
+  struct Case {
+    std::int32_t w, h;
+    Size warning;
+  };
+  for (const Case& c : {Case{1920, 1080, {400, 40}}, Case{200, 200, {192, 100}}, Case{200, 200, {192, 190}},
+                        Case{200, 200, {0, 0}}}) {
+    LayoutInput input;
+    input.width = c.w;
+    input.height = c.h;
+    input.button = Size{75, 24};
+    input.warning = c.warning;
+    const Layout layout = LayOutControls(input);
+    const std::string name = std::to_string(c.w) + " x " + std::to_string(c.h) + ", warning " +
+                             std::to_string(c.warning.cy);
+    for (const Rect& r : {layout.recalibrate, layout.ok, layout.cancel}) EXPECT_TRUE(inside(r, c.w, c.h)) << name;
+    EXPECT_LE(layout.recalibrate.right, layout.ok.left) << name;
+    EXPECT_LE(layout.ok.right, layout.cancel.left) << name;
+    if (c.warning.cy > 0) {
+      EXPECT_TRUE(inside(layout.warning, c.w, c.h)) << name;
+      EXPECT_LE(layout.warning.bottom, layout.ok.top) << name;
+    }
+  }
+  // Where there is room, the row is as it always was: OK centred, 20 pixels to each side.
+  LayoutInput wide;
+  wide.width = 1920;
+  wide.height = 1080;
+  wide.button = Size{75, 24};
+  const Layout layout = LayOutControls(wide);
+  EXPECT_EQ(layout.ok.left, 960 - 37);
+  EXPECT_EQ(layout.ok.top, 540 - 12);
+  EXPECT_EQ(layout.recalibrate.right, layout.ok.left - 20);
+  EXPECT_EQ(layout.cancel.left, layout.ok.right + 20);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <functional>
 
 #include "calibration/calibrate_dialog.h"
 #include "calibration/core/calibration_geometry.h"
@@ -23,10 +25,24 @@ namespace {
 
 constexpr std::int32_t kOriginalMode = 2;
 
+// The first monitor as the program's list has it.
+std::pair<std::int32_t, std::int32_t> FirstMonitor() {
+  TouchScreenList& list = GetTouchScreenList();
+  const MonitorEntry& m = list.monitor(0);
+  return {m.right - m.left, m.bottom - m.top};
+}
+
 std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
-  static auto screens = Prepare({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}});
+  static auto screens = [] {
+    auto prepared = Prepare({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}});
+    // Every monitor measures 4 pixels to the millimetre: the warnings below count in millimetres.
+    const auto [mw, mh] = FirstMonitor();
+    SimulatedMonitors().SetPhysicalSize(MonitorMillimetres{mw / 4, mh / 4});
+    return prepared;
+  }();
   return screens;
 }
+constexpr int kPixelsPerMm = 4;
 
 
 void SetDriver(std::int32_t mode, std::int32_t enableTouch) {
@@ -124,10 +140,11 @@ public:
   }
   // Touches target `step` of the window (moved by dx pixels), through the touch screen's
   // stream, and waits until the window has taken it.
-  void Touch(SimulatedTouchScreen& screen, int step, int dx = 0) {
+  void Touch(SimulatedTouchScreen& screen, int step, int dx = 0, int dy = 0) {
     const RECT r = rect();
     calibration::Point target = calibration::TargetPosition(step, r.right - r.left, r.bottom - r.top);
     target.x += dx;
+    target.y += dy;
     const calibration::Point raw = Raw(target);
     ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return screen.streamOn(); }));
     const int before = dialog().step();
@@ -135,7 +152,11 @@ public:
     ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return dialog().step() == before + 1; })) << "step " << step;
   }
   void FourTouches(SimulatedTouchScreen& screen, int missBy = 0) {
-    for (int step = 0; step < 4; ++step) Touch(screen, step, step == 2 ? missBy : 0);
+    FourTouches(screen, {POINT{0, 0}, POINT{0, 0}, POINT{missBy, 0}, POINT{0, 0}});
+  }
+  // Each target touched off by its own move, in pixels.
+  void FourTouches(SimulatedTouchScreen& screen, const std::array<POINT, 4>& moves) {
+    for (int step = 0; step < 4; ++step) Touch(screen, step, moves[step].x, moves[step].y);
     Sync();
     EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !screen.streamOn() && RunningReportWorkers() == 0; }));
   }
@@ -160,13 +181,6 @@ bool SentStreamOff(const SimulatedTouchScreen& screen) {
   return false;
 }
 
-// The first monitor as the program's list has it.
-std::pair<std::int32_t, std::int32_t> FirstMonitor() {
-  TouchScreenList& list = GetTouchScreenList();
-  const MonitorEntry& m = list.monitor(0);
-  return {m.right - m.left, m.bottom - m.top};
-}
-
 void ExpectAreaOf(const DeviceParameters& record, const RECT& r) {
   const auto [mw, mh] = FirstMonitor();
   EXPECT_EQ(record.AreaPixelWidth, r.right - r.left);
@@ -178,6 +192,20 @@ void ExpectAreaOf(const DeviceParameters& record, const RECT& r) {
   EXPECT_EQ(record.AreaTop, calibration::ScaledFraction(r.top, mh));
   EXPECT_EQ(record.AreaRight, calibration::ScaledFraction(r.right, mw));
   EXPECT_EQ(record.AreaBottom, calibration::ScaledFraction(r.bottom, mh));
+}
+
+TEST(CalibrationWindow, TheSystemsMonitorsTellTheirSize) {
+  // EDID, else the display's device caps: whatever answers is a monitor's size, not a ratio.
+  const std::vector<RECT> monitors = SystemMonitors().Monitors();
+  ASSERT_FALSE(monitors.empty());
+  for (const RECT& m : monitors) {
+    const MonitorMillimetres size = SystemMonitors().PhysicalSize(m);
+    std::printf("monitor %ldx%ld: %d x %d mm\n", m.right - m.left, m.bottom - m.top, size.width, size.height);
+    if (size.width <= 0) continue;
+    const double dpi = (m.right - m.left) * 25.4 / size.width;
+    EXPECT_GT(dpi, 10);
+    EXPECT_LT(dpi, 1000);
+  }
 }
 
 TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
@@ -361,28 +389,68 @@ TEST(CalibrationWindow, TouchDisabledTakesNoPointAndEscapeLeaves) {
   SetDriver(kOriginalMode, 1);
 }
 
-TEST(CalibrationWindow, MissedTargetShowsTheDisagreement) {
+TEST(CalibrationWindow, MissedTargetsShowAWarning) {
   auto& screens = Screens();
   SetDriver(kOriginalMode, 1);
+  StoreOriginal(1);  // not calibrated yet
   MainWindowRun run;
   ASSERT_TRUE(run.WaitForListReady());
-  Calibration calibration(run);
-  ASSERT_TRUE(calibration.Open(0));
-  const RECT r = calibration.rect();
-  const std::int32_t radius = calibration::TargetRadius(r.right - r.left, r.bottom - r.top);
-  calibration.FourTouches(*screens[0], 2 * radius);
-  EXPECT_TRUE(calibration.Visible(IDC_TOUCHES_DISAGREE));
-  EXPECT_TRUE(calibration.dialog().disagreementShown());
-  // The key's text, formatted with the distance (no language file: the key itself).
-  EXPECT_EQ(calibration.Text(IDC_TOUCHES_DISAGREE), L"83");
-  // Nothing else changes: stored as always, and the user decides.
-  EXPECT_EQ(Record(1).IsCalibrate, 1);
-  ::SendMessageW(::GetDlgItem(calibration.window(), IDC_RECALIBRATE), BM_CLICK, 0, 0);
-  EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE));
-  calibration.FourTouches(*screens[0]);
-  EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE));
-  ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
-  ASSERT_TRUE(calibration.Closed());
+  // The texts are the keys themselves (no language file beside the test): "83" when the
+  // touches disagree, "84" when the map differs from the earlier calibration's, "85" when the
+  // frame's axes come out sheared.
+  const int mm25 = 25 * kPixelsPerMm;
+  const int low = 60, inward = 80;
+  struct Case {
+    const char* name;
+    std::array<POINT, 4> moves;
+    const wchar_t* text;  // null: no warning
+    bool keep;            // OK: the next case compares with this one
+  };
+  const Case cases[] = {
+      {"one target 25 mm off", {POINT{0, 0}, {0, 0}, {mm25, 0}, {0, 0}}, L"83", false},
+      {"TL and BR inward, nothing earlier", {POINT{inward, inward}, {0, 0}, {0, 0}, {-inward, -inward}}, L"85", false},
+      {"both top targets low, nothing earlier", {POINT{0, low}, {0, low}, {0, 0}, {0, 0}}, nullptr, false},
+      {"careful, kept", {}, nullptr, true},
+      {"both top targets low, against the earlier", {POINT{0, low}, {0, low}, {0, 0}, {0, 0}}, L"84", false},
+      {"careful again", {}, nullptr, false},
+  };
+  for (const Case& c : cases) {
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0)) << c.name;
+    calibration.FourTouches(*screens[0], c.moves);
+    EXPECT_EQ(calibration.Visible(IDC_TOUCHES_DISAGREE), c.text != nullptr) << c.name;
+    EXPECT_EQ(calibration.dialog().disagreementShown(), c.text != nullptr) << c.name;
+    if (c.text) EXPECT_EQ(calibration.Text(IDC_TOUCHES_DISAGREE), c.text) << c.name;
+    // Nothing else changes: stored as always, and the user decides.
+    EXPECT_EQ(Record(1).IsCalibrate, 1) << c.name;
+    if (c.text) {
+      ::SendMessageW(::GetDlgItem(calibration.window(), IDC_RECALIBRATE), BM_CLICK, 0, 0);
+      EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE)) << c.name;
+      calibration.FourTouches(*screens[0]);
+      EXPECT_FALSE(calibration.Visible(IDC_TOUCHES_DISAGREE)) << c.name;
+    }
+    ::PostMessageW(::GetDlgItem(calibration.window(), c.keep ? IDOK : IDC_CALIBRATE_CANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(calibration.Closed()) << c.name;
+  }
+}
+
+// Runs `work` on the thread of `window`, between two of its messages (the window is
+// subclassed for one sent message), so that a test can line up what that thread handles next.
+LRESULT CALLBACK RunOnThreadProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+WNDPROC g_originalProc = nullptr;
+const UINT kRunOnThread = ::RegisterWindowMessageW(L"PelnixCalibrationTestRunOnThread");
+LRESULT CALLBACK RunOnThreadProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == kRunOnThread) {
+    (*reinterpret_cast<const std::function<void()>*>(lp))();
+    return 0;
+  }
+  return ::CallWindowProcW(g_originalProc, window, message, wp, lp);
+}
+void RunOnWindowThread(HWND window, const std::function<void()>& work) {
+  g_originalProc = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RunOnThreadProc)));
+  ::SendMessageW(window, kRunOnThread, 0, reinterpret_cast<LPARAM>(&work));
+  ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_originalProc));
 }
 
 // Region drawing: the hook's messages reach the main window with the cursor where the test
@@ -478,40 +546,56 @@ TEST(CalibrationWindow, RegionDrawnWithTheMouse) {
   r = calibration.rect();
   EXPECT_EQ(r.right - r.left, 200);
   EXPECT_EQ(r.bottom - r.top, 200);
-  calibration.FourTouches(*screens[0], 2 * calibration::TargetRadius(200, 200) + 10);
+  calibration.FourTouches(*screens[0], 25 * kPixelsPerMm);
   EXPECT_TRUE(calibration.Visible(IDC_TOUCHES_DISAGREE));
+  // The buttons and the warning lie inside the small window, side by side.
+  calibration.Sync();
+  ::UpdateWindow(calibration.window());
+  calibration.Sync();
+  RECT previous{r.left, r.top, r.left, r.top};
+  for (int id : {IDC_TOUCHES_DISAGREE, IDC_RECALIBRATE, IDOK, IDC_CALIBRATE_CANCEL}) {
+    RECT c{};
+    ::GetWindowRect(::GetDlgItem(calibration.window(), id), &c);
+    EXPECT_TRUE(c.left >= r.left && c.top >= r.top && c.right <= r.right && c.bottom <= r.bottom) << id;
+    if (id != IDC_TOUCHES_DISAGREE && id != IDC_RECALIBRATE) EXPECT_LE(previous.right, c.left) << id;
+    if (id == IDC_RECALIBRATE) EXPECT_LE(previous.bottom, c.top);  // below the warning
+    previous = c;
+  }
   calibration.PressKey(VK_ESCAPE);
   ASSERT_TRUE(calibration.Closed());
   EXPECT_TRUE(IsOriginal(Record(1)));
   EXPECT_FALSE(region.HookRunning());
 }
 
+// The removal message box on the calibration window's thread, or null.
+HWND FindRemovalMessage(DWORD thread) {
+  HWND box = nullptr;
+  ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+    // The caption is the program's title, key "79" (no language file beside the test).
+    wchar_t caption[16] = {};
+    ::GetWindowTextW(window, caption, 16);
+    if (std::wstring(caption) != L"79") return TRUE;
+    bool said = false;
+    ::EnumChildWindows(window, [](HWND child, LPARAM found) -> BOOL {
+      wchar_t text[128] = {};
+      ::GetWindowTextW(child, text, 128);
+      if (std::wstring(text) == L"The device you have selected has been removed!") *reinterpret_cast<bool*>(found) = true;
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&said));
+    if (!said) return TRUE;
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&box));
+  return box;
+}
+
 // Closes the removal message box of the calibration window's thread; true when one showed.
 bool CloseRemovalMessage(DWORD thread) {
   HWND box = nullptr;
-  const bool shown = ModalDialogThread::WaitUntil([&] {
-    box = nullptr;
-    ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
-      wchar_t name[16] = {};
-      ::GetClassNameW(window, name, 16);
-      if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-      // The caption is the program's title, key "79" (no language file beside the test).
-      wchar_t caption[16] = {};
-      ::GetWindowTextW(window, caption, 16);
-      if (std::wstring(caption) != L"79") return TRUE;
-      bool said = false;
-      ::EnumChildWindows(window, [](HWND child, LPARAM found) -> BOOL {
-        wchar_t text[128] = {};
-        ::GetWindowTextW(child, text, 128);
-        if (std::wstring(text) == L"The device you have selected has been removed!") *reinterpret_cast<bool*>(found) = true;
-        return TRUE;
-      }, reinterpret_cast<LPARAM>(&said));
-      if (!said) return TRUE;
-      *reinterpret_cast<HWND*>(out) = window;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&box));
-    return box != nullptr;
-  });
+  const bool shown = ModalDialogThread::WaitUntil([&] { return (box = FindRemovalMessage(thread)) != nullptr; });
   if (box) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   return shown;
 }
@@ -560,6 +644,149 @@ TEST(CalibrationWindow, UnpluggingAnEarlierTouchScreenOrItsOwn) {
     EXPECT_EQ(DriverMode(), kOriginalMode);
     ::Sleep(100);
     EXPECT_FALSE(SentStreamOff(*screens[2]));
+  }
+}
+
+TEST(CalibrationWindow, RegionHintEscapeOrFailureEndsTheHook) {
+  Screens();
+  SetDriver(kOriginalMode, 1);
+  RegisterMouseHookMessages();
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  RegionDrawing region(run);
+  Calibration calibration(run);
+
+  // Escape on the hint gives the drawing up: the hint goes, the hook with it, and a drag
+  // afterwards opens nothing.
+  region.Begin();
+  HWND hint = region.Hint();
+  ::PostMessageW(hint, WM_KEYDOWN, VK_ESCAPE, 1);
+  ::PostMessageW(hint, WM_KEYUP, VK_ESCAPE, 0xC0000001u);
+  ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindowVisible(hint); }));
+  run.dialog().Sync();
+  EXPECT_FALSE(region.HookRunning());
+
+  // A hint that cannot be created: no hook is left running either.
+  static std::atomic<bool> refuse{false};
+  HHOOK cbt = ::SetWindowsHookExW(
+      WH_CBT, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (code == HCBT_CREATEWND && refuse.load()) return 1;
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+      },
+      nullptr, region.thread());
+  ASSERT_NE(cbt, nullptr);
+  refuse = true;
+  ::PostMessageW(run.dialog().Item(IDC_REGION_CALIBRATE), BM_CLICK, 0, 0);
+  run.dialog().Sync();
+  refuse = false;
+  ::UnhookWindowsHookEx(cbt);
+  EXPECT_EQ(region.Hint(), nullptr);
+  EXPECT_FALSE(region.HookRunning());
+  EXPECT_FALSE(calibration.Find(200));
+}
+
+TEST(CalibrationWindow, MainWindowEndingOrAStrangeEndMessage) {
+  auto& screens = Screens();  // 3 and 4 are left, in slots 0 and 1
+  SetDriver(kOriginalMode, 1);
+  // An end message the open window did not post changes nothing: the window stays, and so
+  // does the main window's disabled state.
+  {
+    StoreOriginal(3);
+    MainWindowRun run;
+    ASSERT_TRUE(run.WaitForListReady());
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !::IsWindowEnabled(run.dialog().window()); }));
+    ::PostMessageW(run.dialog().window(), UM_CALIBRATE_END, 0, 0);
+    run.dialog().Sync();
+    EXPECT_TRUE(::IsWindow(calibration.window()));
+    EXPECT_FALSE(::IsWindowEnabled(run.dialog().window()));
+    calibration.PressKey(VK_ESCAPE);
+    ASSERT_TRUE(calibration.Closed());
+  }
+  // The main window ends while a calibration is open, before or after its fourth touch: the
+  // driver's mode and the record read at opening come back.
+  for (int touches : {2, 4}) {
+    StoreOriginal(3);
+    MainWindowRun run;
+    ASSERT_TRUE(run.WaitForListReady());
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    for (int step = 0; step < touches; ++step) calibration.Touch(*screens[2], step);
+    EXPECT_EQ(DriverMode(), 1);
+    calibration.Sync();
+    if (touches == 4) EXPECT_FALSE(IsOriginal(Record(3)));
+    ::PostMessageW(run.dialog().window(), WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.dialog().WaitForEnd());
+    EXPECT_FALSE(::IsWindow(calibration.window())) << touches;
+    EXPECT_EQ(DriverMode(), kOriginalMode) << touches;
+    EXPECT_TRUE(IsOriginal(Record(3))) << touches;
+  }
+}
+
+// The pointer's display count on the window's thread, 0 or more when the pointer shows.
+int CursorCount(HWND window) {
+  int count = 0;
+  RunOnWindowThread(window, [&] {
+    count = ::ShowCursor(TRUE) - 1;
+    ::ShowCursor(FALSE);
+  });
+  return count;
+}
+
+TEST(CalibrationWindow, RemovalDuringTheLastTouchAndOfTheLastTouchScreen) {
+  auto& screens = Screens();  // 3 and 4 are left, in slots 0 and 1
+  SetDriver(kOriginalMode, 1);
+  StoreOriginal(3);
+  StoreOriginal(4);
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  ASSERT_TRUE(run.WaitForItemText(0, ItemTextFor(3, 0)));
+
+  // Touch screen 3 goes with its last lift-off still queued: that is no fourth point, and the
+  // touch screen that moved into its slot gets no stream-off.
+  {
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    for (int step = 0; step < 3; ++step) calibration.Touch(*screens[2], step);
+    screens[3]->ClearRecords();
+    const HANDLE handle = GetTouchScreenList().handle(0);
+    RunOnWindowThread(calibration.window(), [&] {
+      auto lift = std::make_unique<DeviceReport>();
+      lift->report[0] = 0x31;
+      lift->report[2] = 0x84;
+      lift->report[3] = 0x10;
+      lift->report[5] = 0x10;
+      if (::PostMessageW(calibration.window(), UM_TOUCH_POINT, 0, reinterpret_cast<LPARAM>(lift.get()))) lift.release();
+      screens[2]->Remove();
+      run.DeviceEvent(DBT_DEVICEREMOVECOMPLETE, handle);
+    });
+    EXPECT_TRUE(CloseRemovalMessage(calibration.thread()));
+    ASSERT_TRUE(calibration.Closed());
+    EXPECT_TRUE(IsOriginal(Record(3)));
+    EXPECT_TRUE(IsOriginal(Record(4)));
+    EXPECT_EQ(DriverMode(), kOriginalMode);
+    run.dialog().Sync();
+    EXPECT_FALSE(SentStreamOff(*screens[3]));
+  }
+  // The last touch screen goes: the message shows with the pointer, stays until it is
+  // answered, and the program ends after it.
+  {
+    Calibration calibration(run);
+    ASSERT_TRUE(calibration.Open(0));
+    calibration.Touch(*screens[3], 0);
+    EXPECT_LT(CursorCount(calibration.window()), 0);
+    screens[3]->Remove();
+    HWND box = nullptr;
+    ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return (box = FindRemovalMessage(calibration.thread())) != nullptr; }));
+    EXPECT_GE(CursorCount(box), 0);
+    run.dialog().Sync();  // the messages queued behind the removal have been handled
+    EXPECT_TRUE(::IsWindowVisible(box));
+    EXPECT_TRUE(run.dialog().IsOpen());
+    EXPECT_TRUE(CloseRemovalMessage(calibration.thread()));
+    ASSERT_TRUE(run.dialog().WaitForEnd());
+    EXPECT_TRUE(run.quitPosted());
+    EXPECT_EQ(DriverMode(), kOriginalMode);
   }
 }
 

@@ -18,10 +18,10 @@ namespace {
 
 const char* const kLanguageIds[] = {"1033", "2052", "1041"};
 
-// Every key the program asks for: "1" to "83", "100" to "102".
+// Every key the program asks for: "1" to "85", "100" to "102".
 std::vector<std::wstring> AllKeys() {
   std::vector<std::wstring> keys;
-  for (int k = 1; k <= 83; ++k) keys.push_back(std::to_wstring(k));
+  for (int k = 1; k <= 85; ++k) keys.push_back(std::to_wstring(k));
   keys.push_back(L"100");
   keys.push_back(L"101");
   keys.push_back(L"102");

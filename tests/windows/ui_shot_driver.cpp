@@ -9,6 +9,12 @@
 //   rect [main]       prints the client area of the open dialog (or the main window), WxH+X+Y
 //   close             closes the open dialog (Cancel)
 //   click-dialog ID   clicks the button ID of the open dialog (the calibration window's OK...)
+//   rect-item ID      prints the main window's control ID on the screen, WxH+X+Y (whole window)
+//   rect-hint         prints the region hint (182 x 54), when it shows (whole window)
+//   rect-calibration  prints the calibration window (borderless, topmost), when it shows
+//   cursor            prints the cursor position as the program reads it, X,Y
+// Inside a Wine virtual desktop, run it in the same desktop (explorer /desktop=NAME,WxH):
+// the rectangles are then the desktop's.
 // Exit code 0 on success, 1 when the window it needs is not there. The program is found by its
 // file name: PelnixCpl.exe, or the name in PELNIX_SHOT_IMAGE.
 #include <windows.h>
@@ -25,6 +31,8 @@ constexpr int kDiagnosticsId = 1054;        // main window
 constexpr int kRunDiagnosticsId = 1063;     // diagnostics dialog
 constexpr int kExportId = 1057;             // diagnostics dialog, enabled once a report is shown
 constexpr int kReportListId = 1018;         // diagnostics dialog
+constexpr int kCalibrateOkId = 1;           // calibration window
+constexpr int kHintWidth = 182, kHintHeight = 54;
 
 std::wstring ProgramName() {
   wchar_t name[MAX_PATH] = {};
@@ -47,8 +55,10 @@ bool IsProgramWindow(HWND window) {
 }
 
 struct Found {
-  HWND main = nullptr;    // the top-level window with the touch screen list
-  HWND dialog = nullptr;  // another visible top-level window of the program
+  HWND main = nullptr;         // the top-level window with the touch screen list
+  HWND dialog = nullptr;       // another visible top-level window of the program
+  HWND hint = nullptr;         // the region hint among them
+  HWND calibration = nullptr;  // the calibration window among them
 };
 
 Found FindWindows() {
@@ -56,8 +66,16 @@ Found FindWindows() {
   ::EnumWindows([](HWND window, LPARAM data) -> BOOL {
     auto* result = reinterpret_cast<Found*>(data);
     if (!::IsWindowVisible(window) || !IsProgramWindow(window)) return TRUE;
-    if (::GetDlgItem(window, kListId)) result->main = window;
-    else if (::GetWindow(window, GW_OWNER)) result->dialog = window;
+    if (::GetDlgItem(window, kListId)) {
+      result->main = window;
+    } else if (::GetWindow(window, GW_OWNER)) {
+      result->dialog = window;
+      RECT r{};
+      ::GetWindowRect(window, &r);
+      const bool topmost = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+      if (r.right - r.left == kHintWidth && r.bottom - r.top == kHintHeight) result->hint = window;
+      else if (topmost && ::GetDlgItem(window, kCalibrateOkId)) result->calibration = window;
+    }
     return TRUE;
   }, reinterpret_cast<LPARAM>(&found));
   return found;
@@ -69,6 +87,15 @@ int PrintRect(HWND window) {
   RECT rect{};
   ::GetClientRect(window, &rect);
   ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+  return 0;
+}
+
+// The whole window, frame included.
+int PrintWindowRect(HWND window) {
+  if (!window) return 1;
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
   std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
   return 0;
 }
@@ -128,6 +155,15 @@ int wmain(int argc, wchar_t** argv) {
     return OpenDiagnostics(found.main, argc > 2 ? _wtoi(argv[2]) : 0);
   }
   if (command == L"rect") return PrintRect(argc > 2 ? found.main : found.dialog);
+  if (command == L"rect-item" && argc > 2) return PrintWindowRect(found.main ? ::GetDlgItem(found.main, _wtoi(argv[2])) : nullptr);
+  if (command == L"rect-hint") return PrintWindowRect(found.hint);
+  if (command == L"cursor") {
+    POINT cursor{};
+    if (!::GetCursorPos(&cursor)) return 1;
+    std::printf("%ld,%ld\n", cursor.x, cursor.y);
+    return 0;
+  }
+  if (command == L"rect-calibration") return PrintWindowRect(found.calibration);
   if (command == L"click-dialog" && argc > 2) {
     HWND button = found.dialog ? ::GetDlgItem(found.dialog, _wtoi(argv[2])) : nullptr;
     if (!button) return 1;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+
+#include "calibration/core/affine_fit.h"
 
 namespace calibration {
 
@@ -14,97 +17,93 @@ double Determinant3(const double m[3][3]) {
          m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
-std::int32_t Round(double value) {
-  const double limit = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::lround(std::min(value, limit)));
+double Axis(std::int32_t pixels, std::int32_t millimetres) {
+  if (pixels <= 0 || millimetres <= 0) return kMillimetresPerInch / kFallbackDpi;
+  const double dpi = pixels * kMillimetresPerInch / millimetres;
+  if (dpi < 10 || dpi > 1000) return kMillimetresPerInch / kFallbackDpi;
+  return static_cast<double>(millimetres) / pixels;
 }
 
-double Distance(const Point& a, const Point& b) {
-  return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y);
+double Distance(const Point& a, const Point& b, PixelPitch pitch) {
+  return std::hypot((static_cast<double>(a.x) - b.x) * pitch.x, (static_cast<double>(a.y) - b.y) * pitch.y);
 }
 
 // No unique fit: the disagreement is told as the distance between the targets of the two
 // raw points closest to each other (for a coinciding pair, two targets touched as one).
 TouchAgreement Degenerate(const std::array<Point, kTargetCount>& raw,
-                          const std::array<Point, kTargetCount>& targets) {
+                          const std::array<Point, kTargetCount>& targets, PixelPitch pitch) {
   double closest = std::numeric_limits<double>::max();
   double apart = 0;
   for (int i = 0; i < kTargetCount; ++i) {
     for (int j = i + 1; j < kTargetCount; ++j) {
-      const double d = Distance(raw[i], raw[j]);
+      const double d = Distance(raw[i], raw[j], PixelPitch{1, 1});
       if (d < closest) {
         closest = d;
-        apart = Distance(targets[i], targets[j]);
+        apart = Distance(targets[i], targets[j], pitch);
       }
     }
   }
-  return TouchAgreement{false, Round(apart)};
+  return TouchAgreement{false, apart};
 }
 
 }  // namespace
 
-std::int32_t DisagreementThreshold(std::int32_t targetRadius) {
-  return std::max(targetRadius, kMinimumDisagreementPixels);
+PixelPitch MonitorPitch(std::int32_t widthPixels, std::int32_t heightPixels, std::int32_t widthMm,
+                        std::int32_t heightMm) {
+  return PixelPitch{Axis(widthPixels, widthMm), Axis(heightPixels, heightMm)};
 }
 
 TouchAgreement CheckTouchAgreement(const std::array<Point, kTargetCount>& raw,
-                                   const std::array<Point, kTargetCount>& targets,
-                                   std::int32_t targetRadius) {
+                                   const std::array<Point, kTargetCount>& targets, PixelPitch pitch) {
   for (int i = 0; i < kTargetCount; ++i)
     for (int j = i + 1; j < kTargetCount; ++j)
-      if (raw[i] == raw[j]) return Degenerate(raw, targets);
-
-  // The least-squares residual of each axis is the projection of the targets onto the one
-  // direction n orthogonal to the design matrix's columns (1, raw x, raw y). n's components
-  // are the signed 3 x 3 minors of that 4 x 3 matrix. Raw points are centred first so the
-  // minors keep their precision.
-  double cx = 0, cy = 0;
-  for (const Point& p : raw) {
-    cx += p.x;
-    cy += p.y;
+      if (raw[i] == raw[j]) return Degenerate(raw, targets, pitch);
+  std::array<Vec2, kTargetCount> from, to;
+  for (int k = 0; k < kTargetCount; ++k) {
+    from[k] = Vec2{static_cast<double>(raw[k].x), static_cast<double>(raw[k].y)};
+    to[k] = Vec2{targets[k].x * pitch.x, targets[k].y * pitch.y};
   }
-  cx /= kTargetCount;
-  cy /= kTargetCount;
+  // The four raw points on one line (to rounding): no affine map reaches four targets.
+  const std::optional<AffineMap> map = FitAffine(from, to);
+  if (!map) return Degenerate(raw, targets, pitch);
+
+  // The one direction n orthogonal to the columns (1, x, y) of the targets: its components
+  // are the signed 3 x 3 minors of that 4 x 3 matrix. Applied to the raw points it cancels
+  // the frame's affine map, whatever its mounting, and leaves the touches' own errors, which
+  // the fitted map's linear part carries back to millimetres. Taken from the targets (exact)
+  // rather than the touches, it does not bend with the miss it measures.
   std::array<double, kTargetCount> n{};
-  double spread = 0;
   for (int k = 0; k < kTargetCount; ++k) {
     double minor[3][3];
     int row = 0;
     for (int i = 0; i < kTargetCount; ++i) {
       if (i == k) continue;
       minor[row][0] = 1;
-      minor[row][1] = raw[i].x - cx;
-      minor[row][2] = raw[i].y - cy;
+      minor[row][1] = to[i].x - to[0].x;
+      minor[row][2] = to[i].y - to[0].y;
       ++row;
     }
     n[k] = (k % 2 == 0 ? 1 : -1) * Determinant3(minor);
-    spread = std::max({spread, std::abs(raw[k].x - cx), std::abs(raw[k].y - cy)});
   }
-  double norm = 0, largest = 0;
-  for (double v : n) {
-    norm += v * v;
-    largest = std::max(largest, std::abs(v));
-  }
-  norm = std::sqrt(norm);
-  // The four raw points on one line (to rounding): no affine map reaches four targets.
-  if (norm <= 1e-9 * spread * spread) return Degenerate(raw, targets);
-
-  double projectedX = 0, projectedY = 0;
+  double largest = 0, rawX = 0, rawY = 0;
   for (int k = 0; k < kTargetCount; ++k) {
-    projectedX += n[k] * targets[k].x;
-    projectedY += n[k] * targets[k].y;
+    largest = std::max(largest, std::abs(n[k]));
+    rawX += n[k] * (from[k].x - map->origin.x);
+    rawY += n[k] * (from[k].y - map->origin.y);
   }
-  // Moving touch k alone by d changes the projection by n[k] d: the touch with the largest
-  // |n[k]| needs the smallest move.
-  const double disagreement = std::hypot(projectedX, projectedY) / largest;
-  return TouchAgreement{disagreement <= DisagreementThreshold(targetRadius), Round(disagreement)};
+  if (!(largest > 0)) return TouchAgreement{};  // targets on one line: nothing to compare
+  // Moving touch k alone by d changes the misfit by n[k] d: the touch with the largest |n[k]|
+  // needs the smallest move.
+  const double mmX = map->x.cu * rawX + map->x.cv * rawY;
+  const double mmY = map->y.cu * rawX + map->y.cv * rawY;
+  const double disagreement = std::hypot(mmX, mmY) / largest;
+  return TouchAgreement{disagreement <= kDisagreementMm, disagreement};
 }
 
-TouchAgreement CheckWindowTouches(const std::array<Point, kTargetCount>& raw, std::int32_t w,
-                                  std::int32_t h) {
+std::array<Point, kTargetCount> WindowTargets(std::int32_t w, std::int32_t h) {
   std::array<Point, kTargetCount> targets;
   for (int step = 0; step < kTargetCount; ++step) targets[step] = TargetPosition(step, w, h);
-  return CheckTouchAgreement(raw, targets, TargetRadius(w, h));
+  return targets;
 }
 
 }  // namespace calibration
