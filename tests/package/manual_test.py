@@ -131,6 +131,8 @@ def main(pdf, manual_dir, exe, language_file, language="1033"):
 
     # Content order (-raw) keeps each table cell's lines together.
     raw = run("pdftotext", "-raw", "-enc", "UTF-8", pdf, "-")
+    # Pandoc sets apostrophes and quotes typographically; the program's own are straight.
+    raw = raw.translate(str.maketrans({"\u2019": "'", "\u2018": "'", "\u201c": '"', "\u201d": '"'}))
     pdf_text, pdf_text_unspaced = squeeze(raw), re.sub(r"\s+", "", raw)
 
     values = language_values(language_file)
