@@ -86,6 +86,8 @@ bool SimulatedTouchScreen::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, s
   const std::uint64_t now = SimulatedHidSystem::NowUs();
   const bool queued = model_.InjectTouch(rawX, rawY, now, event);
   system_.DeliverLocked(now);
+  // A touch may be due a little later (one report per interval): the delivery thread waits for it.
+  system_.changed_.notify_all();
   return queued;
 }
 
