@@ -49,17 +49,14 @@ set(PELNIX_WINE_ENV
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree=d\;mshtml=d")
 
-# pelnix_program(<target> OUTPUT_DIR <dir> HID_BACKEND <object library>): the program
-# PelnixCpl.exe built into <dir>, with the HID system of <object library> (the Win32 backend
-# for the program as a user gets it, the simulated touch screens for the demo). The backend is
-# an object library, so its DefaultHidSystem() is always linked in, whatever the order of the
-# layers' static libraries.
+# pelnix_program(<target> OUTPUT_DIR <dir> MAIN <source> BACKEND <library>): the program
+# PelnixCpl.exe built into <dir>, whose entry point <source> gives start-up the HID system and
+# monitors of <library> (the machine's for the program as a user gets it, simulated touch
+# screens for the demo).
 function(pelnix_program target)
-  cmake_parse_arguments(P "" "OUTPUT_DIR;HID_BACKEND" "" ${ARGN})
-  add_executable(${target} WIN32
-    ${PELNIX_SOURCE_ROOT}/app/main.cpp
-    ${PELNIX_SOURCE_ROOT}/app/res/PelnixCpl.rc)
-  target_link_libraries(${target} PRIVATE pelnix_app ${P_HID_BACKEND} pelnix_options)
+  cmake_parse_arguments(P "" "OUTPUT_DIR;MAIN;BACKEND" "" ${ARGN})
+  add_executable(${target} WIN32 ${P_MAIN} ${PELNIX_SOURCE_ROOT}/app/res/PelnixCpl.rc)
+  target_link_libraries(${target} PRIVATE pelnix_app ${P_BACKEND} pelnix_options)
   target_link_options(${target} PRIVATE -municode -mwindows)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME PelnixCpl

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "simulator/demo_hid_system.h"
 #include "simulator/core/monitor_layout.h"
 #include "simulator/demo_mouse_touch.h"
 #include "simulator/simulated_monitors.h"
@@ -32,22 +33,7 @@ sim::TouchScreenConfig DemoTouchScreen(int index) {
 
 }  // namespace
 
-SimulatedHidSystem& SimulatedHid() {
-  // Never destroyed: report workers may still call it while the process ends.
-  static SimulatedHidSystem* system = [] {
-    auto* s = new SimulatedHidSystem;
-    const int count = sim::ParseTouchScreenCount(Environment("PELNIX_DEMO_TOUCHSCREENS"))
-                          .value_or(sim::kDefaultDemoTouchScreens);
-    for (int i = 0; i < count; ++i) s->Add(DemoTouchScreen(i));
-    StartDemoMouseTouch(*s);
-    return s;
-  }();
-  return *system;
-}
-
-HidSystem& DefaultHidSystem() { return SimulatedHid(); }
-
-MonitorSystem& DefaultMonitorSystem() {
+MonitorSystem& DemoMonitorSystem() {
   static SimulatedMonitorSystem& monitors = [] () -> SimulatedMonitorSystem& {
     SimulatedMonitorSystem& m = SimulatedMonitors();
     if (const auto layout = sim::ParseMonitorLayout(Environment("PELNIX_DEMO_MONITORS"))) {
@@ -58,4 +44,17 @@ MonitorSystem& DefaultMonitorSystem() {
     return m;
   }();
   return monitors;
+}
+
+HidSystem& DemoHidSystem() {
+  // Never destroyed: report workers may still call it while the process ends.
+  static SimulatedHidSystem* system = [] {
+    auto* s = new SimulatedHidSystem;
+    const int count = sim::ParseTouchScreenCount(Environment("PELNIX_DEMO_TOUCHSCREENS"))
+                          .value_or(sim::kDefaultDemoTouchScreens);
+    for (int i = 0; i < count; ++i) s->Add(DemoTouchScreen(i));
+    StartDemoMouseTouch(*s, DemoMonitorSystem());
+    return s;
+  }();
+  return *system;
 }

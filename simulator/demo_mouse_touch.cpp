@@ -8,7 +8,9 @@
 
 namespace {
 
+// Set once, before the hook's thread starts.
 SimulatedHidSystem* g_system = nullptr;
+MonitorSystem* g_monitors = nullptr;
 
 bool IsFullScreenWindowOfThisProcess(HWND window) {
   HWND root = GetAncestor(window, GA_ROOT);
@@ -24,7 +26,7 @@ bool IsFullScreenWindowOfThisProcess(HWND window) {
 // The monitor under the point, as the program sees monitors (the demo's layout when one is
 // given): its row and rectangle; -1 when the point lies on none.
 int FindMonitor(POINT point, RECT& rect) {
-  const std::vector<RECT> monitors = DefaultMonitorSystem().Monitors();
+  const std::vector<RECT> monitors = g_monitors->Monitors();
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     if (PtInRect(&monitors[i], point)) {
       rect = monitors[i];
@@ -83,8 +85,9 @@ RawPoint DemoRawPoint(POINT point, const RECT& monitor) {
                   static_cast<std::uint16_t>(std::clamp(y, 0.0, 65535.0))};
 }
 
-void StartDemoMouseTouch(SimulatedHidSystem& system) {
+void StartDemoMouseTouch(SimulatedHidSystem& system, MonitorSystem& monitors) {
   if (g_system) return;
   g_system = &system;
+  g_monitors = &monitors;
   if (HANDLE thread = CreateThread(nullptr, 0, &HookThread, nullptr, 0, nullptr)) CloseHandle(thread);
 }

@@ -8,10 +8,12 @@
 
 #include <windows.h>
 
+class MonitorSystem;
 class SimulatedHidSystem;
 
-// Starts the low-level mouse hook on a thread of its own (once).
-void StartDemoMouseTouch(SimulatedHidSystem& system);
+// Starts the low-level mouse hook on a thread of its own (once), touching the screens of
+// `system` over the monitors of `monitors` (both live as long as the process).
+void StartDemoMouseTouch(SimulatedHidSystem& system, MonitorSystem& monitors);
 
 struct RawPoint {
   std::uint16_t x, y;

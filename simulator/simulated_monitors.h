@@ -22,6 +22,5 @@ private:
   MonitorMillimetres size_;
 };
 
-// The executable's monitors as their concrete type (the one DefaultMonitorSystem() returns in
-// every executable that links the simulator).
+// The simulated monitors of a test process or of the demo: the system's until a layout is set.
 SimulatedMonitorSystem& SimulatedMonitors();

@@ -166,6 +166,6 @@ private:
   std::thread delivery_;
 };
 
-// The executable's HID system as its concrete type (the one DefaultHidSystem() returns in
-// every executable that links the simulator).
+// The simulated HID system of a test process (tests link pelnix_simulator), empty until a test
+// adds touch screens.
 SimulatedHidSystem& SimulatedHid();

@@ -9,7 +9,8 @@
 #include "config/config_import.h"
 #include "update/console_update.h"
 
-bool RunConsoleCommand(const CCommandLineInfoEx& commandLine) {
+bool RunConsoleCommand(const CCommandLineInfoEx& commandLine,
+                       const std::function<DeviceServices&()>& devices) {
   const ConsoleRequest request = FindConsoleCommand(commandLine.options());
   switch (request.command) {
     case ConsoleCommand::Help:
@@ -22,7 +23,7 @@ bool RunConsoleCommand(const CCommandLineInfoEx& commandLine) {
       RunConfigImport(request.value);
       return true;
     case ConsoleCommand::Update:
-      RunConsoleUpdate(request.value);
+      RunConsoleUpdate(devices, request.value);
       return true;
     case ConsoleCommand::Test:
       for (int i = 0; i < 10; ++i) std::printf("test line %d\n", i);

@@ -7,8 +7,7 @@
 #include "app/console_commands.h"
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
-#include "device/device_thread.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "ui/main_window_entry.h"
 
 BOOL CPelnixCplApp::InitInstance() {
@@ -36,18 +35,18 @@ BOOL CPelnixCplApp::InitInstance() {
     }
     if (commandLine.HasOptions()) {
       AttachParentConsole();
-      if (RunConsoleCommand(commandLine)) return FALSE;
+      if (RunConsoleCommand(commandLine, [this]() -> DeviceServices& { return Devices(); })) return FALSE;
     }
   }
 
-  TouchScreenList& list = GetTouchScreenList();
-  if (list.count() == 0) {
+  DeviceServices& devices = Devices();
+  if (devices.list().count() == 0) {
     MessageBoxW(nullptr, LoadLangString(L"72").c_str(), LoadLangString(L"71").c_str(), MB_ICONINFORMATION);
     PostQuitMessage(0);
     return FALSE;
   }
 
-  if (!StartDeviceThread()) {
+  if (!devices.StartDeviceThread()) {
     MessageBoxW(nullptr,
                 L"The program could not start its touch screen thread and will close.\n"
                 L"Close other programs to free system resources, then start it again.",
@@ -55,21 +54,17 @@ BOOL CPelnixCplApp::InitInstance() {
     return FALSE;
   }
 
-  RunMainWindow(*this);
+  RunMainWindow(*this, devices);
   return FALSE;
 }
 
-bool CPelnixCplApp::StartDeviceThread() {
-  m_pDeviceThread = CDeviceThread::CreateSuspended();
-  if (!m_pDeviceThread) return false;
-  // Published before the thread runs, so any window may post to it from now on.
-  g_nDeviceThreadId = m_pDeviceThread->id();
-  return m_pDeviceThread->Resume();
+DeviceServices& CPelnixCplApp::Devices() {
+  if (!m_pDevices) m_pDevices = new DeviceServices(m_backend.hid(), m_backend.monitors());
+  return *m_pDevices;
 }
 
 int CPelnixCplApp::ExitInstance() {
-  // The device thread is not stopped: it ends with the process. Only the object goes.
-  delete m_pDeviceThread;
-  m_pDeviceThread = nullptr;
+  // The device services are not destroyed: the device thread and its exchanges end with the
+  // process.
   return 0;
 }

@@ -3,16 +3,30 @@
 // run one console command, or open the touch screens, the device thread and the main window.
 #include "framework/win_app.h"
 
-class CDeviceThread;
+class DeviceServices;
+class HidSystem;
+class MonitorSystem;
+
+// Where the program's touch screens and monitors come from: the machine's HID system and
+// monitors in the program as a user gets it, simulated ones in the demo build.
+struct DeviceBackend {
+  HidSystem& (*hid)();
+  MonitorSystem& (*monitors)();
+};
 
 class CPelnixCplApp : public CWinApp {
 public:
+  explicit CPelnixCplApp(DeviceBackend backend) : m_backend(backend) {}
+
   BOOL InitInstance() override;
   int ExitInstance() override;
 
-  CDeviceThread* m_pDeviceThread = nullptr;
-
 private:
-  bool StartDeviceThread();
+  // The device services, made on first use (the control panel, the console update) on the
+  // backend; they live until the process ends, with the device thread that uses them.
+  DeviceServices& Devices();
+
+  DeviceBackend m_backend;
+  DeviceServices* m_pDevices = nullptr;
   HANDLE m_hInstanceMutex = nullptr;  // held for the life of the process
 };

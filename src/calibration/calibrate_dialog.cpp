@@ -12,8 +12,7 @@
 #include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "config/driver_library.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog_texts.h"
 
@@ -70,8 +69,8 @@ std::int64_t PerformanceCounter() {
 
 }  // namespace
 
-CCalibrateDlg::CCalibrateDlg(CWnd* parent)
-    : CDialog(IDD_CALIBRATE, parent), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
+CCalibrateDlg::CCalibrateDlg(DeviceServices& devices, CWnd* parent)
+    : CDialog(IDD_CALIBRATE, parent), m_devices(devices), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
 
 CCalibrateDlg::~CCalibrateDlg() {
   // Destroying the window restores what the calibration changed (OnDestroy).
@@ -112,8 +111,8 @@ BOOL CCalibrateDlg::OnInitDialog() {
   driver.Mode = kClickOnRelease;
   library.SetDriverParameters(driver);
 
-  m_nTouchScreenNo = TouchScreenNumber(m_nDeviceIndex);
-  m_nDeviceKey = TouchScreenDeviceKey(m_nDeviceIndex);
+  m_nTouchScreenNo = TouchScreenNumber(m_devices.list(), m_nDeviceIndex);
+  m_nDeviceKey = TouchScreenDeviceKey(m_devices.list(), m_nDeviceIndex);
   m_savedParams = ReadTouchScreenRecord(m_nTouchScreenNo);
 
   SetControlTexts(m_hWnd, kTexts);
@@ -274,7 +273,7 @@ void CCalibrateDlg::ShowDisagreement() {
 }
 
 calibration::CalibrationCheck CCalibrateDlg::CheckThisCalibration(int width, int height) {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   const RECT window = GetWindowRect();
   // The monitor under the window's centre gives the size of a millimetre.
   const POINT centre{(window.left + window.right) / 2, (window.top + window.bottom) / 2};
@@ -411,7 +410,7 @@ void CCalibrateDlg::ShowRemovalMessage() {
 }
 
 void CCalibrateDlg::SaveCalibration(bool restoreMode) {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   list.RefreshMonitors();
   const MonitorEntry& first = list.monitor(0);
   const std::int32_t mw = list.monitorCount() > 0 ? first.right - first.left : 0;
@@ -450,7 +449,7 @@ void CCalibrateDlg::PostCalibrateEnd(WPARAM aborted) {
 }
 
 void CCalibrateDlg::PostStreamOn() {
-  m_bStreaming = device_client::StartTouchStream(m_hWnd, m_nDeviceIndex);
+  m_bStreaming = m_devices.client().StartTouchStream(m_hWnd, m_nDeviceIndex);
 }
 
 void CCalibrateDlg::PostStreamOff() {
@@ -460,7 +459,7 @@ void CCalibrateDlg::PostStreamOff() {
   m_bStreaming = false;
   // Its touch screen is gone: the slot may hold another one by now.
   if (!m_bDevicePresent) return;
-  device_client::StopTouchStream(m_nDeviceIndex);
+  m_devices.client().StopTouchStream(m_nDeviceIndex);
 }
 
 void CCalibrateDlg::ShowOpeningHints(bool show) {

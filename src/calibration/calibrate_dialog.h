@@ -22,9 +22,12 @@
 #include "framework/controls/xp_button.h"
 #include "framework/dialog.h"
 
+class DeviceServices;
+
 class CCalibrateDlg : public CDialog {
 public:
-  explicit CCalibrateDlg(CWnd* parent);
+  // The calibration of a touch screen of `devices`.
+  CCalibrateDlg(DeviceServices& devices, CWnd* parent);
   ~CCalibrateDlg() override;
 
   // Set by the opener before the window is created; the main window lowers the index when
@@ -109,6 +112,7 @@ private:
   bool m_bClosing = false;        // WM_CLOSE is being handled
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening until the end is posted
   bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
+  DeviceServices& m_devices;
   HBRUSH m_hBackground = nullptr;
   bool m_bTouchToPaint = false;  // a touch was taken and its paint has not ended yet
   std::atomic<std::int64_t> m_nTouchPaintedAt{0};

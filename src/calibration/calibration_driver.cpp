@@ -4,14 +4,14 @@
 #include "config/driver_library.h"
 #include "device/touch_screen_list.h"
 
-std::uint32_t TouchScreenDeviceKey(int slot) {
-  const TouchScreenDevice* device = GetTouchScreenList().device(slot);
+std::uint32_t TouchScreenDeviceKey(const TouchScreenList& list, int slot) {
+  const TouchScreenDevice* device = list.device(slot);
   if (!device) return 0;
   return DeviceKeyFromPdoName(device->PdoName ? device->PdoName.get() : L"");
 }
 
-std::int32_t TouchScreenNumber(int slot) {
-  const TouchScreenDevice* device = GetTouchScreenList().device(slot);
+std::int32_t TouchScreenNumber(const TouchScreenList& list, int slot) {
+  const TouchScreenDevice* device = list.device(slot);
   return device ? NormalizeTouchScreenNo(device->TouchScreenNo.load()) : 0;
 }
 

@@ -5,10 +5,12 @@
 
 #include "config/core/driver_parameters.h"
 
+class TouchScreenList;
+
 // The number PelnixLib.dll stores the touch screen's record under (from its
 // physical-device-object name); 0 for an empty slot.
-std::uint32_t TouchScreenDeviceKey(int slot);
+std::uint32_t TouchScreenDeviceKey(const TouchScreenList& list, int slot);
 // The touch screen's number (0 to 254) as the driver knows it; 0 for an empty slot.
-std::int32_t TouchScreenNumber(int slot);
+std::int32_t TouchScreenNumber(const TouchScreenList& list, int slot);
 // GetDeviceParameters for that number.
 DeviceParameters ReadTouchScreenRecord(std::int32_t touchScreenNo);

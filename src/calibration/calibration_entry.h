@@ -8,13 +8,14 @@
 #include <windows.h>
 
 class CWnd;
+class DeviceServices;
 class CCalibrateDlg;    // the four-point calibration window, also used for a region
 class CDeviceMatchDlg;  // the mapping window
 class MessageInfoDlg;   // the hint that follows the cursor while a region is drawn
 
 // Calibrate: the four-point calibration window over the monitor of the touch screen at
 // deviceIndex, modeless and owned by the main window; null when none was opened.
-CCalibrateDlg* OpenCalibration(CWnd& mainWindow, int deviceIndex);
+CCalibrateDlg* OpenCalibration(CWnd& mainWindow, DeviceServices& devices, int deviceIndex);
 
 // Region Calibrate: starts the drawing of a rectangle with the mouse: the mouse hook reports
 // to the main window, and a hint window (replacing *hint) follows the cursor.
@@ -25,8 +26,8 @@ void BeginRegionCalibration(CWnd& mainWindow, MessageInfoDlg*& hint);
 // span at least 200 x 200 pixels, opens the region calibration window for deviceIndex in
 // place of *calibration (which is destroyed); every release ends the hook. False for any
 // other message.
-bool HandleRegionMouseMessage(CWnd& mainWindow, UINT message, int deviceIndex, MessageInfoDlg*& hint,
-                              POINT& down, POINT& up, CCalibrateDlg*& calibration);
+bool HandleRegionMouseMessage(CWnd& mainWindow, DeviceServices& devices, UINT message, int deviceIndex,
+                              MessageInfoDlg*& hint, POINT& down, POINT& up, CCalibrateDlg*& calibration);
 // The main window closes: region drawing ends and the mouse hook with it.
 void EndRegionDrawing(CWnd& mainWindow);
 void DestroyRegionHint(MessageInfoDlg*& hint);
@@ -41,7 +42,7 @@ void DestroyCalibration(CCalibrateDlg* window);
 
 // Mapping: the mapping window over monitor 0, modeless and owned by the main window, which
 // it disables; null when none was opened.
-CDeviceMatchDlg* OpenMapping(CWnd& mainWindow);
+CDeviceMatchDlg* OpenMapping(CWnd& mainWindow, DeviceServices& devices);
 void DestroyMapping(CDeviceMatchDlg* window);
 // The mapping window will ask for its save when it closes (it was not ended by a removal).
 bool MappingWillSave(const CDeviceMatchDlg& window);

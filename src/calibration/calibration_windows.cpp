@@ -6,7 +6,7 @@
 #include "calibration/message_info_dialog.h"
 #include "calibration/mouse_hook.h"
 #include "base/mouse_hook_messages.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 
 namespace {
 
@@ -18,8 +18,9 @@ POINT CursorPosition() {
   return cursor;
 }
 
-CCalibrateDlg* CreateCalibration(CWnd& mainWindow, int deviceIndex, bool fullScreen) {
-  auto* window = new CCalibrateDlg(&mainWindow);
+CCalibrateDlg* CreateCalibration(CWnd& mainWindow, DeviceServices& devices, int deviceIndex,
+                                 bool fullScreen) {
+  auto* window = new CCalibrateDlg(devices, &mainWindow);
   window->m_nDeviceIndex = deviceIndex;
   window->m_bFullScreen = fullScreen;
   if (!window->Create()) {
@@ -29,10 +30,10 @@ CCalibrateDlg* CreateCalibration(CWnd& mainWindow, int deviceIndex, bool fullScr
   return window;
 }
 
-void OpenRegionCalibration(CWnd& mainWindow, int deviceIndex, const RECT& region,
-                           CCalibrateDlg*& calibration) {
+void OpenRegionCalibration(CWnd& mainWindow, DeviceServices& devices, int deviceIndex,
+                           const RECT& region, CCalibrateDlg*& calibration) {
   DestroyCalibration(calibration);
-  calibration = CreateCalibration(mainWindow, deviceIndex, false);
+  calibration = CreateCalibration(mainWindow, devices, deviceIndex, false);
   if (calibration) {
     ::SetWindowPos(calibration->m_hWnd, nullptr, region.left, region.top, region.right - region.left,
                    region.bottom - region.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -44,12 +45,12 @@ void OpenRegionCalibration(CWnd& mainWindow, int deviceIndex, const RECT& region
 
 }  // namespace
 
-CCalibrateDlg* OpenCalibration(CWnd& mainWindow, int deviceIndex) {
-  TouchScreenList& list = GetTouchScreenList();
+CCalibrateDlg* OpenCalibration(CWnd& mainWindow, DeviceServices& devices, int deviceIndex) {
+  TouchScreenList& list = devices.list();
   list.RefreshMonitors();
-  CCalibrateDlg* window = CreateCalibration(mainWindow, deviceIndex, true);
+  CCalibrateDlg* window = CreateCalibration(mainWindow, devices, deviceIndex, true);
   if (!window) return nullptr;
-  std::int32_t monitor = ReadTouchScreenRecord(TouchScreenNumber(deviceIndex)).MonitorID;
+  std::int32_t monitor = ReadTouchScreenRecord(TouchScreenNumber(list, deviceIndex)).MonitorID;
   if (monitor < 0) monitor = 0;
   RECT area{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   if (monitor < list.monitorCount()) {
@@ -76,8 +77,8 @@ void BeginRegionCalibration(CWnd& mainWindow, MessageInfoDlg*& hint) {
   hint->ShowWindow(SW_SHOW);
 }
 
-bool HandleRegionMouseMessage(CWnd& mainWindow, UINT message, int deviceIndex, MessageInfoDlg*& hint,
-                              POINT& down, POINT& up, CCalibrateDlg*& calibration) {
+bool HandleRegionMouseMessage(CWnd& mainWindow, DeviceServices& devices, UINT message, int deviceIndex,
+                              MessageInfoDlg*& hint, POINT& down, POINT& up, CCalibrateDlg*& calibration) {
   const MouseHookMessages& hook = GetMouseHookMessages();
   if (message == 0) return false;
   if (message == hook.move) {
@@ -93,7 +94,7 @@ bool HandleRegionMouseMessage(CWnd& mainWindow, UINT message, int deviceIndex, M
   up = CursorPosition();
   const RECT region{std::min(down.x, up.x), std::min(down.y, up.y), std::max(down.x, up.x), std::max(down.y, up.y)};
   if (region.right - region.left >= kMinimumRegionSide && region.bottom - region.top >= kMinimumRegionSide)
-    OpenRegionCalibration(mainWindow, deviceIndex, region, calibration);
+    OpenRegionCalibration(mainWindow, devices, deviceIndex, region, calibration);
   StopMouseHook(mainWindow.m_hWnd);
   return true;
 }

@@ -11,8 +11,7 @@
 #include "calibration/res/device_match_dialog_ids.h"
 #include "config/core/file_name_rules.h"
 #include "config/driver_library.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 
 namespace {
 
@@ -33,16 +32,15 @@ void ShowCursorAgain() {
 
 // Slots 0 .. count - 1 that hold a touch screen.
 template <typename Action>
-void ForEachTouchScreen(Action action) {
-  TouchScreenList& list = GetTouchScreenList();
+void ForEachTouchScreen(const TouchScreenList& list, Action action) {
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i)
     if (list.device(i)) action(i);
 }
 
 }  // namespace
 
-CDeviceMatchDlg::CDeviceMatchDlg(CWnd* mainWindow)
-    : CDialog(IDD_DEVICE_MATCH, mainWindow), m_pMainWindow(mainWindow) {
+CDeviceMatchDlg::CDeviceMatchDlg(DeviceServices& devices, CWnd* mainWindow)
+    : CDialog(IDD_DEVICE_MATCH, mainWindow), m_devices(devices), m_pMainWindow(mainWindow) {
   m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
 }
 
@@ -61,7 +59,8 @@ BOOL CDeviceMatchDlg::OnInitDialog() {
   GetDriverLibrary().GetDriverParameters(parameters);
   m_bTouchEnabled = parameters.EnableTouch != 0;
   HideCursor();
-  ForEachTouchScreen([this](int slot) { device_client::StartTouchStream(m_hWnd, slot); });
+  DeviceClient& client = m_devices.client();
+  ForEachTouchScreen(m_devices.list(), [&](int slot) { client.StartTouchStream(m_hWnd, slot); });
   m_nMonitor = 0;
   StartMonitorTimer();
   return TRUE;
@@ -73,7 +72,7 @@ void CDeviceMatchDlg::StartMonitorTimer() {
 }
 
 void CDeviceMatchDlg::MoveOntoMonitor(int monitor) {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   if (monitor < 0 || monitor >= list.monitorCount()) return;
   const MonitorEntry& area = list.monitor(monitor);
   ::MoveWindow(m_hWnd, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
@@ -150,7 +149,7 @@ void CDeviceMatchDlg::OnDestroy() {
 void CDeviceMatchDlg::OnTouch(LPARAM lp) {
   const std::unique_ptr<DeviceReport> report = device_client::TakeReply(lp);
   if (!report || !m_bTouchEnabled || m_bFinished) return;
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   const int slot = report->deviceIndex;
   // A touch screen that is gone is never written to.
   if (slot < 0 || slot >= kMaxTouchScreens || !list.device(slot)) return;
@@ -158,7 +157,7 @@ void CDeviceMatchDlg::OnTouch(LPARAM lp) {
   list.mapping(slot) = MappingEntry{reinterpret_cast<std::intptr_t>(list.handle(slot)), m_nMonitor, slot};
   // With a single monitor every touch screen lies on it.
   if (list.monitorCount() == 1)
-    ForEachTouchScreen([this](int k) { MapTouchScreen(k, m_nMonitor); });
+    ForEachTouchScreen(m_devices.list(), [this](int k) { MapTouchScreen(k, m_nMonitor); });
   else
     MapTouchScreen(slot, m_nMonitor);
   ++m_nMonitor;
@@ -172,7 +171,7 @@ void CDeviceMatchDlg::OnTimeout() {
 }
 
 void CDeviceMatchDlg::MapTouchScreen(int slot, int monitor) {
-  TouchScreenDevice* device = GetTouchScreenList().device(slot);
+  TouchScreenDevice* device = m_devices.list().device(slot);
   if (!device) return;
   device->TouchScreenNo = slot;
   DeviceParameters record{};
@@ -185,7 +184,7 @@ void CDeviceMatchDlg::MapTouchScreen(int slot, int monitor) {
 }
 
 void CDeviceMatchDlg::NextMonitor() {
-  if (m_nMonitor >= GetTouchScreenList().monitorCount()) {
+  if (m_nMonitor >= m_devices.list().monitorCount()) {
     Finish();
     return;
   }
@@ -206,9 +205,9 @@ void CDeviceMatchDlg::Closing(bool save) {
   m_bClosed = true;
   ShowCursorAgain();
   KillTimer(kTimerId);
-  ForEachTouchScreen([](int slot) { device_client::StopTouchStream(slot); });
+  ForEachTouchScreen(m_devices.list(), [this](int slot) { m_devices.client().StopTouchStream(slot); });
   // No touch screen left to switch off: the stream of the gone ones counts as off.
-  if (device_client::IsTouchStreamOn()) device_client::ForgetTouchStream();
+  if (m_devices.client().IsTouchStreamOn()) m_devices.client().ForgetTouchStream();
   m_pFineTimer.reset();
   m_bSaveAsked = save && !m_bRemoved;
   if (m_bSaveAsked && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
@@ -219,7 +218,7 @@ void CDeviceMatchDlg::StopTouches() {
   m_bRemoved = true;
   KillTimer(kTimerId);
   // Touches already posted carry slots that are about to move: none of them is taken.
-  if (m_hWnd) device_client::EndExchanges(m_hWnd);
+  if (m_hWnd) m_devices.client().EndExchanges(m_hWnd);
 }
 
 void CDeviceMatchDlg::OnDeviceRemoved() {
@@ -265,11 +264,11 @@ void CDeviceMatchDlg::Paint(HDC dc) {
   ::RestoreDC(dc, savedDc);
 }
 
-CDeviceMatchDlg* OpenMapping(CWnd& mainWindow) {
-  TouchScreenList& list = GetTouchScreenList();
+CDeviceMatchDlg* OpenMapping(CWnd& mainWindow, DeviceServices& devices) {
+  TouchScreenList& list = devices.list();
   list.RefreshMonitors();
   if (list.monitorCount() == 0) return nullptr;
-  auto* window = new CDeviceMatchDlg(&mainWindow);
+  auto* window = new CDeviceMatchDlg(devices, &mainWindow);
   if (!window->Create(IDD_DEVICE_MATCH, &mainWindow)) {
     RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window, template 138");
     delete window;

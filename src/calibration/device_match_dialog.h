@@ -16,12 +16,15 @@
 #include "base/timer_resolution.h"
 #include "framework/dialog.h"
 
+class DeviceServices;
+
 class CDeviceMatchDlg : public CDialog {
 public:
   static constexpr UINT_PTR kTimerId = 9;
   static constexpr UINT kMonitorPeriodMs = 30000;
 
-  explicit CDeviceMatchDlg(CWnd* mainWindow);
+  // The mapping of the touch screens of `devices` to their monitors.
+  CDeviceMatchDlg(DeviceServices& devices, CWnd* mainWindow);
   ~CDeviceMatchDlg() override;
 
   // Moves the window onto the rectangle of the monitor table's row.
@@ -56,6 +59,7 @@ private:
   void OnDeviceRemoved();
   void Paint(HDC dc);
 
+  DeviceServices& m_devices;
   CWnd* m_pMainWindow;
   bool m_bTouchEnabled = false;  // the driver's EnableTouch at opening
   int m_nMonitor = 0;            // the monitor table's row the window covers

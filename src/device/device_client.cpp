@@ -3,23 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/core/user_messages.h"
+#include "base/system_failure.h"
+#include "base/window_destroyed_hooks.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
-#include "base/window_destroyed_hooks.h"
-#include "device/device_thread.h"
 #include "device/reply_windows.h"
 #include "device/touch_screen_list.h"
-
-namespace device_client {
-
-bool PostCommand(HWND replyWindow, int slot, std::uint8_t command1, std::uint8_t command2,
-                 std::uint8_t payload, int replyIndex) {
-  TouchScreenList& list = GetTouchScreenList();
-  if (slot < 0 || slot >= kMaxTouchScreens || !list.device(slot)) return false;
-  const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, payload};
-  return PostReport(replyWindow, list.handle(slot), replyIndex < 0 ? slot : replyIndex, report,
-                    sizeof report);
-}
 
 namespace {
 
@@ -30,8 +20,19 @@ void EndExchangesOfDestroyedWindow(HWND window) { reply_windows::End(window); }
 
 }  // namespace
 
-bool PostReport(HWND replyWindow, void* deviceHandle, int replyIndex, const std::uint8_t* report,
-                std::size_t length) {
+DeviceClient::DeviceClient(TouchScreenList& list, ProtocolState& state, HANDLE ackEvent)
+    : m_list(list), m_state(state), m_hAckEvent(ackEvent) {}
+
+bool DeviceClient::PostCommand(HWND replyWindow, int slot, std::uint8_t command1,
+                               std::uint8_t command2, std::uint8_t payload, int replyIndex) {
+  if (!m_list.device(slot)) return false;
+  const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, payload};
+  return PostReport(replyWindow, m_list.handle(slot), replyIndex < 0 ? slot : replyIndex, report,
+                    sizeof report);
+}
+
+bool DeviceClient::PostReport(HWND replyWindow, void* deviceHandle, int replyIndex,
+                              const std::uint8_t* report, std::size_t length) {
   if (replyWindow) {
     // The window's replies are freed with it, whichever way it goes.
     AddWindowDestroyedHook(&EndExchangesOfDestroyedWindow);
@@ -42,42 +43,59 @@ bool PostReport(HWND replyWindow, void* deviceHandle, int replyIndex, const std:
   request->deviceIndex = replyIndex;
   request->window = replyWindow;
   std::memcpy(request->report, report, std::min<std::size_t>(length, kReportSize));
-  return PostDeviceRequest(std::move(request));
+  return PostRequest(std::move(request));
 }
 
-bool StartTouchStream(HWND window, int slot) {
+bool DeviceClient::PostRequest(std::unique_ptr<DeviceReport> request) {
+  const DWORD thread = m_nDeviceThreadId.load();
+  if (thread == 0) return false;
+  if (!PostThreadMessageW(thread, UM_DEVICE_REQUEST, 0, reinterpret_cast<LPARAM>(request.get()))) {
+    RecordSystemFailure(L"PostThreadMessageW", L"UM_DEVICE_REQUEST");
+    return false;  // `request` is released here
+  }
+  request.release();  // the device thread owns it now
+  return true;
+}
+
+bool DeviceClient::StartTouchStream(HWND window, int slot) {
   return PostCommand(window, slot, protocol::kStreamOn >> 8, protocol::kStreamOn & 0xFF);
 }
 
-bool StopTouchStream(int slot) {
+bool DeviceClient::StopTouchStream(int slot) {
   return PostCommand(nullptr, slot, protocol::kStreamOff >> 8, protocol::kStreamOff & 0xFF);
 }
 
-void ForgetTouchStream() { g_bTouchStream.store(false); }
-bool IsTouchStreamOn() { return g_bTouchStream.load(); }
+void DeviceClient::ForgetTouchStream() { m_state.m_bTouchStream.store(false); }
+bool DeviceClient::IsTouchStreamOn() const { return m_state.m_bTouchStream.load(); }
+
+void DeviceClient::HoldReply(std::unique_ptr<DeviceReport> reply) {
+  m_state.m_pHeldReply.Hold(std::move(reply));
+}
+void DeviceClient::ReleaseHeldReply() { m_state.m_pHeldReply.Clear(); }
+bool DeviceClient::HasHeldReply() const { return !m_state.m_pHeldReply.empty(); }
+
+void DeviceClient::StopWorkers() { m_state.m_bStopWorkers.store(true); }
+void DeviceClient::AllowWorkers() { m_state.m_bStopWorkers.store(false); }
+bool DeviceClient::WorkersStopped() const { return m_state.m_bStopWorkers.load(); }
+
+void DeviceClient::EnterAcknowledgeMode() { m_state.m_bAckMode.store(true); }
+
+void DeviceClient::ResetProtocolState() { m_state.Reset(); }
+
+void DeviceClient::EndExchanges(HWND window) { reply_windows::End(window); }
+
+int DeviceClient::OpenRequestSlot(int selected) const {
+  if (m_list.device(selected)) return selected;
+  for (int i = 0; i < static_cast<int>(m_list.count()) && i < kMaxTouchScreens; ++i)
+    if (m_list.device(i)) return i;
+  return -1;
+}
+
+namespace device_client {
 
 std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam) {
   return std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(lParam));
 }
-
-void HoldReply(std::unique_ptr<DeviceReport> reply) { g_pHeldReply.Hold(std::move(reply)); }
-void ReleaseHeldReply() { g_pHeldReply.Clear(); }
-bool HasHeldReply() { return !g_pHeldReply.empty(); }
-
-void StopWorkers() { g_bStopWorkers.store(true); }
-void AllowWorkers() { g_bStopWorkers.store(false); }
-bool WorkersStopped() { return g_bStopWorkers.load(); }
-
-void EnterAcknowledgeMode() { g_bAckMode.store(true); }
-
-void ResetProtocolState() {
-  g_bTouchStream.store(false);
-  g_bStopWorkers.store(false);
-  g_bAckMode.store(false);
-  g_pHeldReply.Clear();
-}
-
-void EndExchanges(HWND window) { reply_windows::End(window); }
 
 bool QueryWaits::Pause(DWORD ms) const {
   if (!cancel_) {
@@ -117,7 +135,7 @@ void QueryWaits::Send(HWND replyWindow, void* deviceHandle, int replyIndex, std:
     Reset();
   }
   // A request that cannot be posted is released; the wait then runs into its time-out.
-  PostReport(replyWindow, deviceHandle, replyIndex, report, sizeof report);
+  client_.PostReport(replyWindow, deviceHandle, replyIndex, report, sizeof report);
 }
 
 bool QueryWaits::WaitForEnd(DWORD timeoutMs) const {
@@ -134,16 +152,8 @@ bool QueryWaits::Exchange(HWND replyWindow, void* deviceHandle, int replyIndex,
 }
 
 bool AbandonExchange(const QueryWaits& waits) {
-  StopWorkers();
+  waits.client().StopWorkers();
   return waits.Pause(kAfterTimeoutMs);
-}
-
-int OpenRequestSlot(int selected) {
-  TouchScreenList& list = GetTouchScreenList();
-  if (selected >= 0 && selected < kMaxTouchScreens && list.device(selected)) return selected;
-  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i)
-    if (list.device(i)) return i;
-  return -1;
 }
 
 namespace {
@@ -151,12 +161,13 @@ namespace {
 // "o" opens every exchange of the main window; with no touch screen listed nothing is sent
 // and the wait runs into its time-out.
 bool ExchangeOpen(const QueryWaits& waits, HWND replyWindow, const std::atomic<int>& selected) {
-  const int target = OpenRequestSlot(selected.load());
+  DeviceClient& client = waits.client();
+  const int target = client.OpenRequestSlot(selected.load());
   if (target < 0) {
     waits.Reset();
     return waits.WaitForEnd();
   }
-  return waits.Exchange(replyWindow, GetTouchScreenList().handle(target), 0, 'o', 0);
+  return waits.Exchange(replyWindow, client.list().handle(target), 0, 'o', 0);
 }
 
 }  // namespace
@@ -171,7 +182,7 @@ QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
   for (const char* step : steps) {
     if (!answered) break;
     if (!waits.Pause(kBetweenRequestsMs)) return QueryResult::Cancelled;
-    void* handle = GetTouchScreenList().handle(slot);
+    void* handle = waits.client().list().handle(slot);
     const auto command1 = static_cast<std::uint8_t>(step[0]);
     const auto command2 = static_cast<std::uint8_t>(step[1]);
     // The number is not awaited: the next touch screen's pause covers it.
@@ -188,7 +199,7 @@ QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
 
 QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, void* openDevice,
                                    void* device, int slot) {
-  AllowWorkers();
+  waits.client().AllowWorkers();
   bool answered = waits.Exchange(replyWindow, openDevice, 0, 'o', 0);
   if (answered) {
     answered = waits.Exchange(replyWindow, device, slot, 'V', '1', static_cast<std::uint8_t>(slot));

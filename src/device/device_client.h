@@ -1,9 +1,9 @@
 #pragma once
-// The device client: the one way the windows, the console commands and the update code talk to
-// the touch screens. It builds and posts UM_DEVICE_REQUEST records to the device thread, takes
-// ownership of the replies that arrive in a message's lParam, switches the touch stream, and
-// owns the protocol's shared state (the stop and acknowledge flags and the held reply), so no
-// code outside src/device names those flags.
+// DeviceClient: the one way the windows, the console commands and the update code talk to the
+// touch screens of one set of device services (device_services.h). It builds and posts
+// UM_DEVICE_REQUEST records to the device thread, switches the touch stream, and keeps the
+// protocol's shared state (the stop and acknowledge flags and the held reply), so no code
+// outside src/device touches that state.
 //
 // Every function may be called from any thread unless it says otherwise. Posting fails when
 // the device thread does not run yet or its queue refuses the message: the request is then
@@ -17,59 +17,92 @@
 
 #include "device/core/device_report.h"
 
+struct ProtocolState;
+class TouchScreenList;
+
+class DeviceClient {
+public:
+  // The client of the touch screens of `list`, sharing `state` with the device thread; replies
+  // in acknowledge mode signal `ackEvent`. All three outlive the client.
+  DeviceClient(TouchScreenList& list, ProtocolState& state, HANDLE ackEvent);
+  DeviceClient(const DeviceClient&) = delete;
+  DeviceClient& operator=(const DeviceClient&) = delete;
+
+  TouchScreenList& list() const { return m_list; }
+  HANDLE ackEvent() const { return m_hAckEvent; }
+  // The device thread every request goes to, published by start-up before the thread runs;
+  // 0 until then, and requests fail.
+  void SetDeviceThread(DWORD threadId) { m_nDeviceThreadId.store(threadId); }
+  DWORD deviceThreadId() const { return m_nDeviceThreadId.load(); }
+
+  // A command (report id 0x31, bytes 1 and 2 the command, byte 3 its payload) to the touch
+  // screen in `slot` of the touch screen list. Its replies go to `replyWindow` (null: none),
+  // each carrying `replyIndex` (by default the slot itself). False when the slot is empty or
+  // the request could not be posted.
+  bool PostCommand(HWND replyWindow, int slot, std::uint8_t command1, std::uint8_t command2,
+                   std::uint8_t payload = 0, int replyIndex = -1);
+
+  // A whole report as given (its report id included, at most 100 bytes, the rest zero) to the
+  // touch screen behind `deviceHandle`, with replies to `replyWindow` carrying `replyIndex`.
+  // For the firmware packets of the update, which keep the handle they began with.
+  bool PostReport(HWND replyWindow, void* deviceHandle, int replyIndex, const std::uint8_t* report,
+                  std::size_t length);
+
+  // A request as built, to the device thread, which owns it once posted; on failure it is
+  // released here.
+  bool PostRequest(std::unique_ptr<DeviceReport> request);
+
+  // Touch stream on (0xAA 0x50) to the touch screen in `slot`: its lift-off reports reach
+  // `window` as UM_TOUCH_POINT while the stream is on. Off (0xAA 0x55) ends every reader of the
+  // stream within one read slice.
+  bool StartTouchStream(HWND window, int slot);
+  bool StopTouchStream(int slot);
+  // The touch screen that streamed is gone: the stream counts as off without a request to it.
+  void ForgetTouchStream();
+  bool IsTouchStreamOn() const;
+
+  // The held reply: the data reply of the last "o" exchange, sent back ahead of the commands
+  // with echo. Holding replaces (and frees) the one held before; Release empties the slot.
+  void HoldReply(std::unique_ptr<DeviceReport> reply);
+  void ReleaseHeldReply();
+  bool HasHeldReply() const;
+
+  // The stop flag: report workers end at their next check while it is set.
+  void StopWorkers();
+  void AllowWorkers();
+  bool WorkersStopped() const;
+
+  // Acknowledge mode (the console update): replies signal the acknowledge event and fill the
+  // touch screen records instead of reaching windows. Never left once entered.
+  void EnterAcknowledgeMode();
+
+  // The protocol state as made: stream off, workers allowed, acknowledge mode left, no held
+  // reply. For tests that run one exchange after another; the program never calls it.
+  void ResetProtocolState();
+
+  // Ends every exchange of `window`: its readers end within one read slice and the replies
+  // still queued for it are taken out of its queue and freed (call it on the window's thread).
+  // It runs by itself for every window of the window layer as it is destroyed; a window whose
+  // exchanges end before it goes (the update dialog at the end of its transfer) calls it too.
+  // A later request for the window lets it take replies again.
+  void EndExchanges(HWND window);
+
+  // The slot an "o" request goes to: `selected` when it holds a touch screen, else the first
+  // listed one; -1 when none is listed.
+  int OpenRequestSlot(int selected) const;
+
+private:
+  TouchScreenList& m_list;
+  ProtocolState& m_state;
+  HANDLE m_hAckEvent;
+  std::atomic<DWORD> m_nDeviceThreadId{0};
+};
+
 namespace device_client {
-
-// A command (report id 0x31, bytes 1 and 2 the command, byte 3 its payload) to the touch screen
-// in `slot` of the touch screen list. Its replies go to `replyWindow` (null: none), each
-// carrying `replyIndex` (by default the slot itself). False when the slot is empty or the
-// request could not be posted.
-bool PostCommand(HWND replyWindow, int slot, std::uint8_t command1, std::uint8_t command2,
-                 std::uint8_t payload = 0, int replyIndex = -1);
-
-// A whole report as given (its report id included, at most 100 bytes, the rest zero) to the
-// touch screen behind `deviceHandle`, with replies to `replyWindow` carrying `replyIndex`.
-// For the firmware packets of the update, which keep the handle they began with.
-bool PostReport(HWND replyWindow, void* deviceHandle, int replyIndex, const std::uint8_t* report,
-                std::size_t length);
-
-// Touch stream on (0xAA 0x50) to the touch screen in `slot`: its lift-off reports reach
-// `window` as UM_TOUCH_POINT while the stream is on. Off (0xAA 0x55) ends every reader of the
-// stream within one read slice.
-bool StartTouchStream(HWND window, int slot);
-bool StopTouchStream(int slot);
-// The touch screen that streamed is gone: the stream counts as off without a request to it.
-void ForgetTouchStream();
-bool IsTouchStreamOn();
 
 // The reply a UM_REPLY_* or UM_TOUCH_POINT message carries in its lParam, owned by the caller
 // from now on (null for a message without one).
 std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam);
-
-// The held reply: the data reply of the last "o" exchange, sent back ahead of the commands with
-// echo. Holding replaces (and frees) the one held before; Release empties the slot.
-void HoldReply(std::unique_ptr<DeviceReport> reply);
-void ReleaseHeldReply();
-bool HasHeldReply();
-
-// The stop flag: report workers end at their next check while it is set.
-void StopWorkers();
-void AllowWorkers();
-bool WorkersStopped();
-
-// Acknowledge mode (the console update): replies signal the acknowledge event and fill the
-// touch screen records instead of reaching windows. Never left once entered.
-void EnterAcknowledgeMode();
-
-// The protocol state of a fresh process: stream off, workers allowed, acknowledge mode left,
-// no held reply. For tests that run one exchange after another; the program never calls it.
-void ResetProtocolState();
-
-// Ends every exchange of `window`: its readers end within one read slice and the replies
-// still queued for it are taken out of its queue and freed (call it on the window's thread).
-// It runs by itself for every window of the window layer as it is destroyed; a window whose
-// exchanges end before it goes (the update dialog at the end of its transfer) calls it too.
-// A later request for the window lets it take replies again.
-void EndExchanges(HWND window);
 
 // ---- Query sequences: the exchanges that wait for each end of reply ----
 
@@ -95,17 +128,20 @@ private:
   std::atomic<std::uint64_t> expected_{0};  // reply message << 32 | reply index + 1; 0: none
 };
 
-// How a query sequence waits. `exchangeEnded` is the manual-reset event that the end of each
-// exchange signals (a window's reply handler, or the acknowledge event of acknowledge mode);
+// How a query sequence of `client` waits. `exchangeEnded` is the manual-reset event that the
+// end of each exchange signals (a window's reply handler, or the acknowledge event of
+// acknowledge mode);
 // `cancel`, when given, is a manual-reset event that ends every wait and pause at once (the
 // window that runs the query is closing). With a ReplyWaiter, each request names the exchange
 // whose end is awaited.
 class QueryWaits {
 public:
-  explicit QueryWaits(HANDLE exchangeEnded, HANDLE cancel = nullptr)
-      : ended_(exchangeEnded), cancel_(cancel) {}
-  QueryWaits(ReplyWaiter& waiter, HANDLE cancel)
-      : ended_(waiter.event()), cancel_(cancel), waiter_(&waiter) {}
+  QueryWaits(DeviceClient& client, HANDLE exchangeEnded, HANDLE cancel = nullptr)
+      : client_(client), ended_(exchangeEnded), cancel_(cancel) {}
+  QueryWaits(DeviceClient& client, ReplyWaiter& waiter, HANDLE cancel)
+      : client_(client), ended_(waiter.event()), cancel_(cancel), waiter_(&waiter) {}
+
+  DeviceClient& client() const { return client_; }
 
   // Sleeps `ms`; false (at once) when cancelled.
   bool Pause(DWORD ms) const;
@@ -121,6 +157,7 @@ public:
                 std::uint8_t command2, std::uint8_t payload = 0) const;
 
 private:
+  DeviceClient& client_;
   HANDLE ended_;
   HANDLE cancel_;
   ReplyWaiter* waiter_ = nullptr;
@@ -131,10 +168,6 @@ enum class QueryResult { Answered, TimedOut, Cancelled };
 // An exchange timed out: the workers are stopped (the silent touch screen's reader with them)
 // and 500 ms pass. False when cancelled during the pause.
 bool AbandonExchange(const QueryWaits& waits);
-
-// The slot an "o" request goes to: `selected` when it holds a touch screen, else the first
-// listed one; -1 when none is listed.
-int OpenRequestSlot(int selected);
 
 // The identity of the touch screen in `slot` (the main window's start-up query, one slot):
 // after 200 ms, "o" to the touch screen selected at that moment (reply index 0); then "vv" and

@@ -1,18 +1,12 @@
 #pragma once
 // QueryAllDevices: the synchronous "o" and "vv" exchange with every listed touch screen, used
-// by the console update in acknowledge mode (g_bAckMode set by the caller). Each exchange is
-// awaited on g_hAckEvent for up to 3000 ms; the first time-out sets g_bStopWorkers, waits
-// 500 ms and fails. Needs a running device thread (g_nDeviceThreadId).
+// by the console update in acknowledge mode (set by the caller). Each exchange is awaited on
+// the client's acknowledge event for up to 3000 ms; the first time-out stops the workers,
+// waits 500 ms and fails. Needs the client's device thread to run to get any answer.
 #include <windows.h>
 
-#include <atomic>
+class DeviceClient;
 
-class TouchScreenList;
-
-// Manual-reset event that a worker in acknowledge mode signals when its command's
-// end-of-reply report arrives. Created by QueryAllDevices, kept for the process.
-extern std::atomic<HANDLE> g_hAckEvent;
-
-bool QueryAllDevices(TouchScreenList& list);
+bool QueryAllDevices(DeviceClient& client);
 
 inline constexpr DWORD kQueryWaitMs = 3000;

@@ -7,12 +7,6 @@
 #include "device/exchange_timing.h"
 #include "device/report_worker.h"
 
-std::atomic<DWORD> g_nDeviceThreadId{0};
-
-CDeviceThread* CDeviceThread::CreateSuspended() {
-  return CreateSuspended(DeviceContext{&DefaultHidSystem(), &GetTouchScreenList()});
-}
-
 CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
   auto* thread = new CDeviceThread(context);
   thread->ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -70,14 +64,15 @@ void CDeviceThread::Dispatch(const DeviceContext& context, std::unique_ptr<Devic
   NoteExchangeStep(ExchangeStep::Dispatched, protocol::CommandCode(request->report));
   const protocol::Dispatch rule = protocol::DispatchFor(request->report);
   request->replyMessage = rule.replyMessage;
-  if (rule.stream == protocol::StreamEffect::TurnOn) g_bTouchStream.store(true);
-  if (rule.stream == protocol::StreamEffect::TurnOff) g_bTouchStream.store(false);
+  ProtocolState& state = *context.protocol;
+  if (rule.stream == protocol::StreamEffect::TurnOn) state.m_bTouchStream.store(true);
+  if (rule.stream == protocol::StreamEffect::TurnOff) state.m_bTouchStream.store(false);
 
   std::unique_ptr<DeviceReport> echo;
   if (rule.echo) {
     // The held reply goes back to the touch screen first; without one the command is dropped.
     echo = std::make_unique<DeviceReport>();
-    if (!g_pHeldReply.CopyTo(echo.get())) return;
+    if (!state.m_pHeldReply.CopyTo(echo.get())) return;
     protocol::MakeEchoReport(echo->report, echo->report);
     echo->deviceHandle = request->deviceHandle;
     echo->deviceIndex = request->deviceIndex;
@@ -85,15 +80,4 @@ void CDeviceThread::Dispatch(const DeviceContext& context, std::unique_ptr<Devic
     echo->replyMessage = 0;
   }
   StartReportWorker(context, std::move(echo), std::move(request));
-}
-
-bool PostDeviceRequest(std::unique_ptr<DeviceReport> request) {
-  const DWORD thread = g_nDeviceThreadId.load();
-  if (thread == 0) return false;
-  if (!PostThreadMessageW(thread, UM_DEVICE_REQUEST, 0, reinterpret_cast<LPARAM>(request.get()))) {
-    RecordSystemFailure(L"PostThreadMessageW", L"UM_DEVICE_REQUEST");
-    return false;  // `request` is released here
-  }
-  request.release();  // the device thread owns it now
-  return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// CDeviceThread: the one thread of the process that talks to the touch screens on behalf of
-// the windows. It has a message loop and no window; windows post it UM_DEVICE_REQUEST with a
-// heap DeviceReport, which the thread owns from then on. Each request becomes an exchange on
+// CDeviceThread: the one thread of a set of device services that talks to the touch screens on
+// behalf of the windows. It has a message loop and no window; windows post it
+// UM_DEVICE_REQUEST with a heap DeviceReport (through the device client), which the thread
+// owns from then on. Each request becomes an exchange on
 // its touch screen's queue (report_worker.h); a command with echo takes the held reply along,
 // to be sent back to the touch screen ahead of it in the same exchange.
 #include <windows.h>
@@ -11,17 +12,11 @@
 
 #include "device/core/device_report.h"
 #include "device/device_context.h"
-#include "device/device_query.h"  // QueryAllDevices, g_hAckEvent
-
-// Target of every UM_DEVICE_REQUEST; 0 until start-up has created the device thread.
-extern std::atomic<DWORD> g_nDeviceThreadId;
 
 class CDeviceThread {
 public:
-  // Creates the thread suspended, on the executable's HID system and touch screen list; null
-  // when the system cannot create it.
-  static CDeviceThread* CreateSuspended();
-  // The same on a given HID system and list (tests).
+  // Creates the thread suspended, on the given HID system, list and protocol state; null when
+  // the system cannot create it.
   static CDeviceThread* CreateSuspended(const DeviceContext& context);
   // Closes the thread's handle; the thread itself runs on until the process ends.
   ~CDeviceThread();
@@ -48,6 +43,3 @@ private:
   DWORD id_ = 0;
   HANDLE ready_ = nullptr;  // set once the message queue exists
 };
-
-// Posts a request to the device thread; on failure the request is released and false returned.
-bool PostDeviceRequest(std::unique_ptr<DeviceReport> request);

@@ -3,9 +3,10 @@
 //
 // Everything that crosses USB goes through a HidSystem: enumeration of the HID interfaces
 // (SETUPAPI), opening and examining a device (HID.DLL), reports, overlapped reads and handle
-// notifications. The real program links the Win32 backend; tests and the demo build link the
-// simulated touch screens instead. Each call has the shape and the failure convention of the
-// system call it stands for (BOOL results, GetLastError codes), so callers read like Win32 code.
+// notifications. Start-up gives the device services the Win32 backend in the real program and
+// the simulated touch screens in the demo; tests make their own. Each call has the shape and
+// the failure convention of the system call it stands for (BOOL results, GetLastError codes),
+// so callers read like Win32 code.
 #include <string>
 
 #include "device/hid_api.h"
@@ -54,7 +55,3 @@ public:
   virtual HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) = 0;
   virtual BOOL UnregisterNotification(HDEVNOTIFY notification) = 0;
 };
-
-// The HID system of this executable: the Win32 backend in the real program, the simulated
-// touch screens in tests and in the demo. Defined by whichever backend the executable links.
-HidSystem& DefaultHidSystem();

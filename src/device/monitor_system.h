@@ -22,7 +22,3 @@ public:
 // The system's own monitors, from EnumDisplayMonitors; their sizes from the EDID of the
 // monitor device (SETUPAPI), else from GetDeviceCaps' HORZSIZE and VERTSIZE.
 MonitorSystem& SystemMonitors();
-
-// The monitors of this executable: the system's in the real program, a given layout in the
-// demo and the tests when they set one. Defined by the HID backend the executable links.
-MonitorSystem& DefaultMonitorSystem();

@@ -12,7 +12,6 @@
 #include "base/system_failure.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
-#include "device/device_query.h"
 #include "device/exchange_timing.h"
 #include "device/reply_windows.h"
 #include "device/worker_pool.h"
@@ -76,6 +75,7 @@ enum class ReadOutcome { Completed, Ended, TimedOut, Interrupted };
 
 // What ends the wait for one reply besides the reply itself.
 struct ReadWatch {
+  const ProtocolState* protocol = nullptr;
   std::uint16_t code = 0;
   HWND window = nullptr;
   std::uint64_t ticket = 0;
@@ -106,7 +106,8 @@ ReadOutcome ReadReply(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport&
   const HANDLE events[] = {event, watch.interrupt};
   const DWORD eventCount = watch.interrupt ? 2 : 1;
   for (;;) {
-    if (watch.code == protocol::kStreamOn && !g_bTouchStream.load()) return abandon(ReadOutcome::Ended);
+    if (watch.code == protocol::kStreamOn && !watch.protocol->m_bTouchStream.load())
+      return abandon(ReadOutcome::Ended);
     DWORD slice = kReadSliceMs;
     if (watch.deadlineMs > 0) {
       const double remaining = watch.deadlineMs - NowMs();
@@ -119,7 +120,7 @@ ReadOutcome ReadReply(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport&
     if (wait == WAIT_OBJECT_0) break;
     if (wait == WAIT_OBJECT_0 + 1) return abandon(ReadOutcome::Interrupted);
     if (wait != WAIT_TIMEOUT) return abandon(ReadOutcome::Ended);
-    if (g_bStopWorkers.load()) return abandon(ReadOutcome::Ended);
+    if (watch.protocol->m_bStopWorkers.load()) return abandon(ReadOutcome::Ended);
     if (!reply_windows::Live(watch.window, watch.ticket)) return abandon(ReadOutcome::Ended);
   }
   // Completed: a read that ended with an error (a removed device, a cancellation by someone
@@ -155,7 +156,8 @@ void ReleaseStrayReplies(HidSystem& hid, HANDLE device, HANDLE event) {
 // Sends the echo and reads its replies until its end-of-reply, then releases whatever else
 // arrives until the command may go (80 ms after the echo). False when the echo could not be
 // written, got no end within its limit, or the exchange was stopped: the command is not sent.
-bool SendEcho(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport& echo) {
+bool SendEcho(const DeviceContext& context, HANDLE device, HANDLE event, DeviceReport& echo) {
+  HidSystem& hid = *context.hid;
   const std::uint16_t code = protocol::CommandCode(echo.report);
   if (!hid.SetOutputReport(device, echo.report, kReportSize)) {
     RecordSystemFailure(L"HidD_SetOutputReport", L"echo of the held reply");
@@ -166,6 +168,7 @@ bool SendEcho(HidSystem& hid, HANDLE device, HANDLE event, DeviceReport& echo) {
   bool answered = false;
   for (;;) {
     ReadWatch watch;
+    watch.protocol = context.protocol;
     watch.code = code;
     watch.deadlineMs = sent + (answered ? kEchoDelayMs : kEchoLimitMs);
     if (NowMs() >= watch.deadlineMs) break;
@@ -198,7 +201,7 @@ TouchScreenDevice* RecordAt(const DeviceContext& context, int index) {
 bool ResumeStreamAfter(HANDLE device, Exchange& exchange) {
   std::lock_guard<std::mutex> lock(g_lanesMutex);
   Lane& lane = Lanes()[device];
-  if (!g_bTouchStream.load()) return false;
+  if (!exchange.context.protocol->m_bTouchStream.load()) return false;
   for (const Exchange& waiting : lane.queue) {
     const std::uint16_t code = protocol::CommandCode(waiting.request->report);
     if (code == protocol::kStreamOn || code == protocol::kStreamOff) return false;
@@ -214,6 +217,7 @@ bool ResumeStreamAfter(HANDLE device, Exchange& exchange) {
 bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool readOffFirst) {
   const DeviceContext& context = exchange.context;
   HidSystem& hid = *context.hid;
+  ProtocolState& state = *context.protocol;
   DeviceReport& request = *exchange.request;
   const std::uint16_t code = protocol::CommandCode(request.report);
   const protocol::CommandRule rule = protocol::LookupCommand(code);
@@ -225,7 +229,7 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
   NoteExchangeStep(ExchangeStep::WorkerStarted, code);
   if (!exchange.resume) {
     if (readOffFirst) ReleaseStrayReplies(hid, device, readEvent);
-    if (exchange.echo && !SendEcho(hid, device, readEvent, *exchange.echo)) return false;
+    if (exchange.echo && !SendEcho(context, device, readEvent, *exchange.echo)) return false;
     if (!hid.SetOutputReport(device, request.report, kReportSize)) {
       RecordSystemFailure(L"HidD_SetOutputReport", ReportName(code));
       return false;
@@ -233,7 +237,7 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
     NoteExchangeStep(ExchangeStep::ReportWritten, code);
   }
   if (!rule.reads) return true;
-  if (g_bStopWorkers.load()) return false;
+  if (state.m_bStopWorkers.load()) return false;
   // A window whose exchanges ended before this reader began gets nothing more.
   const std::uint64_t ticket = reply_windows::Join(window);
   if (!reply_windows::Live(window, ticket)) return false;
@@ -241,6 +245,7 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
 
   for (;;) {
     ReadWatch watch;
+    watch.protocol = &state;
     watch.code = code;
     watch.window = window;
     watch.ticket = ticket;
@@ -254,7 +259,7 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
     }
     if (outcome != ReadOutcome::Completed) return false;
     NoteExchangeStep(ExchangeStep::ReadCompleted, code);
-    if (stream && !g_bTouchStream.load()) return false;
+    if (stream && !state.m_bTouchStream.load()) return false;
 
     if (auto number = protocol::NumberFromReply(code, reply->report)) {
       if (TouchScreenDevice* record = RecordAt(context, request.deviceIndex)) {
@@ -265,8 +270,8 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
     const protocol::ReplyContext replyContext{code,
                                               request.replyMessage,
                                               window != nullptr,
-                                              g_bAckMode.load(),
-                                              g_bTouchStream.load(),
+                                              state.m_bAckMode.load(),
+                                              state.m_bTouchStream.load(),
                                               false,
                                               firmwareData};
     const protocol::ReplyDecision decision = protocol::DecideReply(replyContext, reply->report);
@@ -278,11 +283,11 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
           NoteExchangeStep(ExchangeStep::ReplyPosted, code);
         break;
       case protocol::ReplyAction::SignalAck:
-        if (HANDLE ack = g_hAckEvent.load()) SetEvent(ack);
+        if (context.ackEvent) SetEvent(context.ackEvent);
         NoteExchangeStep(ExchangeStep::ReplyPosted, code);
         break;
       case protocol::ReplyAction::Hold:
-        g_pHeldReply.Hold(std::move(reply));
+        state.m_pHeldReply.Hold(std::move(reply));
         break;
       case protocol::ReplyAction::StoreVersion:
         if (TouchScreenDevice* record = RecordAt(context, request.deviceIndex)) {
@@ -294,7 +299,7 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
         break;
     }
     if (decision.endsWorker) return true;
-    if (g_bStopWorkers.load()) return false;
+    if (state.m_bStopWorkers.load()) return false;
   }
 }
 

@@ -186,9 +186,3 @@ void TouchScreenList::RemoveAt(int index) {
     mapping_[j] = MappingEntry{};
   }
 }
-
-TouchScreenList& GetTouchScreenList() {
-  // Never destroyed: worker threads may still use its handles while the process ends.
-  static TouchScreenList* list = new TouchScreenList(DefaultHidSystem(), DefaultMonitorSystem());
-  return *list;
-}

@@ -1,8 +1,9 @@
 #pragma once
-// TouchScreenList: the one process-wide list of attached touch screens and monitors.
+// TouchScreenList: the list of attached touch screens and monitors of a process, one of its
+// device services (device_services.h).
 //
-// Built once, on first use, by enumerating the HID interfaces and keeping the devices of the
-// touch screen vendor, each opened for overlapped I/O; then the display monitors are recorded.
+// Built once by enumerating the HID interfaces and keeping the devices of the touch screen
+// vendor, each opened for overlapped I/O; then the display monitors are recorded.
 // Windows and the device thread address a touch screen by its slot index and talk to it
 // through the handle the list keeps open. The list only shrinks: a failed notification
 // registration or a removal.
@@ -104,6 +105,3 @@ private:
   int monitorCount_ = 0;
   std::array<MappingEntry, kMaxTouchScreens> mapping_{};
 };
-
-// The singleton, created on the first call with the executable's HID system and monitors.
-TouchScreenList& GetTouchScreenList();

@@ -8,8 +8,7 @@
 #include "base/language.h"
 #include "base/system_failure.h"
 #include "base/text.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "diagnostics/core/led_report.h"
 #include "diagnostics/res/diagnosis_dialog_ids.h"
 #include "framework/data_exchange.h"
@@ -58,7 +57,8 @@ bool AppendLines(const std::wstring& path, const std::vector<std::wstring>& line
 
 }  // namespace
 
-CDiagnosis::CDiagnosis(CWnd* parent) : CDialog(IDD_DIAGNOSIS, parent) {}
+CDiagnosis::CDiagnosis(DeviceServices& devices, CWnd* parent)
+    : CDialog(IDD_DIAGNOSIS, parent), m_devices(devices) {}
 
 void CDiagnosis::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -72,7 +72,7 @@ BOOL CDiagnosis::OnInitDialog() {
   // The main window keeps this object and opens it again: the list box is a new window.
   m_ctrlList = CListBox{};
   CDialog::OnInitDialog();
-  const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
+  const TouchScreenDevice* device = m_devices.list().device(m_nDeviceIndex);
   wchar_t number[32];
   std::swprintf(number, 32, L"No.%d ", device ? device->TouchScreenNo.load() : -1);
   SetWindowText(number + LoadLangString(L"58"));
@@ -89,12 +89,12 @@ BOOL CDiagnosis::PreTranslateMessage(MSG* msg) {
 }
 
 bool CDiagnosis::PostStep(char command1, char command2) {
-  return device_client::PostCommand(m_hWnd, m_nDeviceIndex, static_cast<std::uint8_t>(command1),
+  return m_devices.client().PostCommand(m_hWnd, m_nDeviceIndex, static_cast<std::uint8_t>(command1),
                                     static_cast<std::uint8_t>(command2));
 }
 
 void CDiagnosis::StartRun() {
-  if (!GetTouchScreenList().device(m_nDeviceIndex)) {
+  if (!m_devices.list().device(m_nDeviceIndex)) {
     ::MessageBoxW(m_hWnd, kGoneAtStartText, kMessageCaption, MB_OK);
     m_btnDiagnostics.EnableWindow(FALSE);
     return;
@@ -112,7 +112,7 @@ void CDiagnosis::OnOpenReply(LPARAM lp) {
   if (!reply) return;
   switch (m_run.OnOpenReply(reply->report, kReportSize)) {
     case led::LedTestRun::Action::HoldReply:
-      device_client::HoldReply(std::move(reply));
+      m_devices.client().HoldReply(std::move(reply));
       break;
     case led::LedTestRun::Action::PostLevels:
       PostStep('Z', 'v');
@@ -137,10 +137,10 @@ void CDiagnosis::OnStatusesReply(LPARAM lp) {
 }
 
 void CDiagnosis::FinishRun() {
-  device_client::ReleaseHeldReply();
+  m_devices.client().ReleaseHeldReply();
   led::LedTestResult result;
   if (m_run.Finish(result) != led::DecodeStatus::Decoded) return;  // the "61" line stays
-  const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
+  const TouchScreenDevice* device = m_devices.list().device(m_nDeviceIndex);
   ShowReport(led::BuildReport(device ? IdentityOf(*device) : led::ReportIdentity{}, result));
 }
 
@@ -155,7 +155,7 @@ void CDiagnosis::AbandonRun() {
   // Whatever the run was waiting for will not be handled; its held reply is of no further use.
   if (m_run.phase() == led::LedTestRun::Phase::Idle) return;
   m_run = led::LedTestRun();
-  device_client::ReleaseHeldReply();
+  m_devices.client().ReleaseHeldReply();
 }
 
 void CDiagnosis::OnRemoved(int index) {
@@ -178,7 +178,7 @@ std::vector<std::wstring> CDiagnosis::ListLines() const {
 }
 
 void CDiagnosis::Export() {
-  const TouchScreenDevice* device = GetTouchScreenList().device(m_nDeviceIndex);
+  const TouchScreenDevice* device = m_devices.list().device(m_nDeviceIndex);
   wchar_t file[kFileNameLength] = {};
   std::swprintf(file, kFileNameLength, L"Diagnostics_%d.txt", device ? device->TouchScreenNo.load() : -1);
   OPENFILENAMEW dialog{};

@@ -13,9 +13,12 @@
 
 struct DeviceReport;
 
+class DeviceServices;
+
 class CDiagnosis : public CDialog {
 public:
-  explicit CDiagnosis(CWnd* parent = nullptr);
+  // The LED test of a touch screen of `devices`.
+  explicit CDiagnosis(DeviceServices& devices, CWnd* parent = nullptr);
 
   // The touch screen's slot in the TouchScreenList; set before the dialog runs.
   void SetDeviceIndex(int index) { m_nDeviceIndex = index; }
@@ -48,6 +51,7 @@ private:
   bool PostStep(char command1, char command2);
   std::vector<std::wstring> ListLines() const;
 
+  DeviceServices& m_devices;
   int m_nDeviceIndex = -1;
   CListBox m_ctrlList;
   CXPButton m_btnDiagnostics;

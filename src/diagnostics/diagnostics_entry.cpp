@@ -3,7 +3,9 @@
 
 #include "diagnostics/diagnosis_dialog.h"
 
-CDiagnosis* CreateDiagnosis(CWnd* mainWindow) { return new CDiagnosis(mainWindow); }
+CDiagnosis* CreateDiagnosis(CWnd* mainWindow, DeviceServices& devices) {
+  return new CDiagnosis(devices, mainWindow);
+}
 
 void DeleteDiagnosis(CDiagnosis* dialog) { delete dialog; }
 

@@ -2,9 +2,10 @@
 // The LED diagnostics dialog as the main window holds and runs it.
 class CWnd;
 class CDiagnosis;
+class DeviceServices;
 
 // Built once with the main window and released with it.
-CDiagnosis* CreateDiagnosis(CWnd* mainWindow);
+CDiagnosis* CreateDiagnosis(CWnd* mainWindow, DeviceServices& devices);
 void DeleteDiagnosis(CDiagnosis* dialog);
 
 // Diagnostics button: the dialog runs modally for the touch screen at deviceIndex.

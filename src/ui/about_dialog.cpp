@@ -27,7 +27,9 @@ constexpr const wchar_t* kMakerSiteUrl = L"https://www.pelnix.example/";
 
 }  // namespace
 
-CVersion::CVersion(CWnd* parent) : CDialog(IDD_ABOUT, parent) { m_link.SetURL(kMakerSiteUrl); }
+CVersion::CVersion(DeviceServices& devices, CWnd* parent) : CDialog(IDD_ABOUT, parent), m_devices(devices) {
+  m_link.SetURL(kMakerSiteUrl);
+}
 
 void CVersion::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -59,6 +61,6 @@ bool CVersion::OnButtonClicked(UINT id) {
 
 void CVersion::OnUpdate() {
   // The update window outlives this dialog: its owner is the window that opened the About box.
-  OpenUpdateDialog(m_pParent);
+  OpenUpdateDialog(m_pParent, m_devices);
   EndDialog(IDOK);
 }

@@ -8,9 +8,12 @@
 #include "framework/controls/xp_button.h"
 #include "framework/dialog_background.h"
 
+class DeviceServices;
+
 class CVersion : public CDialog {
 public:
-  explicit CVersion(CWnd* parent = nullptr);
+  // `devices`: the touch screens the update dialog would update.
+  explicit CVersion(DeviceServices& devices, CWnd* parent = nullptr);
   int logoBitmap() const { return m_picture.bitmapId(); }
 
 protected:
@@ -24,6 +27,7 @@ protected:
 private:
   void OnUpdate();
 
+  DeviceServices& m_devices;
   CHyperLink m_link;
   CImageStatic m_picture;
   CXPButton m_btnOK;

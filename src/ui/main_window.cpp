@@ -16,8 +16,7 @@
 #include "base/system_failure.h"
 #include "calibration/calibration_entry.h"
 #include "config/driver_library.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "diagnostics/diagnostics_entry.h"
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
@@ -60,7 +59,8 @@ constexpr LanguageText kLanguageTexts[] = {
 bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
 }  // namespace
 
-CPelnixCplDlg::CPelnixCplDlg(CWnd* parent) : CDialog(IDD_PELNIXCPL_DIALOG, parent) {
+CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, CWnd* parent)
+    : CDialog(IDD_PELNIXCPL_DIALOG, parent), m_devices(devices) {
   HINSTANCE instance = AfxGetResourceHandle();
   m_hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                             ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
@@ -72,7 +72,7 @@ CPelnixCplDlg::CPelnixCplDlg(CWnd* parent) : CDialog(IDD_PELNIXCPL_DIALOG, paren
   m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
   m_replyWaiter.Attach(m_hReplyEvent);
-  m_pDiagnosis = CreateDiagnosis(this);
+  m_pDiagnosis = CreateDiagnosis(this, m_devices);
 }
 
 CPelnixCplDlg::~CPelnixCplDlg() {
@@ -114,7 +114,7 @@ BOOL CPelnixCplDlg::OnInitDialog() {
 }
 
 void CPelnixCplDlg::RegisterNotifications() {
-  GetTouchScreenList().RegisterDeviceNotifications(m_hWnd);
+  m_devices.list().RegisterDeviceNotifications(m_hWnd);
   DEV_BROADCAST_DEVICEINTERFACE_W filter{};
   filter.dbcc_size = sizeof(filter);
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
@@ -181,7 +181,7 @@ void CPelnixCplDlg::ApplyLanguage() {
 }
 
 void CPelnixCplDlg::RefreshList() {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   m_listTouchScreens.DeleteAllItems();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (TouchScreenDevice* device = list.device(i)) {
@@ -203,7 +203,7 @@ void CPelnixCplDlg::ScrollPastTransparentRows() {
 }
 
 void CPelnixCplDlg::UpdateListItem(int index) {
-  TouchScreenDevice* device = GetTouchScreenList().device(index);
+  TouchScreenDevice* device = m_devices.list().device(index);
   if (!device) return;
   const int item = m_listTouchScreens.FindItemByData(index);
   if (item < 0) return;
@@ -212,7 +212,7 @@ void CPelnixCplDlg::UpdateListItem(int index) {
 }
 
 void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
-  TouchScreenDevice* device = GetTouchScreenList().device(index);
+  TouchScreenDevice* device = m_devices.list().device(index);
   if (!device) return;
   const std::int32_t number = main_window::ValidTouchScreenNo(device->TouchScreenNo);
   device->TouchScreenNo = number;
@@ -224,7 +224,7 @@ void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
 }
 
 void CPelnixCplDlg::UpdateButtons() {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   const int selected = m_nSelected;
   TouchScreenDevice* device = selected >= 0 && selected < kMaxTouchScreens ? list.device(selected) : nullptr;
   const BOOL enable = device && main_window::ActionButtonsEnabled(list.count(), selected, device->IsCalibrated);
@@ -249,7 +249,7 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
   const MouseHookMessages& hook = GetMouseHookMessages();
   if (msg->hwnd == m_hWnd && msg->message != 0 &&
       (msg->message == hook.down || msg->message == hook.up || msg->message == hook.move)) {
-    HandleRegionMouseMessage(*this, msg->message, m_nSelected, m_pHintDlg, m_ptDown, m_ptUp, m_pCalibrateDlg);
+    HandleRegionMouseMessage(*this, m_devices, msg->message, m_nSelected, m_pHintDlg, m_ptDown, m_ptUp, m_pCalibrateDlg);
     return TRUE;
   }
 
@@ -275,7 +275,7 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       OnReply(msg, device_client::TakeReply(lp));
       return true;
     case UM_UNREGISTER_NOTIFY:
-      GetTouchScreenList().hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
+      m_devices.hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
       return true;
     case UM_SAVE_MAPPING:
       if (lp != 0) {
@@ -360,11 +360,11 @@ bool CPelnixCplDlg::OnButtonClicked(UINT id) {
   switch (id) {
     case IDC_MAPPING:
       DestroyMapping(m_pMatchDlg);
-      m_pMatchDlg = OpenMapping(*this);
+      m_pMatchDlg = OpenMapping(*this, m_devices);
       return true;
     case IDC_CALIBRATE:
       DestroyCalibration(m_pCalibrateDlg);
-      m_pCalibrateDlg = OpenCalibration(*this, m_nSelected);
+      m_pCalibrateDlg = OpenCalibration(*this, m_devices, m_nSelected);
       return true;
     case IDC_REGION_CALIBRATE:
       BeginRegionCalibration(*this, m_pHintDlg);
@@ -376,7 +376,7 @@ bool CPelnixCplDlg::OnButtonClicked(UINT id) {
       if (m_pDiagnosis) RunDiagnosis(*m_pDiagnosis, m_nSelected);
       return true;
     case IDC_ABOUT:
-      RunAboutDialog(this);
+      RunAboutDialog(this, m_devices);
       return true;
     case IDC_HELP_MANUAL:
       OpenUserManual();
@@ -402,7 +402,7 @@ bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
     return true;
   }
   if (header.code == NM_DBLCLK) {
-    if (m_listTouchScreens.GetNextSelectedItem() >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_nSelected);
+    if (m_listTouchScreens.GetNextSelectedItem() >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_devices.list(), m_nSelected);
     return true;
   }
   return false;
@@ -417,7 +417,7 @@ void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
   DestroyCalibration(m_pCalibrateDlg);
   m_pCalibrateDlg = nullptr;
   if (aborted == 1) return;
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   if (list.count() > 0) {
     if (TouchScreenDevice* device = index >= 0 && index < kMaxTouchScreens ? list.device(static_cast<int>(index)) : nullptr)
       device->IsCalibrated = 1;

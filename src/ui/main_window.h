@@ -20,12 +20,14 @@
 class CCalibrateDlg;
 class CDeviceMatchDlg;
 class CDiagnosis;
+class DeviceServices;
 class MessageInfoDlg;
 struct DeviceReport;
 
 class CPelnixCplDlg : public CDialog {
 public:
-  explicit CPelnixCplDlg(CWnd* parent = nullptr);
+  // The main window of the touch screens of `devices`.
+  explicit CPelnixCplDlg(DeviceServices& devices, CWnd* parent = nullptr);
   ~CPelnixCplDlg() override;
 
   // The list has been filled once: the wait cursor is gone and the buttons follow the
@@ -108,6 +110,7 @@ private:
   void OpenUserManual();
   void PaintMinimized();
 
+  DeviceServices& m_devices;
   CListCtrl m_listTouchScreens;
   CImageStatic m_picture;
   MainWindowButton m_btnExit, m_btnHelp, m_btnAbout, m_btnDiagnostics, m_btnSettings,

@@ -6,5 +6,7 @@
 #include "ui/settings_dialog.h"
 
 void RunSettingsDialog(CWnd* parent) { CBasicprop(parent).DoModal(); }
-void RunAboutDialog(CWnd* parent) { CVersion(parent).DoModal(); }
-void RunPropertiesDialog(CWnd* parent, int touchScreenIndex) { PelnixInfo(parent, touchScreenIndex).DoModal(); }
+void RunAboutDialog(CWnd* parent, DeviceServices& devices) { CVersion(devices, parent).DoModal(); }
+void RunPropertiesDialog(CWnd* parent, const TouchScreenList& list, int touchScreenIndex) {
+  PelnixInfo(parent, list, touchScreenIndex).DoModal();
+}

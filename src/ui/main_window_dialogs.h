@@ -1,7 +1,9 @@
 #pragma once
 // The modal dialogs the main window opens: settings, About and a touch screen's properties.
 class CWnd;
+class DeviceServices;
+class TouchScreenList;
 
 void RunSettingsDialog(CWnd* parent);
-void RunAboutDialog(CWnd* parent);
-void RunPropertiesDialog(CWnd* parent, int touchScreenIndex);
+void RunAboutDialog(CWnd* parent, DeviceServices& devices);
+void RunPropertiesDialog(CWnd* parent, const TouchScreenList& list, int touchScreenIndex);

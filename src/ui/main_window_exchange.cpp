@@ -13,8 +13,7 @@
 #include "base/timer_resolution.h"
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "ui/core/main_window_rules.h"
 #include "ui/main_window.h"
 
@@ -103,8 +102,8 @@ bool CPelnixCplDlg::Closing() const { return ::WaitForSingleObject(m_hClosingEve
 void CPelnixCplDlg::StartupQuery() {
   // Its pauses and the echo delays are the query's pace.
   const FineTimerResolution fineTimer;
-  const device_client::QueryWaits waits(m_replyWaiter, m_hClosingEvent);
-  TouchScreenList& list = GetTouchScreenList();
+  const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent);
+  TouchScreenList& list = m_devices.list();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (!list.device(i)) continue;
     m_nQueryIndex = i;
@@ -113,27 +112,27 @@ void CPelnixCplDlg::StartupQuery() {
     // Answered, its number was asked for last, without a wait.
     if (result == device_client::QueryResult::Answered) ++m_nNumbersAwaited;
   }
-  device_client::AllowWorkers();
+  m_devices.client().AllowWorkers();
   ::PostMessageW(m_hWnd, kRefreshRequest, 0, 0);
 }
 
 void CPelnixCplDlg::PrepareSave() {
   // The rows and handles are taken now, on this thread: the save's worker reads nothing of the
   // list, which a removal may change while it runs.
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   m_saveRows.clear();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     const MappingEntry row = list.mapping(i);
     if (!list.device(i) || row.monitorNo < 0 || row.deviceHandle == 0) continue;
     m_saveRows.push_back(SaveRow{i, list.handle(i), row.touchScreenNo, false});
   }
-  const int openSlot = device_client::OpenRequestSlot(m_nSelected);
+  const int openSlot = m_devices.client().OpenRequestSlot(m_nSelected);
   m_hSaveOpenDevice = openSlot >= 0 ? list.handle(openSlot) : INVALID_HANDLE_VALUE;
 }
 
 void CPelnixCplDlg::SaveMapping() {
   const FineTimerResolution fineTimer;
-  const device_client::QueryWaits waits(m_replyWaiter, m_hClosingEvent);
+  const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent);
   for (SaveRow& row : m_saveRows) {
     switch (device_client::WriteTouchScreenNumber(waits, m_hWnd, m_hSaveOpenDevice, row.device, row.slot)) {
       case device_client::QueryResult::Cancelled:
@@ -146,13 +145,13 @@ void CPelnixCplDlg::SaveMapping() {
         break;
     }
   }
-  device_client::AllowWorkers();
+  m_devices.client().AllowWorkers();
 }
 
 void CPelnixCplDlg::OnSaveEnded() {
   // Each touch screen that took its "V1" now answers to its slot's number; one that did not
   // keeps the number of its mapping row.
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   for (const SaveRow& row : m_saveRows) {
     const int index = list.FindByHandle(row.device);
     if (TouchScreenDevice* device = list.device(index)) device->TouchScreenNo = row.answered ? row.slot : row.touchScreenNo;
@@ -174,10 +173,10 @@ void CPelnixCplDlg::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply) {
   if (msg == UM_REPLY_V1_WRITE) return;
   if (msg == UM_REPLY_O) {
     // The device thread sends it back ahead of the commands with echo.
-    device_client::HoldReply(std::move(reply));
+    m_devices.client().HoldReply(std::move(reply));
     return;
   }
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   const int index = reply->deviceIndex;
   TouchScreenDevice* device = index >= 0 && index < kMaxTouchScreens ? list.device(index) : nullptr;
   if (!device) return;

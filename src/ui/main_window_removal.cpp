@@ -6,8 +6,7 @@
 
 #include "base/core/user_messages.h"
 #include "calibration/calibration_entry.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "diagnostics/diagnostics_entry.h"
 #include "ui/main_window.h"
 
@@ -15,7 +14,7 @@ LRESULT CPelnixCplDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
   if (!header || header->dbch_devicetype != DBT_DEVTYP_HANDLE) return 0;
   const HANDLE handle = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header)->dbch_handle;
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
 
   switch (event) {
     case DBT_DEVICEQUERYREMOVE: {
@@ -38,7 +37,7 @@ LRESULT CPelnixCplDlg::OnDeviceChange(WPARAM event, LPARAM data) {
 }
 
 void CPelnixCplDlg::RemoveTouchScreen(int index) {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = m_devices.list();
   if (TouchScreenDevice* device = list.device(index))
     PostMessage(UM_UNREGISTER_NOTIFY, 0, reinterpret_cast<LPARAM>(device->DeviceNotify));
 
@@ -47,7 +46,7 @@ void CPelnixCplDlg::RemoveTouchScreen(int index) {
   const bool calibrating = m_pCalibrateDlg && CalibrationDeviceIndex(*m_pCalibrateDlg) == index;
   if (calibrating) {
     CalibrationDeviceRemoved(*m_pCalibrateDlg);
-    device_client::ForgetTouchStream();
+    m_devices.client().ForgetTouchStream();
   }
   if (index == m_nSelected) m_nSelected = -1;
   // Any removal ends a mapping unsaved; it stops taking touches before the slots move, so that

@@ -35,9 +35,9 @@ struct ShownValues {
   std::int32_t serial2 = -1;
 };
 
-ShownValues ReadTouchScreen(int index) {
+ShownValues ReadTouchScreen(const TouchScreenList& list, int index) {
   ShownValues values;
-  const TouchScreenDevice* device = GetTouchScreenList().device(index);
+  const TouchScreenDevice* device = list.device(index);
   if (!device) return values;
   values.touchScreenNo = device->TouchScreenNo.load();
   values.monitorNo = device->MonitorNo.load();
@@ -57,8 +57,8 @@ std::wstring Decimal(const wchar_t* format, std::int32_t value) {
 
 }  // namespace
 
-PelnixInfo::PelnixInfo(CWnd* parent, int touchScreenIndex)
-    : CDialog(IDD_PROPERTIES, parent), m_nTouchScreenIndex(touchScreenIndex) {}
+PelnixInfo::PelnixInfo(CWnd* parent, const TouchScreenList& list, int touchScreenIndex)
+    : CDialog(IDD_PROPERTIES, parent), m_list(list), m_nTouchScreenIndex(touchScreenIndex) {}
 
 void PelnixInfo::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -74,7 +74,7 @@ BOOL PelnixInfo::OnInitDialog() {
 }
 
 void PelnixInfo::ShowTouchScreen() {
-  const ShownValues values = ReadTouchScreen(m_nTouchScreenIndex);
+  const ShownValues values = ReadTouchScreen(m_list, m_nTouchScreenIndex);
   SetDlgItemText(IDC_IS_CALIBRATED_VALUE, LoadLangString(CalibratedKey(values.isCalibrated)));
   SetDlgItemText(IDC_MONITOR_NO_VALUE, Decimal(L"%0d", values.monitorNo));
   SetDlgItemText(IDC_TOUCH_SCREEN_NO_VALUE, Decimal(L"%d", values.touchScreenNo));

@@ -5,10 +5,12 @@
 #include "framework/controls/xp_button.h"
 #include "framework/dialog_background.h"
 
+class TouchScreenList;
+
 class PelnixInfo : public CDialog {
 public:
-  // touchScreenIndex: the touch screen's slot in the TouchScreenList.
-  PelnixInfo(CWnd* parent, int touchScreenIndex);
+  // touchScreenIndex: the touch screen's slot in `list`.
+  PelnixInfo(CWnd* parent, const TouchScreenList& list, int touchScreenIndex);
 
 protected:
   BOOL OnInitDialog() override;
@@ -19,6 +21,7 @@ protected:
 private:
   void ShowTouchScreen();
 
+  const TouchScreenList& m_list;
   int m_nTouchScreenIndex;
   CXPButton m_btnOK;
   DialogBackground m_background{RGB(0, 0, 0)};

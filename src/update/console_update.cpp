@@ -9,9 +9,8 @@
 
 #include "base/text.h"
 #include "base/timer_resolution.h"
-#include "device/device_client.h"
 #include "device/device_query.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "update/core/image_path.h"
 #include "update/core/update_messages.h"
 #include "update/core/update_protocol.h"
@@ -56,16 +55,18 @@ void UpdateTouchScreen(FirmwareUpdater& updater, const HidDevice& device) {
 
 }  // namespace
 
-void RunConsoleUpdate(const std::wstring& fileArgument) {
+void RunConsoleUpdate(const std::function<DeviceServices&()>& makeDevices,
+                      const std::wstring& fileArgument) {
   // The query's waits and the transfers' pauses need a timer finer than the default tick.
   const FineTimerResolution fineTimer;
   std::fputs("\n", stdout);
 
-  TouchScreenList& list = GetTouchScreenList();
+  DeviceServices& devices = makeDevices();
+  TouchScreenList& list = devices.list();
   // Replies of the query go into the device records, not to windows. Its outcome does not
   // matter here: the transfer talks to each touch screen directly.
-  device_client::EnterAcknowledgeMode();
-  QueryAllDevices(list);
+  devices.client().EnterAcknowledgeMode();
+  QueryAllDevices(devices.client());
 
   const std::wstring path = ResolveImagePath(fileArgument, CurrentDirectory());
   WIN32_FILE_ATTRIBUTE_DATA attributes;

@@ -8,8 +8,7 @@
 #include "base/main_log.h"
 #include "base/system_failure.h"
 #include "device/core/device_report.h"
-#include "device/device_client.h"
-#include "device/touch_screen_list.h"
+#include "device/device_services.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog_background.h"
 #include "update/core/hex_decoder.h"
@@ -53,7 +52,7 @@ std::string Hex2(const char* format, unsigned a, unsigned b) {
 
 }  // namespace
 
-CUpdate::CUpdate(CWnd* parent) : CDialog(IDD_UPDATE, parent) {}
+CUpdate::CUpdate(DeviceServices& devices, CWnd* parent) : CDialog(IDD_UPDATE, parent), m_devices(devices) {}
 
 CUpdate::~CUpdate() = default;
 
@@ -82,7 +81,7 @@ BOOL CUpdate::OnInitDialog() {
   m_pFineTimer = std::make_unique<FineTimerResolution>();
   // Without a touch screen in slot 0 there is nobody to update. The transfer stays with the
   // touch screen it began with, even if the list changes under it.
-  m_hDevice = GetTouchScreenList().handle(0);
+  m_hDevice = m_devices.list().handle(0);
   if (m_hDevice == INVALID_HANDLE_VALUE || !PostRequest(DialogBeginRequest().data())) {
     Fail(kDialogUpdateFailed);
   }
@@ -90,7 +89,7 @@ BOOL CUpdate::OnInitDialog() {
 }
 
 bool CUpdate::PostRequest(const std::uint8_t* report) {
-  return device_client::PostReport(m_hWnd, m_hDevice, 0, report, kReportSize);
+  return m_devices.client().PostReport(m_hWnd, m_hDevice, 0, report, kReportSize);
 }
 
 void CUpdate::ShowOnlyStatus(const wchar_t* text) {
@@ -109,7 +108,7 @@ void CUpdate::Fail(const wchar_t* text) {
 
 void CUpdate::Finish() {
   // The transfer is over: no reader of it reads on.
-  device_client::EndExchanges(m_hWnd);
+  m_devices.client().EndExchanges(m_hWnd);
   PostRequest(DialogFinishRequest().data());
   m_nState = State::Finishing;
   SetTimer(kTimerId, kEndDelayMs);
@@ -121,7 +120,7 @@ void CUpdate::OnReply(const DeviceReport& reply) {
   const std::uint8_t code = reply.report[1];
   const UpdateDialogMachine::Step step = m_pMachine->OnReply(code);
   if (step.action == UpdateDialogMachine::Action::GiveUp) {
-    device_client::EndExchanges(m_hWnd);  // the transfer is over: no reader of it reads on
+    m_devices.client().EndExchanges(m_hWnd);  // the transfer is over: no reader of it reads on
     m_nState = State::Failed;
     ShowOnlyStatus(kDialogUpdateError);
     SetTimer(kTimerId, kEndDelayMs);
@@ -182,8 +181,8 @@ void CUpdate::PostNcDestroy() {
   if (m_bDeleteOnDestroy) delete this;
 }
 
-void OpenUpdateDialog(CWnd* owner) {
-  auto* dialog = new CUpdate(owner);
+void OpenUpdateDialog(CWnd* owner, DeviceServices& devices) {
+  auto* dialog = new CUpdate(devices, owner);
   dialog->m_bDeleteOnDestroy = true;
   if (!dialog->Create(IDD_UPDATE, owner)) delete dialog;
 }

@@ -10,11 +10,13 @@
 #include "update/core/update_dialog_machine.h"
 #include "update/update_entry.h"
 
+class DeviceServices;
 class DialogBackground;
 
 class CUpdate : public CDialog {
 public:
-  explicit CUpdate(CWnd* parent = nullptr);
+  // The update of the touch screen in slot 0 of `devices`.
+  explicit CUpdate(DeviceServices& devices, CWnd* parent = nullptr);
   ~CUpdate() override;
 
   static constexpr UINT_PTR kTimerId = 10;
@@ -39,6 +41,7 @@ private:
   void ShowOnlyStatus(const wchar_t* text);
   bool PostRequest(const std::uint8_t* report);  // a request to the touch screen it began with
 
+  DeviceServices& m_devices;
   CProgressCtrl m_ctrlProgress;
   CStatic m_ctrlPercent;
   CStatic m_ctrlStatus;
@@ -52,5 +55,5 @@ private:
   HANDLE m_hDevice = INVALID_HANDLE_VALUE;  // the touch screen in slot 0 when the transfer began
   bool m_bDeleteOnDestroy = false;
 
-  friend void OpenUpdateDialog(CWnd* owner);
+  friend void OpenUpdateDialog(CWnd* owner, DeviceServices& devices);
 };

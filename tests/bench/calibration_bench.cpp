@@ -17,10 +17,8 @@
 #include "calibration/core/calibration_geometry.h"
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "config/driver_library.h"
-#include "device/device_thread.h"
 #include "device/report_worker.h"
-#include "device/touch_screen_list.h"
-#include "simulator/simulated_touch_screen.h"
+#include "support/test_devices.h"
 #include "support/process_runner.h"
 
 namespace {
@@ -57,16 +55,14 @@ int main(int argc, char** argv) {
   driver.EnableTouch = 1;
   GetDriverLibrary().SetDriverParameters(driver);
   auto screen = SimulatedHid().Add();
-  if (GetTouchScreenList().count() != 1) return std::puts("no simulated touch screen"), 1;
-  CDeviceThread* device = CDeviceThread::CreateSuspended();
-  g_nDeviceThreadId = device->id();
-  device->Resume();
+  if (TestDevices().list().count() != 1) return std::puts("no simulated touch screen"), 1;
+  if (!TestDevices().StartDeviceThread()) return std::puts("no device thread"), 1;
 
   std::atomic<CCalibrateDlg*> window{nullptr};
   std::atomic<DWORD> uiThread{0};
   std::thread ui([&] {
     uiThread = ::GetCurrentThreadId();
-    auto* dialog = new CCalibrateDlg(nullptr);
+    auto* dialog = new CCalibrateDlg(TestDevices(), nullptr);
     dialog->m_nDeviceIndex = 0;
     if (!dialog->Create()) return;
     ::SetWindowPos(dialog->m_hWnd, nullptr, 0, 0, 1920, 1080, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -21,14 +21,12 @@
 #include "bench/bench_timing.h"
 #include "bench/real_stack_mode.h"
 #include "base/core/user_messages.h"
-#include "device/device_client.h"
 #include "device/core/report_protocol.h"
-#include "device/device_thread.h"
+#include "device/device_services.h"
 #include "device/exchange_timing.h"
 #include "device/hid_system_win32.h"
 #include "device/monitor_system.h"
 #include "device/report_worker.h"
-#include "device/touch_screen_list.h"
 #include "simulator/simulated_touch_screen.h"
 
 namespace {
@@ -70,14 +68,14 @@ struct Sample {
 };
 
 // Posts one request and waits on this thread's queue until its end-of-reply report arrives.
-Sample Exchange(TouchScreenList& list, std::uint8_t b1, std::uint8_t b2, bool echo) {
+Sample Exchange(DeviceServices& devices, std::uint8_t b1, std::uint8_t b2, bool echo) {
   static HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const std::uint8_t request[] = {0x31, b1, b2};
   g_stamps = {};
   g_hid->TakeSimulatorMs();
   SimulatedHid().TakeDeliveries();
   const double posted = bench::NowMs();
-  device_client::PostReport(window, list.handle(0), 0, request, sizeof request);
+  devices.client().PostReport(window, devices.list().handle(0), 0, request, sizeof request);
   MSG msg;
   double handled = 0;
   for (;;) {
@@ -89,7 +87,7 @@ Sample Exchange(TouchScreenList& list, std::uint8_t b1, std::uint8_t b2, bool ec
         break;
       }
       // The data reply of "o" is held for the echo commands, as the windows do.
-      if (msg.message == UM_REPLY_O) device_client::HoldReply(std::move(reply));
+      if (msg.message == UM_REPLY_O) devices.client().HoldReply(std::move(reply));
       continue;
     }
     DispatchMessageW(&msg);
@@ -147,18 +145,16 @@ void RealStackDeviceThread(int exchanges) {
   std::unique_ptr<HidSystem> system = MakeSystemHid();
   bench::TimedHidSystem hid(*system);
   g_hid = &hid;
-  TouchScreenList list(hid, SystemMonitors());
-  if (list.count() == 0) {
+  DeviceServices devices(hid, SystemMonitors());
+  if (devices.list().count() == 0) {
     std::printf("real stack: no touch screen through the system's HID\n");
     return;
   }
-  CDeviceThread* thread = CDeviceThread::CreateSuspended(DeviceContext{&hid, &list});
-  g_nDeviceThreadId = thread->id();
-  thread->Resume();
+  devices.StartDeviceThread();
   SetExchangeObserver(&Observe);
-  for (int i = 0; i < 20; ++i) Exchange(list, 'o', 0, false);
+  for (int i = 0; i < 20; ++i) Exchange(devices, 'o', 0, false);
   std::vector<Sample> open;
-  for (int i = 0; i < exchanges; ++i) open.push_back(Exchange(list, 'o', 0, false));
+  for (int i = 0; i < exchanges; ++i) open.push_back(Exchange(devices, 'o', 0, false));
   SetExchangeObserver(nullptr);
   Report("real stack: \"o\" through the device thread, HID.DLL, the HID class driver and the virtual touch screen",
          open, 0, true, "inside the HID calls");
@@ -182,13 +178,13 @@ bool Belongs(const DeviceReport& reply, std::uint8_t b1, std::uint8_t b2, const 
 }
 
 // One touch screen's share: `count` exchanges, "o", "vv" and "V1" in turn, each to its end.
-RoughCounts DriveRough(TouchScreenList& list, int slot, int count, const sim::Bytes& open) {
+RoughCounts DriveRough(DeviceClient& client, int slot, int count, const sim::Bytes& open) {
   const HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const std::uint8_t steps[][3] = {{0x31, 'o', 0}, {0x31, 'v', 'v'}, {0x31, 'V', '1'}};
   RoughCounts counts;
   for (int i = 0; i < count; ++i) {
     std::uint8_t request[4] = {steps[i % 3][0], steps[i % 3][1], steps[i % 3][2], static_cast<std::uint8_t>(slot)};
-    device_client::PostReport(window, list.handle(slot), slot, request, sizeof request);
+    client.PostReport(window, client.list().handle(slot), slot, request, sizeof request);
     ++counts.exchanges;
     const ULONGLONG deadline = GetTickCount64() + 5000;
     bool ended = false;
@@ -221,29 +217,31 @@ void RoughRun(int exchanges) {
     screens.push_back(SimulatedHid().Add(config));
   }
   SimulatedHidSystem& hid = SimulatedHid();
-  TouchScreenList list(hid);  // the kind touch screen and the four rough ones
+  // The kind touch screen and the four rough ones, with a device thread of their own.
+  DeviceServices devices(hid, SystemMonitors());
+  devices.StartDeviceThread();
   // Each rough touch screen's own held reply would be the program's; one is held for all, as
   // the program holds the reply of the selected touch screen.
   auto held = std::make_unique<DeviceReport>();
   const sim::Bytes open0 = screens[0]->OpenReply();
   std::copy(open0.begin(), open0.end(), held->report);
-  device_client::HoldReply(std::move(held));
+  devices.client().HoldReply(std::move(held));
   const std::uint64_t strays = StrayReplies(), unanswered = UnansweredEchoes();
   const double start = bench::NowMs();
   std::vector<RoughCounts> counts(4);
   std::vector<HANDLE> threads;
   struct Job {
-    TouchScreenList* list;
+    DeviceClient* client;
     int slot, count;
     sim::Bytes open;
     RoughCounts* out;
   };
   std::vector<Job> jobs;
-  for (int i = 0; i < 4; ++i) jobs.push_back(Job{&list, 1 + i, exchanges / 4, screens[i]->OpenReply(), &counts[i]});
+  for (int i = 0; i < 4; ++i) jobs.push_back(Job{&devices.client(), 1 + i, exchanges / 4, screens[i]->OpenReply(), &counts[i]});
   for (Job& job : jobs) {
     threads.push_back(CreateThread(nullptr, 0, [](void* p) -> DWORD {
       auto& j = *static_cast<Job*>(p);
-      *j.out = DriveRough(*j.list, j.slot, j.count, j.open);
+      *j.out = DriveRough(*j.client, j.slot, j.count, j.open);
       return 0;
     }, &job, 0, nullptr));
   }
@@ -283,17 +281,16 @@ int main(int argc, char** argv) {
   SimulatedHid().Add();
   bench::TimedHidSystem hid(SimulatedHid());
   g_hid = &hid;
-  TouchScreenList list(hid);
-  CDeviceThread* thread = CDeviceThread::CreateSuspended(DeviceContext{&hid, &list});
-  g_nDeviceThreadId = thread->id();
-  thread->Resume();
+  // Never destroyed: the idle stream's reader runs on to the end.
+  DeviceServices& devices = *new DeviceServices(hid, SystemMonitors());
+  devices.StartDeviceThread();
   SimulatedHid().RecordDeliveries(true);
   SetExchangeObserver(&Observe);
 
-  for (int i = 0; i < 20; ++i) Exchange(list, 'o', 0, false);  // warm-up, and the held reply
+  for (int i = 0; i < 20; ++i) Exchange(devices, 'o', 0, false);  // warm-up, and the held reply
   std::vector<Sample> open, version;
-  for (int i = 0; i < exchanges; ++i) open.push_back(Exchange(list, 'o', 0, false));
-  for (int i = 0; i < exchanges / 10; ++i) version.push_back(Exchange(list, 'v', 'v', true));
+  for (int i = 0; i < exchanges; ++i) open.push_back(Exchange(devices, 'o', 0, false));
+  for (int i = 0; i < exchanges / 10; ++i) version.push_back(Exchange(devices, 'v', 'v', true));
   std::printf("device thread, simulated touch screen answering at once (times in ms)\n");
   Report("\"o\" (no echo)", open, 0, true);
   Report("\"vv\" (echo: held reply first, the command 80 ms later)", version, kEchoDelayMs, false);
@@ -301,7 +298,7 @@ int main(int argc, char** argv) {
   SimulatedHid().RecordDeliveries(false);
 
   const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
-  device_client::PostReport(nullptr, list.handle(0), 0, streamOn, sizeof streamOn);
+  devices.client().PostReport(nullptr, devices.list().handle(0), 0, streamOn, sizeof streamOn);
   Sleep(200);
   FILETIME created, exited, kernel0, user0, kernel1, user1;
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel0, &user0);
@@ -314,7 +311,7 @@ int main(int argc, char** argv) {
   std::printf("\ntouch stream on, idle: CPU %.1f ms over %.0f ms = %.3f %% of one core (workers running: %d)"
               "   goal: < 0.1 %% -> %s\n",
               cpu, wall, 100.0 * cpu / wall, RunningReportWorkers(), 100.0 * cpu / wall < 0.1 ? "met" : "NOT MET");
-  device_client::ForgetTouchStream();
+  devices.client().ForgetTouchStream();
   Sleep(200);
   RoughRun(argc > 2 ? std::max(12, std::atoi(argv[2])) : 10000);
   bench::PrintLoad("after");

@@ -28,9 +28,7 @@
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
 #include "device/exchange_timing.h"
-#include "device/device_thread.h"
-#include "device/touch_screen_list.h"
-#include "simulator/simulated_touch_screen.h"
+#include "support/test_devices.h"
 #include "support/process_runner.h"
 #include "ui/main_window.h"
 
@@ -71,6 +69,7 @@ void Observe(ExchangeStep step, std::uint16_t code, bool echo) {
 // WM_INITDIALOG): the query is timed from there to the ready list.
 class BenchWindow : public CPelnixCplDlg {
 public:
+  BenchWindow() : CPelnixCplDlg(TestDevices()) {}
   std::atomic<double> queryStarted{0};
 
 protected:
@@ -89,10 +88,7 @@ int RunOnce(int count) {
     SimulatedHid().Add(config);
   }
   GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName));
-  GetTouchScreenList();
-  CDeviceThread* thread = CDeviceThread::CreateSuspended();
-  g_nDeviceThreadId = thread->id();
-  thread->Resume();
+  TestDevices().StartDeviceThread();
 
   BenchWindow window;
   const auto opened = std::chrono::steady_clock::now();

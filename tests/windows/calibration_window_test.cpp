@@ -27,7 +27,7 @@ constexpr std::int32_t kOriginalMode = 2;
 
 // The first monitor as the program's list has it.
 std::pair<std::int32_t, std::int32_t> FirstMonitor() {
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = TestDevices().list();
   const MonitorEntry& m = list.monitor(0);
   return {m.right - m.left, m.bottom - m.top};
 }
@@ -298,7 +298,7 @@ TEST(CalibrationWindow, OverTheSecondOfTwoMonitors) {
     ASSERT_TRUE(calibration.Closed());
   }
   SimulatedMonitors().SetLayout({});
-  GetTouchScreenList().RefreshMonitors();
+  TestDevices().list().RefreshMonitors();
 }
 
 TEST(CalibrationWindow, CountdownCancelAndEscapeWriteBackTheRecordReadAtOpening) {
@@ -750,7 +750,7 @@ TEST(CalibrationWindow, RemovalDuringTheLastTouchAndOfTheLastTouchScreen) {
     ASSERT_TRUE(calibration.Open(0));
     for (int step = 0; step < 3; ++step) calibration.Touch(*screens[2], step);
     screens[3]->ClearRecords();
-    const HANDLE handle = GetTouchScreenList().handle(0);
+    const HANDLE handle = TestDevices().list().handle(0);
     RunOnWindowThread(calibration.window(), [&] {
       auto lift = std::make_unique<DeviceReport>();
       lift->report[0] = 0x31;

@@ -302,10 +302,3 @@ TEST(TouchScreenList, MonitorRefreshRebuildsTheSameTable) {
 }
 
 }  // namespace
-
-// The executable's HID system and monitors: unused here, every test builds its list on its own.
-HidSystem& DefaultHidSystem() {
-  static FakeHid hid;
-  return hid;
-}
-MonitorSystem& DefaultMonitorSystem() { return SystemMonitors(); }

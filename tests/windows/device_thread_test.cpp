@@ -12,11 +12,11 @@
 
 #include "base/core/user_messages.h"
 #include "device/core/report_protocol.h"
-#include "device/device_client.h"
-#include "device/device_thread.h"
+#include "device/device_query.h"
+#include "device/device_services.h"
 #include "device/report_worker.h"
-#include "device/touch_screen_list.h"
 #include "framework/wnd.h"
+#include "simulator/simulated_monitors.h"
 #include "simulator/simulated_touch_screen.h"
 
 // Live heap blocks of the size of a DeviceReport: every request and reply record is one, so a
@@ -77,7 +77,6 @@ class DeviceThreadTest : public ::testing::Test {
 protected:
   void SetUp() override {
     SimulatedHid().Reset();
-    device_client::ResetProtocolState();
     g_replies = &replies_;
     WNDCLASSW wc{};
     wc.lpfnWndProc = CollectReplies;
@@ -91,18 +90,15 @@ protected:
 
   void TearDown() override {
     // Ends whatever still reads, then the thread, then the records.
-    device_client::ForgetTouchStream();
-    device_client::StopWorkers();
-    EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-    device_client::AllowWorkers();
-    if (thread_) {
-      EXPECT_TRUE(thread_->Stop(kHangLimitMs));
-      delete thread_;
-      g_nDeviceThreadId = 0;
+    if (devices_) {
+      client().ForgetTouchStream();
+      client().StopWorkers();
+      EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
+      client().AllowWorkers();
+      EXPECT_TRUE(devices_->StopDeviceThread(kHangLimitMs));
     }
     DestroyWindow(window_);
-    list_.reset();
-    device_client::ResetProtocolState();
+    devices_.reset();
     g_replies = nullptr;
     SimulatedHid().Reset();
   }
@@ -110,17 +106,17 @@ protected:
   // Plugs in `count` touch screens, lists them and starts the device thread.
   void Start(int count = 1, const sim::TouchScreenConfig& config = {}) {
     for (int i = 0; i < count; ++i) screens_.push_back(SimulatedHid().Add(config));
-    list_ = std::make_unique<TouchScreenList>(SimulatedHid());
-    ASSERT_EQ(list_->count(), static_cast<std::uint32_t>(count));
-    thread_ = CDeviceThread::CreateSuspended(DeviceContext{&SimulatedHid(), list_.get()});
-    ASSERT_NE(thread_, nullptr);
-    g_nDeviceThreadId = thread_->id();
-    ASSERT_TRUE(thread_->Resume());
+    devices_ = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());
+    ASSERT_EQ(list().count(), static_cast<std::uint32_t>(count));
+    ASSERT_TRUE(devices_->StartDeviceThread());
   }
+
+  TouchScreenList& list() { return devices_->list(); }
+  DeviceClient& client() { return devices_->client(); }
 
   void Post(std::initializer_list<std::uint8_t> head, int index = 0, HWND window = nullptr) {
     const std::vector<std::uint8_t> report(head);
-    ASSERT_TRUE(device_client::PostReport(window ? window : window_, list_->handle(index), index,
+    ASSERT_TRUE(client().PostReport(window ? window : window_, list().handle(index), index,
                                           report.data(), report.size()));
   }
 
@@ -131,15 +127,14 @@ protected:
     ASSERT_EQ(replies_[0].message, UM_REPLY_O);
     auto held = std::make_unique<DeviceReport>();
     std::copy(replies_[0].bytes.begin(), replies_[0].bytes.end(), held->report);
-    device_client::HoldReply(std::move(held));
+    client().HoldReply(std::move(held));
     replies_.clear();
     ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
     screens_[index]->ClearRecords();
   }
 
   HWND window_ = nullptr;
-  CDeviceThread* thread_ = nullptr;
-  std::unique_ptr<TouchScreenList> list_;
+  std::unique_ptr<DeviceServices> devices_;
   std::vector<std::shared_ptr<SimulatedTouchScreen>> screens_;
   std::vector<Reply> replies_;
 };
@@ -200,7 +195,7 @@ TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
   OpenExchange();
   // The second touch screen streams, with no window to take its reports.
   const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
-  ASSERT_TRUE(device_client::PostReport(nullptr, list_->handle(1), 1, streamOn, sizeof streamOn));
+  ASSERT_TRUE(client().PostReport(nullptr, list().handle(1), 1, streamOn, sizeof streamOn));
   ASSERT_TRUE(WaitUntil([&] { return screens_[1]->pendingReads() == 1; }, kHangLimitMs));
   Post({0x31, 'v', 'v'});
   ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, kHangLimitMs));
@@ -213,7 +208,7 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   Start();
   Post({0x31, 0xAA, 0x50});
   ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
-  EXPECT_TRUE(device_client::IsTouchStreamOn());
+  EXPECT_TRUE(client().IsTouchStreamOn());
   EXPECT_TRUE(screens_[0]->InjectTouch(0x0123, 0x0456, 0x81));  // finger down: filtered
   EXPECT_TRUE(screens_[0]->InjectTouch(0x0ABC, 0x0DEF));
   ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
@@ -229,7 +224,7 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_LE(took, 60u + 120u) << "the stream worker ended " << took << " ms after 0xAA 0x55";
-  EXPECT_FALSE(device_client::IsTouchStreamOn());
+  EXPECT_FALSE(client().IsTouchStreamOn());
   EXPECT_FALSE(screens_[0]->streamOn());
   EXPECT_EQ(screens_[0]->pendingReads(), 0);  // its read was cancelled and waited for
 }
@@ -241,7 +236,7 @@ TEST_F(DeviceThreadTest, FirmwarePacketIsAnsweredWithUpdateReplies) {
   EXPECT_EQ(replies_[0].message, UM_REPLY_UPDATE);
   EXPECT_EQ(replies_[0].bytes[1], 0x11);
   EXPECT_EQ(screens_[0]->packetCount(), 1);
-  EXPECT_FALSE(device_client::IsTouchStreamOn());
+  EXPECT_FALSE(client().IsTouchStreamOn());
 }
 
 TEST_F(DeviceThreadTest, NumberReadFillsTheRecordAndNumberWriteStoresIt) {
@@ -252,7 +247,7 @@ TEST_F(DeviceThreadTest, NumberReadFillsTheRecordAndNumberWriteStoresIt) {
   Post({0x31, 'v', '1'});
   ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
   EXPECT_EQ(replies_[0].message, UM_REPLY_V1_READ);
-  EXPECT_EQ(list_->device(0)->TouchScreenNo.load(), 7);  // the end of reply ("A") stores nothing
+  EXPECT_EQ(list().device(0)->TouchScreenNo.load(), 7);  // the end of reply ("A") stores nothing
   replies_.clear();
   Post({0x31, 'V', '1', 3});
   ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
@@ -264,42 +259,41 @@ TEST_F(DeviceThreadTest, AcknowledgeModeStoresTheVersionTimes324) {
   sim::TouchScreenConfig config;
   config.version = {1, 2, 3, 4, 5, 6};
   Start(1, config);
-  device_client::EnterAcknowledgeMode();
-  ASSERT_TRUE(QueryAllDevices(*list_));
+  client().EnterAcknowledgeMode();
+  ASSERT_TRUE(QueryAllDevices(client()));
   ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-  EXPECT_EQ(list_->device(0)->HwVersion[0].load(), 326);
-  EXPECT_EQ(list_->device(0)->HwVersion[1].load(), 976);
-  EXPECT_EQ(list_->device(0)->HwVersion[2].load(), 1626);
-  EXPECT_TRUE(device_client::HasHeldReply());  // the "o" data reply was held by the worker
+  EXPECT_EQ(list().device(0)->HwVersion[0].load(), 326);
+  EXPECT_EQ(list().device(0)->HwVersion[1].load(), 976);
+  EXPECT_EQ(list().device(0)->HwVersion[2].load(), 1626);
+  EXPECT_TRUE(client().HasHeldReply());  // the "o" data reply was held by the worker
   EXPECT_TRUE(replies_.empty());       // nothing goes to windows in acknowledge mode
-  EXPECT_FALSE(device_client::WorkersStopped());
+  EXPECT_FALSE(client().WorkersStopped());
 }
 
 TEST_F(DeviceThreadTest, AcknowledgeModeStoresNothingForABlankVersion) {
   sim::TouchScreenConfig config;
   config.unversioned = true;
   Start(2, config);
-  device_client::EnterAcknowledgeMode();
-  ASSERT_TRUE(QueryAllDevices(*list_));
+  client().EnterAcknowledgeMode();
+  ASSERT_TRUE(QueryAllDevices(client()));
   ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(list_->device(i)->HwVersion[0].load(), -1);
+    EXPECT_EQ(list().device(i)->HwVersion[0].load(), -1);
     EXPECT_EQ(screens_[i]->OutputReports().size(), 3u);  // "o", the echo, "vv"
   }
 }
 
 TEST_F(DeviceThreadTest, QueryWithoutDeviceThreadFailsAfterAbout3500ms) {
   screens_.push_back(SimulatedHid().Add());
-  list_ = std::make_unique<TouchScreenList>(SimulatedHid());
-  g_nDeviceThreadId = 0;
-  device_client::EnterAcknowledgeMode();
+  devices_ = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());  // no device thread
+  client().EnterAcknowledgeMode();
   const long before = g_liveRecords.load();
   const ULONGLONG start = GetTickCount64();
-  EXPECT_FALSE(QueryAllDevices(*list_));
+  EXPECT_FALSE(QueryAllDevices(client()));
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_GE(took, 3400u);
   EXPECT_LE(took, 5000u);
-  EXPECT_TRUE(device_client::WorkersStopped());
+  EXPECT_TRUE(client().WorkersStopped());
   EXPECT_EQ(g_liveRecords.load(), before);  // the request that could not be posted was released
   EXPECT_TRUE(screens_[0]->OutputReports().empty());
 }
@@ -338,7 +332,7 @@ TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
   ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
   Pump(200);
   EXPECT_EQ(RunningReportWorkers(), 1);  // no time-out of its own
-  device_client::StopWorkers();
+  client().StopWorkers();
   EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_EQ(screens_[0]->pendingReads(), 0);
 }
@@ -446,9 +440,9 @@ TEST_F(DeviceThreadTest, AReplyOfNoExchangeIsReleasedAndCountedNotHandedToTheNex
   Start(1, config);
   Post({0x31, 'o', 0});
   ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
-  device_client::StopWorkers();
+  client().StopWorkers();
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-  device_client::AllowWorkers();
+  client().AllowWorkers();
   screens_[0]->Configure([](sim::TouchScreenConfig& c) { c.silent = false; });
   screens_[0]->InjectReport(sim::TouchScreenModel::EndOfReply('A', 'o'));  // the late end
   const std::uint64_t strays = StrayReplies();

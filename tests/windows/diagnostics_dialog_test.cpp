@@ -11,12 +11,10 @@
 #include <vector>
 
 #include "base/core/user_messages.h"
-#include "device/device_client.h"
-#include "device/device_thread.h"
-#include "device/touch_screen_list.h"
 #include "diagnostics/diagnosis_dialog.h"
 #include "diagnostics/res/diagnosis_dialog_ids.h"
 #include "simulator/simulated_touch_screen.h"
+#include "support/test_devices.h"
 #include "support/process_runner.h"
 #include "windows/ui_modal_dialog.h"
 
@@ -42,8 +40,8 @@ protected:
     for (const auto& config : {bad, noHeader, removedDuringRun, sim::TouchScreenConfig{}}) {
       Screens().push_back(SimulatedHid().Add(config));
     }
-    ASSERT_EQ(GetTouchScreenList().count(), 4u);
-    TouchScreenDevice& device = *GetTouchScreenList().device(kBadLeds);
+    ASSERT_EQ(TestDevices().list().count(), 4u);
+    TouchScreenDevice& device = *TestDevices().list().device(kBadLeds);
     device.TouchScreenNo = 1;
     device.HwVersion[0] = 648;
     device.HwVersion[1] = 15;
@@ -51,15 +49,12 @@ protected:
     device.SerialNo0 = 18;
     device.SerialNo1 = 52;
     device.SerialNo2 = 123456;
-    static CDeviceThread* thread = CDeviceThread::CreateSuspended();
-    g_nDeviceThreadId = thread->id();
-    thread->Resume();
-    Sleep(100);  // its message queue exists
+    ASSERT_TRUE(TestDevices().StartDeviceThread());
   }
 
   static std::unique_ptr<ModalDialogThread> Open(int slot) {
     auto dialog = std::make_unique<ModalDialogThread>([slot] {
-      CDiagnosis diagnosis;
+      CDiagnosis diagnosis(TestDevices());
       diagnosis.SetDeviceIndex(slot);
       return diagnosis.DoModal();
     });
@@ -111,7 +106,7 @@ protected:
     screen.ClearRecords();
     d.Click(IDC_DIAGNOSIS_START);
     return ModalDialogThread::WaitUntil([&] {
-      return screen.OutputReports().size() >= 5 && !device_client::HasHeldReply();
+      return screen.OutputReports().size() >= 5 && !TestDevices().client().HasHeldReply();
     }, 10000);
   }
 };
@@ -234,7 +229,7 @@ TEST_F(DiagnosticsDialog, ExportingTwiceAppendsTheSecondReport) {
 
 TEST_F(DiagnosticsDialog, TheSameDialogRunsAgainAndClosingMidRunReleasesTheHeldReply) {
   // As the main window keeps it: one object, opened several times.
-  CDiagnosis diagnosis;
+  CDiagnosis diagnosis(TestDevices());
   diagnosis.SetDeviceIndex(kBadLeds);
   SimulatedTouchScreen& screen = *Screens()[kBadLeds];
   for (int round = 0; round < 2; ++round) {
@@ -254,11 +249,11 @@ TEST_F(DiagnosticsDialog, TheSameDialogRunsAgainAndClosingMidRunReleasesTheHeldR
     screen.ClearRecords();
     d.Click(IDC_DIAGNOSIS_START);
     ASSERT_TRUE(screen.WaitForOutputReports(3, 5000));  // "o", the echo, "Zv"
-    EXPECT_TRUE(device_client::HasHeldReply());
+    EXPECT_TRUE(TestDevices().client().HasHeldReply());
     d.Click(IDOK);
     ASSERT_TRUE(d.WaitForEnd());
   }
-  EXPECT_FALSE(device_client::HasHeldReply());
+  EXPECT_FALSE(TestDevices().client().HasHeldReply());
   screen.Configure([](sim::TouchScreenConfig& c) { c.replyDelayMs = 0; });
   Sleep(400);  // the late replies reach a window that is gone
 }
@@ -269,9 +264,9 @@ TEST_F(DiagnosticsDialog, ATouchScreenRemovedDuringARunEndsIt) {
   SimulatedTouchScreen& screen = *Screens()[kRemovedDuringRun];
   d.Click(IDC_DIAGNOSIS_START);
   ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !screen.present(); }));
-  EXPECT_TRUE(device_client::HasHeldReply());  // "Zv" went out behind it
+  EXPECT_TRUE(TestDevices().client().HasHeldReply());  // "Zv" went out behind it
   // What the main window does: the slot is emptied, then every window is told.
-  GetTouchScreenList().RemoveAt(kRemovedDuringRun);
+  TestDevices().list().RemoveAt(kRemovedDuringRun);
   PostMessageW(d.window(), UM_DEVICE_REMOVED, 0, kRemovedBeforeRun);  // another one: ignored
   PostMessageW(d.window(), UM_DEVICE_REMOVED, 0, kRemovedDuringRun);
   HWND box = WaitForOtherDialog(d);
@@ -280,15 +275,15 @@ TEST_F(DiagnosticsDialog, ATouchScreenRemovedDuringARunEndsIt) {
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !IsWindow(box); }));
   d.Sync();
   EXPECT_FALSE(d.Enabled(IDC_DIAGNOSIS_START));
-  EXPECT_FALSE(device_client::HasHeldReply());
+  EXPECT_FALSE(TestDevices().client().HasHeldReply());
   EXPECT_EQ(Lines(d), std::vector<std::wstring>{L"61"});
   EXPECT_EQ(d.Text(d.window()), L"No.-1 58");
 }
 
 TEST_F(DiagnosticsDialog, ATouchScreenGoneBeforeARunIsReported) {
   // The last touch screen moved down into the slot emptied above; now it goes too.
-  ASSERT_EQ(GetTouchScreenList().count(), 3u);
-  GetTouchScreenList().RemoveAt(kRemovedDuringRun);
+  ASSERT_EQ(TestDevices().list().count(), 3u);
+  TestDevices().list().RemoveAt(kRemovedDuringRun);
   auto dialog = Open(kRemovedDuringRun);
   ModalDialogThread& d = *dialog;
   PostMessageW(d.window(), WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSIS_START, BN_CLICKED),

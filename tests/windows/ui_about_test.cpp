@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/win_app.h"
+#include "support/test_devices.h"
 #include "ui/about_dialog.h"
 #include "ui/res/about_dialog_ids.h"
 #include "windows/ui_modal_dialog.h"
@@ -17,7 +18,7 @@ namespace {
 
 std::unique_ptr<ModalDialogThread> OpenAbout() {
   auto dialog = std::make_unique<ModalDialogThread>([] {
-    CVersion about(nullptr);
+    CVersion about(TestDevices());
     return about.DoModal();
   });
   EXPECT_NE(dialog->window(), nullptr) << "the About dialog did not open";
@@ -85,7 +86,7 @@ TEST(AboutDialog, TheLogoBitmapIsInTheResourcesAndThePictureHasItsPlace) {
 TEST(AboutDialog, TheLogoFollowsTheMonitorsDpi) {
   std::atomic<CVersion*> about{nullptr};
   ModalDialogThread d([&] {
-    CVersion dialog(nullptr);
+    CVersion dialog(TestDevices());
     about = &dialog;
     return dialog.DoModal();
   });
@@ -120,7 +121,7 @@ TEST(AboutDialog, TheHiddenUpdateButtonOpensTheUpdateDialogAndClosesTheAboutBox)
   std::atomic<int> dialogs{0};
   auto dialog = std::make_unique<ModalDialogThread>([&dialogs] {
     HHOOK hook = SetWindowsHookExW(WH_CBT, CountDialogs, nullptr, GetCurrentThreadId());
-    const INT_PTR result = CVersion(nullptr).DoModal();
+    const INT_PTR result = CVersion(TestDevices()).DoModal();
     // Let the update dialog handle what it posted itself.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);

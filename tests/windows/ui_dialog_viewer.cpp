@@ -8,8 +8,7 @@
 #include <string>
 
 #include "config/driver_library.h"
-#include "device/touch_screen_list.h"
-#include "simulator/simulated_touch_screen.h"
+#include "support/test_devices.h"
 #include "ui/about_dialog.h"
 #include "ui/properties_dialog.h"
 #include "ui/settings_dialog.h"
@@ -22,11 +21,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     GetDriverLibrary();
     CBasicprop(nullptr).DoModal();
   } else if (which == L"about") {
-    CVersion(nullptr).DoModal();
+    CVersion(TestDevices()).DoModal();
   } else if (which == L"properties") {
     SimulatedHid().Add();
     SimulatedHid().Add();
-    TouchScreenDevice* device = GetTouchScreenList().device(0);
+    TouchScreenDevice* device = TestDevices().list().device(0);
     if (device) {
       device->TouchScreenNo = 0;
       device->MonitorNo = 1;
@@ -38,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
       device->SerialNo1 = 0;
       device->SerialNo2 = 65535;
     }
-    PelnixInfo(nullptr, 0).DoModal();
+    PelnixInfo(nullptr, TestDevices().list(), 0).DoModal();
   }
   return 0;
 }

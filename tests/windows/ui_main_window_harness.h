@@ -16,13 +16,12 @@
 
 #include "base/core/user_messages.h"
 #include "config/driver_library.h"
-#include "device/device_thread.h"
-#include "device/touch_screen_list.h"
 #include "simulator/simulated_touch_screen.h"
 #include "support/process_runner.h"
 #include "ui/main_window.h"
 #include "ui/res/main_window_ids.h"
 #include "windows/config_test_registry.h"
+#include "support/test_devices.h"
 #include "windows/ui_modal_dialog.h"
 
 namespace main_window_test {
@@ -34,8 +33,8 @@ struct Screen {
   std::int32_t calibrated;
 };
 
-// Plugs the screens in (before the list is built), stores their records, starts the device
-// thread. Once per process: the touch screen list is built once.
+// Plugs the screens in (before the list is built), stores their records, builds the test's
+// device services and starts their device thread. Once per process: the list is built once.
 inline std::vector<std::shared_ptr<SimulatedTouchScreen>> Prepare(const std::vector<Screen>& screens) {
   std::vector<std::shared_ptr<SimulatedTouchScreen>> plugged;
   EXPECT_TRUE(GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName)));
@@ -50,10 +49,8 @@ inline std::vector<std::shared_ptr<SimulatedTouchScreen>> Prepare(const std::vec
     record.IsCalibrate = screen.calibrated;
     EXPECT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1000u + screen.number, record));
   }
-  EXPECT_EQ(GetTouchScreenList().count(), screens.size());
-  static CDeviceThread* thread = CDeviceThread::CreateSuspended();
-  g_nDeviceThreadId = thread->id();
-  thread->Resume();
+  EXPECT_EQ(TestDevices().list().count(), screens.size());
+  EXPECT_TRUE(TestDevices().StartDeviceThread());
   return plugged;
 }
 
@@ -162,7 +159,7 @@ public:
   }
 
 private:
-  CPelnixCplDlg window_;
+  CPelnixCplDlg window_{TestDevices()};
   HWND listener_ = nullptr;
   std::atomic<bool> quit_{false};
   ModalDialogThread dialog_;  // last: it starts running the window at once

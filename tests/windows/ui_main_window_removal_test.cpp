@@ -16,7 +16,7 @@ namespace {
 
 TEST(MainWindowRemoval, FirstOfThreeMovesTheOthersDown) {
   auto screens = Prepare({{5, 2, 0}, {6, 0, 1}, {7, 1, 0}});
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = TestDevices().list();
   MainWindowRun run;
   ASSERT_TRUE(run.WaitForListReady());
   ASSERT_EQ(run.ItemCount(), 3);

@@ -42,7 +42,7 @@ RECT ItemRect(HWND list, int item, int code) {
 TEST(MainWindow, StartUpListsBothScreensAndFollowsTheirRemoval) {
   // Screen 0 is calibrated on monitor 1; screen 1's calibrated state is neither 0 nor 1.
   auto screens = Prepare({{0, 1, 1}, {1, 0, 2}});
-  TouchScreenList& list = GetTouchScreenList();
+  TouchScreenList& list = TestDevices().list();
   const int notificationsBefore = SimulatedHid().registeredNotifications();
 
   MainWindowRun run;

@@ -7,9 +7,7 @@
 
 #include "base/mouse_hook_messages.h"
 #include "config/driver_library.h"
-#include "device/device_thread.h"
-#include "device/touch_screen_list.h"
-#include "simulator/simulated_touch_screen.h"
+#include "support/test_devices.h"
 #include "ui/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -26,10 +24,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     record.IsCalibrate = number == 0 ? 1 : 0;
     GetDriverLibrary().SetDeviceParameters(0x1000u + number, record);
   }
-  GetTouchScreenList();
-  CDeviceThread* thread = CDeviceThread::CreateSuspended();
-  g_nDeviceThreadId = thread->id();
-  thread->Resume();
-  CPelnixCplDlg().DoModal();
+  TestDevices().StartDeviceThread();
+  CPelnixCplDlg(TestDevices()).DoModal();
   return 0;
 }

@@ -29,7 +29,7 @@ TEST(MainWindowWorkers, ASaveDuringTheStartUpQueryWaitsItsTurnWithoutBlockingThe
   ASSERT_TRUE(run.WaitForListReady());
   for (int i = 0; i < 2; ++i) {
     // The query's exchanges were all answered: the reply handlers kept running.
-    EXPECT_EQ(GetTouchScreenList().device(i)->HwVersion[0].load(), 648) << i;
+    EXPECT_EQ(TestDevices().list().device(i)->HwVersion[0].load(), 648) << i;
     EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return SentNumberWrite(*screens[i]); })) << i;
   }
   EXPECT_TRUE(run.dialog().IsOpen());

@@ -5,8 +5,7 @@
 #include <windows.h>
 
 #include "base/app_paths.h"
-#include "device/touch_screen_list.h"
-#include "simulator/simulated_touch_screen.h"
+#include "support/test_devices.h"
 #include "ui/properties_dialog.h"
 #include "ui/res/properties_dialog_ids.h"
 #include "windows/ui_modal_dialog.h"
@@ -18,7 +17,7 @@ TouchScreenList& List() {
   static TouchScreenList& list = [] () -> TouchScreenList& {
     SimulatedHid().Add();
     SimulatedHid().Add();
-    return GetTouchScreenList();
+    return TestDevices().list();
   }();
   return list;
 }
@@ -44,7 +43,7 @@ void SetIdentity(int index, const Identity& identity) {
 
 std::unique_ptr<ModalDialogThread> OpenProperties(int index) {
   auto dialog = std::make_unique<ModalDialogThread>([index] {
-    PelnixInfo info(nullptr, index);
+    PelnixInfo info(nullptr, List(), index);
     return info.DoModal();
   });
   EXPECT_NE(dialog->window(), nullptr) << "the properties dialog did not open";

@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "base/timer_resolution.h"
-#include "device/touch_screen_list.h"
+#include "support/test_devices.h"
 #include "update/console_update.h"
 #include "windows/update_test_fixture.h"
 
@@ -60,7 +60,7 @@ TEST(UpdateConsoleRun, EveryTouchScreenInTurnAndFailuresDoNotStopTheLoop) {
   auto first = SimulatedHid().Add(refuses);
   auto second = SimulatedHid().Add(removed);
   auto third = SimulatedHid().Add();
-  ASSERT_EQ(GetTouchScreenList().count(), 3u);
+  ASSERT_EQ(TestDevices().list().count(), 3u);
   for (auto& screen : {first, second, third}) screen->ClearRecords();
 
   // What cls writes into a pipe or file here, so that only the program's own text is compared.
@@ -69,7 +69,7 @@ TEST(UpdateConsoleRun, EveryTouchScreenInTurnAndFailuresDoNotStopTheLoop) {
   SetCurrentDirectoryW(folder.path().c_str());
   CapturedOutput capture(folder.File(L"out.txt"));
   const int raisesBefore = FineTimerRaisesMade();
-  RunConsoleUpdate(L"fw.hex");
+  RunConsoleUpdate(&TestDevices, L"fw.hex");
   // The run and each transfer raised the timer resolution, and gave every raise back, the
   // failed transfers' too.
   EXPECT_EQ(FineTimerRaisesMade() - raisesBefore, 1 + 3);

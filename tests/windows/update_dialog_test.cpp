@@ -7,8 +7,7 @@
 #include <commctrl.h>
 
 #include "base/timer_resolution.h"
-#include "device/device_client.h"
-#include "device/device_thread.h"
+#include "support/test_devices.h"
 #include "device/report_worker.h"
 #include "update/res/update_dialog_ids.h"
 #include "update/update_dialog.h"
@@ -33,18 +32,15 @@ protected:
     sim::TouchScreenConfig config;
     config.firmware.acknowledgeBegin = true;  // the dialog waits for a reply to "Rb"
     screen_ = SimulatedHid().Add(config);
-    ASSERT_EQ(GetTouchScreenList().count(), 1u);
-    thread_ = CDeviceThread::CreateSuspended();
-    g_nDeviceThreadId = thread_->id();
-    thread_->Resume();
-    Sleep(100);  // its message queue exists
+    ASSERT_EQ(TestDevices().list().count(), 1u);
+    ASSERT_TRUE(TestDevices().StartDeviceThread());
   }
-  static void TearDownTestSuite() { device_client::StopWorkers(); }
+  static void TearDownTestSuite() { TestDevices().client().StopWorkers(); }
 
   void SetUp() override {
     SetCurrentDirectoryW(folder_.path().c_str());
     CreateDirectoryW(L"update", nullptr);
-    device_client::AllowWorkers();
+    TestDevices().client().AllowWorkers();
     screen_->Configure([](sim::TouchScreenConfig& c) {
       c.firmware.packets.clear();
       c.firmware.acknowledgeBegin = true;
@@ -79,7 +75,7 @@ protected:
   Seen Run(DWORD timeoutMs = 15000) {
     Seen seen;
     const int raisesBefore = FineTimerRaisesMade();
-    CUpdate dialog;
+    CUpdate dialog(TestDevices());
     EXPECT_TRUE(dialog.Create());
     const HWND window = dialog.m_hWnd;
     Look(window, seen);
@@ -116,12 +112,10 @@ protected:
   }
 
   static std::shared_ptr<SimulatedTouchScreen> screen_;
-  static CDeviceThread* thread_;
   TempFolder folder_;
 };
 
 std::shared_ptr<SimulatedTouchScreen> UpdateDialog::screen_;
-CDeviceThread* UpdateDialog::thread_ = nullptr;
 
 }  // namespace
 
@@ -175,7 +169,7 @@ TEST_F(UpdateDialog, ResendRepliesRestartTheBlockAndTheFifthInARowGivesUp) {
 TEST_F(UpdateDialog, AReaderOfASilentTouchScreenEndsWhenTheDialogCloses) {
   WriteImage(MakeBlock(10));
   screen_->Configure([](sim::TouchScreenConfig& c) { c.firmware.acknowledgeBegin = false; });
-  CUpdate dialog;
+  CUpdate dialog(TestDevices());
   ASSERT_TRUE(dialog.Create());
   ASSERT_TRUE(screen_->WaitForOutputReports(1, 2000));  // "Rb", never answered
   const DWORD start = GetTickCount();
@@ -195,7 +189,7 @@ TEST_F(UpdateDialog, MissingImageFailsWithoutSending) {
 // Last: empties slot 0 of the list for good.
 TEST_F(UpdateDialog, ZEmptySlotZeroFails) {
   WriteImage(MakeBlock(10));
-  GetTouchScreenList().RemoveAt(0);
+  TestDevices().list().RemoveAt(0);
   const Seen seen = Run();
   EXPECT_TRUE(screen_->OutputReports().empty());
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Update failed!"}));

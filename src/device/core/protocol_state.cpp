@@ -1,6 +1,8 @@
 #include "device/core/protocol_state.h"
 
-std::atomic<bool> g_bTouchStream{false};
-std::atomic<bool> g_bStopWorkers{false};
-std::atomic<bool> g_bAckMode{false};
-HeldReplySlot g_pHeldReply;
+void ProtocolState::Reset() {
+  m_bTouchStream.store(false);
+  m_bStopWorkers.store(false);
+  m_bAckMode.store(false);
+  m_pHeldReply.Clear();
+}
