@@ -7,7 +7,6 @@
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/system_failure.h"
-#include "calibration/calibration_entry.h"
 #include "calibration/res/device_match_dialog_ids.h"
 #include "config/core/file_name_rules.h"
 #include "config/driver_library.h"
@@ -263,25 +262,3 @@ void CDeviceMatchDlg::Paint(HDC dc) {
   ::DrawTextW(dc, number.c_str(), 1, &area, DT_CENTER);
   ::RestoreDC(dc, savedDc);
 }
-
-CDeviceMatchDlg* OpenMapping(CWnd& mainWindow, DeviceServices& devices) {
-  TouchScreenList& list = devices.list();
-  list.RefreshMonitors();
-  if (list.monitorCount() == 0) return nullptr;
-  auto* window = new CDeviceMatchDlg(devices, &mainWindow);
-  if (!window->Create(IDD_DEVICE_MATCH, &mainWindow)) {
-    RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window, template 138");
-    delete window;
-    mainWindow.EnableWindow(TRUE);
-    return nullptr;
-  }
-  window->MoveOntoMonitor(0);
-  window->ShowWindow(SW_SHOW);
-  return window;
-}
-
-void DestroyMapping(CDeviceMatchDlg* window) { delete window; }
-
-bool MappingWillSave(const CDeviceMatchDlg& window) { return window.WillSave(); }
-
-void StopMappingTouches(CDeviceMatchDlg& window) { window.StopTouches(); }

@@ -32,7 +32,9 @@ public:
   int monitor() const { return m_nMonitor; }
   // The closing steps will ask (or asked) for the save of the numbers.
   bool WillSave() const { return !m_bRemoved && (!m_bClosed || m_bSaveAsked); }
-  void StopTouches();  // see StopMappingTouches
+  // A touch screen is about to be removed and the slots after it to move: the mapping takes no
+  // more touches, and those already queued for it are dropped. Its removal message follows.
+  void StopTouches();
 
   BOOL PreTranslateMessage(MSG* msg) override;
 

@@ -1,4 +1,5 @@
-// The main window: opening, the list and its buttons, the windows it opens, Help, keys.
+// The main window: opening, the list and its buttons, the windows it opens, the removal of a
+// touch screen, Help, keys.
 #include "ui/main_window.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
 #include "base/system_failure.h"
-#include "calibration/calibration_entry.h"
 #include "config/driver_library.h"
 #include "device/device_services.h"
 #include "diagnostics/diagnostics_entry.h"
@@ -60,7 +60,10 @@ bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM
 }  // namespace
 
 CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, CWnd* parent)
-    : CDialog(IDD_PELNIXCPL_DIALOG, parent), m_devices(devices) {
+    : CDialog(IDD_PELNIXCPL_DIALOG, parent),
+      m_devices(devices),
+      m_calibration(*this, devices),
+      m_workers(devices, *this, m_nSelected) {
   HINSTANCE instance = AfxGetResourceHandle();
   m_hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                             ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
@@ -68,21 +71,12 @@ CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, CWnd* parent)
                                                  ::GetSystemMetrics(SM_CXSMICON),
                                                  ::GetSystemMetrics(SM_CYSMICON), 0));
   m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
-  m_hReplyEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
-  m_replyWaiter.Attach(m_hReplyEvent);
   m_pDiagnosis = CreateDiagnosis(this, m_devices);
 }
 
 CPelnixCplDlg::~CPelnixCplDlg() {
-  StopWorker();
-  DestroyCalibration(m_pCalibrateDlg);
-  DestroyRegionHint(m_pHintDlg);
-  DestroyMapping(m_pMatchDlg);
+  m_workers.Stop();
   DeleteDiagnosis(m_pDiagnosis);
-  if (m_hReplyEvent) ::CloseHandle(m_hReplyEvent);
-  if (m_hClosingEvent) ::CloseHandle(m_hClosingEvent);
   if (m_hBackgroundBrush) ::DeleteObject(m_hBackgroundBrush);
   if (m_hIcon) ::DestroyIcon(m_hIcon);
   if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
@@ -109,7 +103,8 @@ BOOL CPelnixCplDlg::OnInitDialog() {
   m_nSelected = 0;
   SetUpListView();
   ApplyLanguage();
-  StartWorker(&CPelnixCplDlg::StartupQuery);
+  m_workers.Attach(m_hWnd);
+  m_workers.StartStartupQuery();
   return TRUE;
 }
 
@@ -181,16 +176,37 @@ void CPelnixCplDlg::ApplyLanguage() {
 }
 
 void CPelnixCplDlg::RefreshList() {
+  // The items stay and show their touch screens again: only what changed is sent to the list
+  // view, which spares the window a deletion and insertion of every item (and their paint).
   TouchScreenList& list = m_devices.list();
-  m_listTouchScreens.DeleteAllItems();
+  int item = 0;
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
-    if (TouchScreenDevice* device = list.device(i)) {
-      ReadNumberAndMonitor(i);
+    TouchScreenDevice* device = list.device(i);
+    if (!device) continue;
+    ReadNumberAndMonitor(i);
+    if (item == static_cast<int>(m_shownItems.size())) {
       // The item's data is the slot: items and slots differ once a slot is empty.
-      m_listTouchScreens.InsertItem(i, main_window::ListItemText(device->TouchScreenNo, device->MonitorNo),
-                                    main_window::ListImage(device->IsCalibrated), i);
+      const ShownItem shown = Shown(i, *device);
+      m_listTouchScreens.InsertItem(item, main_window::ListItemText(shown.touchScreenNo, shown.monitorNo),
+                                    shown.image, i);
+      m_shownItems.push_back(shown);
+    } else {
+      if (m_shownItems[item].slot != i) {
+        m_listTouchScreens.SetItemData(item, i);
+        m_shownItems[item].slot = i;
+      }
+      ShowItem(item, *device);
     }
+    ++item;
+  }
+  while (static_cast<int>(m_shownItems.size()) > item) {
+    m_listTouchScreens.Send(LVM_DELETEITEM, m_shownItems.size() - 1);
+    m_shownItems.pop_back();
+  }
+  if (!m_shownItems.empty()) {
+    // Item 0 selected and focused; the selection follows it as it does when it is chosen.
     m_listTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_nSelected = m_shownItems[0].slot;
   }
   ScrollPastTransparentRows();
   UpdateButtons();
@@ -202,13 +218,29 @@ void CPelnixCplDlg::ScrollPastTransparentRows() {
   m_listTouchScreens.Scroll(0, TransparentRows() - m_listTouchScreens.GetOrigin().y);
 }
 
-void CPelnixCplDlg::UpdateListItem(int index) {
-  TouchScreenDevice* device = m_devices.list().device(index);
+CPelnixCplDlg::ShownItem CPelnixCplDlg::Shown(int slot, const TouchScreenDevice& device) {
+  return ShownItem{slot, device.TouchScreenNo, device.MonitorNo, main_window::ListImage(device.IsCalibrated)};
+}
+
+void CPelnixCplDlg::ShowItem(int item, const TouchScreenDevice& device) {
+  const ShownItem now = Shown(m_shownItems[item].slot, device);
+  if (now == m_shownItems[item]) return;
+  m_listTouchScreens.SetItem(item, main_window::ListItemText(now.touchScreenNo, now.monitorNo), now.image);
+  m_shownItems[item] = now;
+}
+
+void CPelnixCplDlg::ShowTouchScreen(int slot) {
+  const TouchScreenDevice* device = m_devices.list().device(slot);
   if (!device) return;
-  const int item = m_listTouchScreens.FindItemByData(index);
-  if (item < 0) return;
-  m_listTouchScreens.SetItem(item, main_window::ListItemText(device->TouchScreenNo, device->MonitorNo),
-                             main_window::ListImage(device->IsCalibrated));
+  for (int item = 0; item < static_cast<int>(m_shownItems.size()); ++item) {
+    if (m_shownItems[item].slot == slot) ShowItem(item, *device);
+  }
+  if (slot == m_nSelected) UpdateButtons();
+}
+
+void CPelnixCplDlg::SaveEnded(bool enableWindow) {
+  if (enableWindow) EnableWindow(TRUE);
+  RefreshList();
 }
 
 void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
@@ -242,14 +274,14 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
   }
   if (msg->message == UM_CALIBRATE_END) {
     // Only the open calibration window's own end counts; any other is dropped.
-    if (!IsCalibrationEnd()) return TRUE;
+    if (!m_calibration.CalibrationEndPosted()) return TRUE;
     EnableWindow(TRUE);  // and dispatched as well
   }
 
   const MouseHookMessages& hook = GetMouseHookMessages();
   if (msg->hwnd == m_hWnd && msg->message != 0 &&
       (msg->message == hook.down || msg->message == hook.up || msg->message == hook.move)) {
-    HandleRegionMouseMessage(*this, m_devices, msg->message, m_nSelected, m_pHintDlg, m_ptDown, m_ptUp, m_pCalibrateDlg);
+    m_calibration.OnMouseHookMessage(msg->message, m_nSelected);
     return TRUE;
   }
 
@@ -272,46 +304,30 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case UM_REPLY_VS:
     case UM_REPLY_V1_READ:
     case UM_REPLY_V1_WRITE:
-      OnReply(msg, device_client::TakeReply(lp));
+      m_workers.OnReply(msg, device_client::TakeReply(lp), m_bListReady);
       return true;
     case UM_UNREGISTER_NOTIFY:
       m_devices.hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
       return true;
     case UM_SAVE_MAPPING:
-      if (lp != 0) {
-        ++m_nSavesWaiting;
-        StartWorker(&CPelnixCplDlg::SaveMapping);
-      }
+      if (lp != 0) m_workers.AskForSave();
       return true;
     case UM_CALIBRATE_END:
       OnCalibrateEnd(wp, lp);
       return true;
     case UM_MAPPING_END:
-      // A save still to come (or running) keeps the window disabled until it has ended: a
-      // mapping or calibration started meanwhile would take its replies and its time-outs.
-      if (m_nSavesWaiting > 0 || (m_pMatchDlg && MappingWillSave(*m_pMatchDlg))) {
-        m_bEnableAfterSave = true;
-        return true;
-      }
+      // A save still to come (or running) keeps the window disabled until it has ended.
+      if (m_workers.HoldWindowForSave(m_calibration.MappingWillSave())) return true;
       EnableWindow(TRUE);
       RefreshList();
-      return true;
-    case kRefreshRequest:
-      RefreshList();
-      return true;
-    case kWorkerEnded:
-      OnWorkerEnded();
       return true;
     case WM_DPICHANGED:
       // The pictures follow the monitor; the dialog manager scales the window and its texts.
       SetDpiImages(LOWORD(wp));
       ScrollPastTransparentRows();
       return CDialog::OnMessage(msg, wp, lp, result);
-    case kSaveMappingFailed:
-      ::MessageBoxW(m_hWnd, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);
-      return true;
     default:
-      return CDialog::OnMessage(msg, wp, lp, result);
+      return m_workers.OnWorkerMessage(msg) || CDialog::OnMessage(msg, wp, lp, result);
   }
 }
 
@@ -342,32 +358,31 @@ bool CPelnixCplDlg::OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) {
   return true;
 }
 
+bool CPelnixCplDlg::OnTimer(UINT_PTR id) { return m_workers.OnTimer(id); }
+
 bool CPelnixCplDlg::OnClose() {
-  EndRegionDrawing(*this);
+  m_calibration.EndRegionDrawing();
   return false;  // the dialog's own handling ends it
 }
 
 void CPelnixCplDlg::OnDestroy() {
-  ::SetEvent(m_hClosingEvent);
+  m_workers.EndWaits();
   if (m_hInterfaceNotify) ::UnregisterDeviceNotification(m_hInterfaceNotify);
   m_hInterfaceNotify = nullptr;
 }
 
 bool CPelnixCplDlg::OnButtonClicked(UINT id) {
   // While a mapping's numbers are being saved, nothing new talks to the touch screens.
-  const bool saving = m_nSavesWaiting > 0 || m_bEnableAfterSave;
-  if (saving && (id == IDC_MAPPING || id == IDC_CALIBRATE || id == IDC_REGION_CALIBRATE)) return true;
+  if (m_workers.Saving() && (id == IDC_MAPPING || id == IDC_CALIBRATE || id == IDC_REGION_CALIBRATE)) return true;
   switch (id) {
     case IDC_MAPPING:
-      DestroyMapping(m_pMatchDlg);
-      m_pMatchDlg = OpenMapping(*this, m_devices);
+      m_calibration.Map();
       return true;
     case IDC_CALIBRATE:
-      DestroyCalibration(m_pCalibrateDlg);
-      m_pCalibrateDlg = OpenCalibration(*this, m_devices, m_nSelected);
+      m_calibration.Calibrate(m_nSelected);
       return true;
     case IDC_REGION_CALIBRATE:
-      BeginRegionCalibration(*this, m_pHintDlg);
+      m_calibration.BeginRegion();
       return true;
     case IDC_SETTINGS:
       RunSettingsDialog(this);
@@ -408,21 +423,76 @@ bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
   return false;
 }
 
-bool CPelnixCplDlg::IsCalibrationEnd() const {
-  return m_pCalibrateDlg && CalibrationEndPosted(*m_pCalibrateDlg);
+void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
+  if (!m_calibration.TakeCalibrationEnd()) return;
+  if (aborted == 1) return;
+  if (index < 0 || index >= kMaxTouchScreens) return;
+  if (TouchScreenDevice* device = m_devices.list().device(static_cast<int>(index))) device->IsCalibrated = 1;
+  RefreshList();
 }
 
-void CPelnixCplDlg::OnCalibrateEnd(WPARAM aborted, LPARAM index) {
-  if (!IsCalibrationEnd()) return;
-  DestroyCalibration(m_pCalibrateDlg);
-  m_pCalibrateDlg = nullptr;
-  if (aborted == 1) return;
+// A removal query closes the touch screen's handle; a completed removal takes it out of the
+// list, tells the other windows, and ends the program when it was the last one. Arrivals are
+// not handled: the list is built once.
+LRESULT CPelnixCplDlg::OnDeviceChange(WPARAM event, LPARAM data) {
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+  if (!header || header->dbch_devicetype != DBT_DEVTYP_HANDLE) return 0;
+  const HANDLE handle = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header)->dbch_handle;
   TouchScreenList& list = m_devices.list();
-  if (list.count() > 0) {
-    if (TouchScreenDevice* device = index >= 0 && index < kMaxTouchScreens ? list.device(static_cast<int>(index)) : nullptr)
-      device->IsCalibrated = 1;
+
+  switch (event) {
+    case DBT_DEVICEQUERYREMOVE: {
+      // Our handle must not keep the device from going; the request is always granted.
+      const int index = list.FindByHandle(handle);
+      if (index >= 0) list.Close(index);
+      return TRUE;
+    }
+    case DBT_DEVICEREMOVEPENDING:
+    case DBT_DEVICEREMOVECOMPLETE: {
+      const int index = list.FindByHandle(handle);
+      if (index >= 0) RemoveTouchScreen(index);
+      RefreshList();
+      UpdateButtons();
+      return TRUE;
+    }
+    default:
+      return 0;
   }
-  RefreshList();
+}
+
+void CPelnixCplDlg::RemoveTouchScreen(int index) {
+  TouchScreenList& list = m_devices.list();
+  if (TouchScreenDevice* device = list.device(index))
+    PostMessage(UM_UNREGISTER_NOTIFY, 0, reinterpret_cast<LPARAM>(device->DeviceNotify));
+
+  if (m_pDiagnosis && IsDiagnosisVisible(*m_pDiagnosis) && index == m_nSelected) EndDiagnosis(*m_pDiagnosis, 1);
+
+  // The calibration and mapping windows let go of it before the slots after it move down.
+  m_calibration.TouchScreenRemoving(index);
+  if (index == m_nSelected) m_nSelected = -1;
+  list.RemoveAt(index);
+  m_calibration.TouchScreenRemoved(index);
+
+  BroadcastDeviceRemoved(index);
+  if (list.count() == 0) ::PostQuitMessage(0);
+}
+
+void CPelnixCplDlg::BroadcastDeviceRemoved(int index) {
+  // Every top-level window of this program hears of it; other programs' windows, which
+  // may give the same message number a meaning of their own, do not.
+  struct Broadcast {
+    DWORD process;
+    LPARAM index;
+  } broadcast{::GetCurrentProcessId(), index};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        const auto& message = *reinterpret_cast<const Broadcast*>(data);
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == message.process) ::PostMessageW(window, UM_DEVICE_REMOVED, 0, message.index);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&broadcast));
 }
 
 void CPelnixCplDlg::OpenUserManual() {

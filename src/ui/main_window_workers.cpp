@@ -1,23 +1,57 @@
-// The main window's exchanges with the touch screens: the requests it posts to the device
-// thread, the replies it receives, and the two workers that wait for them (the start-up query
-// of every touch screen's identity and the saving of a mapping).
-//
-// A worker never waits for the user-interface thread: it posts the requests, waits on the
-// reply event (which the reply handlers set), and asks the window by a posted message to
-// refresh its list. The closing event ends every wait and sleep at once.
-#include <memory>
+#include "ui/main_window_workers.h"
+
 #include <utility>
 
 #include "base/core/user_messages.h"
+#include "base/language.h"
 #include "base/system_failure.h"
 #include "base/timer_resolution.h"
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
 #include "device/device_services.h"
 #include "ui/core/main_window_rules.h"
-#include "ui/main_window.h"
 
-void CPelnixCplDlg::StartWorker(WorkerBody body) {
+namespace {
+
+constexpr UINT kBeforeSaveMs = 100;
+
+struct WorkerStart {
+  MainWindowWorkers* workers;
+  void (MainWindowWorkers::*body)();
+};
+
+}  // namespace
+
+MainWindowWorkers::MainWindowWorkers(DeviceServices& devices, Host& host, const std::atomic<int>& selected)
+    : m_devices(devices), m_host(host), m_nSelected(selected) {
+  m_hReplyEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
+  m_replyWaiter.Attach(m_hReplyEvent);
+}
+
+MainWindowWorkers::~MainWindowWorkers() {
+  Stop();
+  if (m_hReplyEvent) ::CloseHandle(m_hReplyEvent);
+  if (m_hClosingEvent) ::CloseHandle(m_hClosingEvent);
+}
+
+void MainWindowWorkers::StartStartupQuery() { Start(&MainWindowWorkers::StartupQuery); }
+
+void MainWindowWorkers::AskForSave() {
+  ++m_nSavesWaiting;
+  Start(&MainWindowWorkers::SaveMapping);
+}
+
+bool MainWindowWorkers::HoldWindowForSave(bool mappingWillSave) {
+  // A save still to come (or running) keeps the window disabled until it has ended: a mapping
+  // or calibration started meanwhile would take its replies and its time-outs.
+  if (m_nSavesWaiting == 0 && !mappingWillSave) return false;
+  m_bEnableAfterSave = true;
+  return true;
+}
+
+void MainWindowWorkers::Start(Body body) {
   // One worker at a time: a request while one runs waits its turn in the queue, and starts
   // when the running one reports its end. The user-interface thread never waits for it.
   if (m_hWorker || m_bSaveStarting) {
@@ -27,14 +61,14 @@ void CPelnixCplDlg::StartWorker(WorkerBody body) {
   // The save begins 100 ms after it was asked for, and takes the list's rows then (a number
   // that the start-up query asked for last may still be on its way): the timer keeps this
   // thread free meanwhile.
-  if (body == &CPelnixCplDlg::SaveMapping && SetTimer(kSaveTimerId, kBeforeSaveMs)) {
+  if (body == &MainWindowWorkers::SaveMapping && ::SetTimer(m_hWindow, kSaveTimerId, kBeforeSaveMs, nullptr)) {
     m_bSaveStarting = true;
     return;
   }
-  LaunchWorker(body);
+  Launch(body);
 }
 
-bool CPelnixCplDlg::OnTimer(UINT_PTR id) {
+bool MainWindowWorkers::OnTimer(UINT_PTR id) {
   if (id != kSaveTimerId) return false;
   // The rows of the touch screens whose number the start-up query asked for last fill when
   // that answer arrives: the save waits for it as long as an exchange may take.
@@ -42,81 +76,102 @@ bool CPelnixCplDlg::OnTimer(UINT_PTR id) {
     m_nSaveWaitedMs += kBeforeSaveMs;
     return true;
   }
-  KillTimer(kSaveTimerId);
+  ::KillTimer(m_hWindow, kSaveTimerId);
   m_bSaveStarting = false;
   m_nSaveWaitedMs = 0;
-  if (!Closing()) LaunchWorker(&CPelnixCplDlg::SaveMapping);
+  if (!Closing()) Launch(&MainWindowWorkers::SaveMapping);
   return true;
 }
 
-void CPelnixCplDlg::LaunchWorker(WorkerBody body) {
-  if (body == &CPelnixCplDlg::SaveMapping) PrepareSave();
+void MainWindowWorkers::Launch(Body body) {
+  if (body == &MainWindowWorkers::SaveMapping) PrepareSave();
   auto* start = new WorkerStart{this, body};
   DWORD id = 0;
-  HANDLE thread = ::CreateThread(nullptr, 0, &CPelnixCplDlg::WorkerThread, start, CREATE_SUSPENDED, &id);
+  HANDLE thread = ::CreateThread(nullptr, 0, &MainWindowWorkers::WorkerThread, start, CREATE_SUSPENDED, &id);
   if (!thread) {
     RecordSystemFailure(L"CreateThread", L"main window worker");
     delete start;
     // A save that cannot run has ended: the window must not stay disabled waiting for it.
-    if (body == &CPelnixCplDlg::SaveMapping) OnSaveEnded();
+    if (body == &MainWindowWorkers::SaveMapping) OnSaveEnded();
     return;
   }
   ::SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
   m_hWorker = thread;
-  m_runningWorker = body;
+  m_pRunningWorker = body;
   ::ResumeThread(thread);
 }
 
-DWORD WINAPI CPelnixCplDlg::WorkerThread(void* parameter) {
+DWORD WINAPI MainWindowWorkers::WorkerThread(void* parameter) {
   std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
-  CPelnixCplDlg* self = start->window;
+  MainWindowWorkers* self = start->workers;
   (self->*start->body)();
-  // The last use of the window object: after this the window may start the next worker.
-  ::PostMessageW(self->m_hWnd, kWorkerEnded, 0, 0);
+  // The last use of the object: after this the window may start the next worker.
+  ::PostMessageW(self->m_hWindow, kWorkerEnded, 0, 0);
   return 0;
 }
 
-void CPelnixCplDlg::OnWorkerEnded() {
-  if (m_hWorker) ::CloseHandle(m_hWorker);
-  m_hWorker = nullptr;
-  const WorkerBody ended = std::exchange(m_runningWorker, nullptr);
-  if (ended == &CPelnixCplDlg::SaveMapping) OnSaveEnded();
-  if (m_pendingWorkers.empty() || Closing()) return;
-  const WorkerBody next = m_pendingWorkers.front();
-  m_pendingWorkers.pop_front();
-  StartWorker(next);
+bool MainWindowWorkers::OnWorkerMessage(UINT msg) {
+  switch (msg) {
+    case kRefreshRequest:
+      m_host.RefreshList();
+      return true;
+    case kWorkerEnded:
+      OnWorkerEnded();
+      return true;
+    case kSaveMappingFailed:
+      ::MessageBoxW(m_hWindow, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);
+      return true;
+    default:
+      return false;
+  }
 }
 
-void CPelnixCplDlg::StopWorker() {
-  // The closing event ends the worker's every wait and pause at once; nothing queued starts.
+void MainWindowWorkers::OnWorkerEnded() {
+  if (m_hWorker) ::CloseHandle(m_hWorker);
+  m_hWorker = nullptr;
+  const Body ended = std::exchange(m_pRunningWorker, nullptr);
+  if (ended == &MainWindowWorkers::SaveMapping) OnSaveEnded();
+  if (m_pendingWorkers.empty() || Closing()) return;
+  const Body next = m_pendingWorkers.front();
+  m_pendingWorkers.pop_front();
+  Start(next);
+}
+
+void MainWindowWorkers::EndWaits() {
   if (m_hClosingEvent) ::SetEvent(m_hClosingEvent);
   m_pendingWorkers.clear();
+}
+
+void MainWindowWorkers::Stop() {
+  EndWaits();
   if (!m_hWorker) return;
   ::WaitForSingleObject(m_hWorker, INFINITE);
   ::CloseHandle(m_hWorker);
   m_hWorker = nullptr;
 }
 
-bool CPelnixCplDlg::Closing() const { return ::WaitForSingleObject(m_hClosingEvent, 0) == WAIT_OBJECT_0; }
+bool MainWindowWorkers::Closing() const {
+  return ::WaitForSingleObject(m_hClosingEvent, 0) == WAIT_OBJECT_0;
+}
 
-void CPelnixCplDlg::StartupQuery() {
+void MainWindowWorkers::StartupQuery() {
   // Its pauses and the echo delays are the query's pace.
   const FineTimerResolution fineTimer;
-  const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent);
+  DeviceClient& client = m_devices.client();
+  const device_client::QueryWaits waits(client, m_replyWaiter, m_hClosingEvent);
   TouchScreenList& list = m_devices.list();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (!list.device(i)) continue;
-    m_nQueryIndex = i;
-    const device_client::QueryResult result = device_client::QueryIdentity(waits, m_hWnd, i, m_nSelected);
+    const device_client::QueryResult result = device_client::QueryIdentity(waits, m_hWindow, i, m_nSelected);
     if (result == device_client::QueryResult::Cancelled) return;
     // Answered, its number was asked for last, without a wait.
     if (result == device_client::QueryResult::Answered) ++m_nNumbersAwaited;
   }
-  m_devices.client().AllowWorkers();
-  ::PostMessageW(m_hWnd, kRefreshRequest, 0, 0);
+  client.AllowWorkers();
+  ::PostMessageW(m_hWindow, kRefreshRequest, 0, 0);
 }
 
-void CPelnixCplDlg::PrepareSave() {
+void MainWindowWorkers::PrepareSave() {
   // The rows and handles are taken now, on this thread: the save's worker reads nothing of the
   // list, which a removal may change while it runs.
   TouchScreenList& list = m_devices.list();
@@ -130,15 +185,15 @@ void CPelnixCplDlg::PrepareSave() {
   m_hSaveOpenDevice = openSlot >= 0 ? list.handle(openSlot) : INVALID_HANDLE_VALUE;
 }
 
-void CPelnixCplDlg::SaveMapping() {
+void MainWindowWorkers::SaveMapping() {
   const FineTimerResolution fineTimer;
   const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent);
   for (SaveRow& row : m_saveRows) {
-    switch (device_client::WriteTouchScreenNumber(waits, m_hWnd, m_hSaveOpenDevice, row.device, row.slot)) {
+    switch (device_client::WriteTouchScreenNumber(waits, m_hWindow, m_hSaveOpenDevice, row.device, row.slot)) {
       case device_client::QueryResult::Cancelled:
         return;
       case device_client::QueryResult::TimedOut:
-        ::PostMessageW(m_hWnd, kSaveMappingFailed, 0, 0);
+        ::PostMessageW(m_hWindow, kSaveMappingFailed, 0, 0);
         break;
       case device_client::QueryResult::Answered:
         row.answered = true;
@@ -148,7 +203,7 @@ void CPelnixCplDlg::SaveMapping() {
   m_devices.client().AllowWorkers();
 }
 
-void CPelnixCplDlg::OnSaveEnded() {
+void MainWindowWorkers::OnSaveEnded() {
   // Each touch screen that took its "V1" now answers to its slot's number; one that did not
   // keeps the number of its mapping row.
   TouchScreenList& list = m_devices.list();
@@ -158,11 +213,11 @@ void CPelnixCplDlg::OnSaveEnded() {
   }
   m_saveRows.clear();
   if (m_nSavesWaiting > 0) --m_nSavesWaiting;
-  if (m_nSavesWaiting == 0 && std::exchange(m_bEnableAfterSave, false)) EnableWindow(TRUE);
-  RefreshList();
+  const bool enable = m_nSavesWaiting == 0 && std::exchange(m_bEnableAfterSave, false);
+  m_host.SaveEnded(enable);
 }
 
-void CPelnixCplDlg::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply) {
+void MainWindowWorkers::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply, bool listReady) {
   if (!reply) return;
   // Only the end of the exchange a worker waits for ends its wait; "V1" data ends nothing.
   if (protocol::IsEndOfReply(reply->report)) {
@@ -178,7 +233,7 @@ void CPelnixCplDlg::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply) {
   }
   TouchScreenList& list = m_devices.list();
   const int index = reply->deviceIndex;
-  TouchScreenDevice* device = index >= 0 && index < kMaxTouchScreens ? list.device(index) : nullptr;
+  TouchScreenDevice* device = list.device(index);
   if (!device) return;
   switch (msg) {
     case UM_REPLY_VV: {
@@ -204,10 +259,7 @@ void CPelnixCplDlg::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply) {
       device->TouchScreenNo = number;
       device->MonitorNo = parameters.MonitorID;
       // A number that arrives after the list was filled shows at once.
-      if (m_bListReady) {
-        UpdateListItem(index);
-        if (index == m_nSelected) UpdateButtons();
-      }
+      if (listReady) m_host.ShowTouchScreen(index);
       break;
     }
     default:
