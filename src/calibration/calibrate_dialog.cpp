@@ -259,13 +259,17 @@ void CCalibrateDlg::InvalidateTarget(int step, const RECT& client) {
 
 void CCalibrateDlg::ShowTryOut() {
   PostStreamOff();
-  // Ten controls change at once: the window is drawn again once, not once for each.
-  SendMessage(WM_SETREDRAW, FALSE);
+  // Ten controls change at once: the window is drawn again once, not once for each. (Redraw
+  // turned back on shows a window, so a hidden one is left as it is.)
+  const bool visible = ::IsWindowVisible(m_hWnd) != FALSE;
+  if (visible) SendMessage(WM_SETREDRAW, FALSE);
   ShowOpeningHints(false);
   ShowAfterHints(m_bFullScreen);
   ShowButtons(true);
-  SendMessage(WM_SETREDRAW, TRUE);
-  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  if (visible) {
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   ShowCursorAgain();
   SetTimer(kCountdownTimer, kCountdownPeriodMs);
 }

@@ -19,7 +19,7 @@ std::array<std::int32_t, 4> TargetCircleRadii(std::int32_t r) {
 Rect TargetBounds(int step, std::int32_t w, std::int32_t h) {
   const Point c = TargetPosition(step, w, h);
   const std::int32_t r = TargetRadius(w, h);
-  // Lines end one pixel short of x + r; an ellipse's one-pixel pen stays inside its box.
+  // The lines and circles reach from x - r to just short of x + r; the far edge is kept too.
   return Rect{c.x - r, c.y - r, c.x + r + 1, c.y + r + 1};
 }
 
