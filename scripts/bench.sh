@@ -2,15 +2,15 @@
 # Builds the benchmarks and runs them under Wine in the build's own prefix; each prints its
 # figures beside its goals and the load of the machine before and after (figures taken on a
 # busy machine say more about the machine than about the program).
-#   bash scripts/bench.sh                    all three
-#   bash scripts/bench.sh device update      some of them: device, main_window, update
+#   bash scripts/bench.sh                    all four
+#   bash scripts/bench.sh device update      some of them: device, main_window, update, calibration
 # device and update also run in their mode on Wine's real HID stack (--real-stack): a virtual
 # touch screen in a prefix of its own, dist/PelnixCpl.exe, beside the simulated figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(device main_window update)
+[ ${#benches[@]} -gt 0 ] || benches=(device main_window update calibration)
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target "${benches[@]/%/_bench}" PelnixCpl pelnixvts virtual-touch
@@ -18,6 +18,8 @@ cmake --build --preset windows --target "${benches[@]/%/_bench}" PelnixCpl pelni
 prefix="$PWD/build/windows/wineprefix"
 bash scripts/wine-prefix.sh init "$prefix" null
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=d;mshtml=d'
+# The calibration window stores its records through our PelnixLib.dll, found there.
+export PELNIX_DIST_DIR="$PWD/build/windows/dist"
 cd build/windows/tests/bench
 for bench in "${benches[@]}"; do
   echo "== ${bench}_bench =="

@@ -186,10 +186,6 @@ bool CCalibrateDlg::OnPaint() {
   LayoutControls(client.right, client.bottom);
   DrawTarget(dc, client.right, client.bottom);
   ::EndPaint(m_hWnd, &paint);
-  if (m_bTouchToPaint) {
-    m_bTouchToPaint = false;
-    m_nTouchPaintedAt.store(PerformanceCounter());
-  }
   return true;
 }
 
@@ -233,20 +229,48 @@ void CCalibrateDlg::OnTouchPoint(LPARAM reply) {
   if (!report || !m_bTouchEnabled || !m_bDevicePresent || m_nStep >= calibration::kTargetCount) return;
   m_ptRaw[m_nStep] = calibration::RawPointFromReport(report->report);
   ++m_nStep;
-  if (m_nStep == calibration::kTargetCount) TakeFourthPoint();
-  m_bTouchToPaint = true;
-  Invalidate();
+  const bool fourth = m_nStep == calibration::kTargetCount;
+  // Only the target touched and the next one change; the hints over the middle stay as they
+  // are. Painted now rather than whenever the queue next runs empty, and before anything
+  // slower: the finger sees its touch taken within a frame.
+  const RECT client = GetClientRect();
+  InvalidateTarget(m_nStep - 1, client);
+  if (!fourth) InvalidateTarget(m_nStep, client);
+  ::UpdateWindow(m_hWnd);
+  if (fourth) {
+    ShowTryOut();
+    ::UpdateWindow(m_hWnd);
+  }
+  m_nTouchPaintedAt.store(PerformanceCounter());
+  // Storing the record and checking it go through the registry and the monitor's device
+  // keys, tens of milliseconds on a busy machine: after the paint, not before it.
+  if (fourth) {
+    SaveCalibration(false);
+    ShowDisagreement();
+  }
 }
 
-void CCalibrateDlg::TakeFourthPoint() {
+void CCalibrateDlg::InvalidateTarget(int step, const RECT& client) {
+  const calibration::Rect b = calibration::TargetBounds(step, client.right, client.bottom);
+  const RECT bounds{b.left, b.top, b.right, b.bottom};
+  ::InvalidateRect(m_hWnd, &bounds, TRUE);
+}
+
+void CCalibrateDlg::ShowTryOut() {
   PostStreamOff();
+  // Ten controls change at once: the window is drawn again once, not once for each. (Redraw
+  // turned back on shows a window, so a hidden one is left as it is.)
+  const bool visible = ::IsWindowVisible(m_hWnd) != FALSE;
+  if (visible) SendMessage(WM_SETREDRAW, FALSE);
   ShowOpeningHints(false);
   ShowAfterHints(m_bFullScreen);
   ShowButtons(true);
+  if (visible) {
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   ShowCursorAgain();
   SetTimer(kCountdownTimer, kCountdownPeriodMs);
-  SaveCalibration(false);
-  ShowDisagreement();
 }
 
 void CCalibrateDlg::ShowDisagreement() {
@@ -270,6 +294,7 @@ void CCalibrateDlg::ShowDisagreement() {
   ::SetWindowPos(m_disagreement, nullptr, 0, 0, bounds.right, bounds.bottom,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   m_disagreement.ShowWindow(SW_SHOW);
+  Invalidate();  // the layout makes room for the warning
 }
 
 calibration::CalibrationCheck CCalibrateDlg::CheckThisCalibration(int width, int height) {

@@ -43,8 +43,8 @@ public:
   const std::array<calibration::Point, calibration::kTargetCount>& rawPoints() const { return m_ptRaw; }
   bool disagreementShown() const;
   bool endPosted() const { return m_bEndPosted; }
-  // The performance counter at the end of the paint that followed the last touch taken (0
-  // before the first), for the latency benchmark.
+  // The performance counter once the window and its controls were painted after the last
+  // touch taken (0 before the first), for the latency benchmark.
   std::int64_t lastTouchPaintedAt() const { return m_nTouchPaintedAt.load(); }
 
 protected:
@@ -71,7 +71,8 @@ private:
   void OnDeviceRemoved(LPARAM index);
 
   // Steps shared by several ways.
-  void TakeFourthPoint();
+  void ShowTryOut();
+  void InvalidateTarget(int step, const RECT& client);
   void SaveCalibration(bool restoreMode);
   void RestoreParameters();
   void RestoreMode();
@@ -114,6 +115,5 @@ private:
   bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
   DeviceServices& m_devices;
   HBRUSH m_hBackground = nullptr;
-  bool m_bTouchToPaint = false;  // a touch was taken and its paint has not ended yet
   std::atomic<std::int64_t> m_nTouchPaintedAt{0};
 };

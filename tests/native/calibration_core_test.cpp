@@ -30,6 +30,13 @@ TEST(CalibrationGeometry, TargetsAndRadius) {
     for (int step = 0; step < 4; ++step)
       EXPECT_EQ(TargetPosition(step, c.w, c.h), c.targets[step]) << c.w << "x" << c.h << " step " << step;
     EXPECT_EQ(TargetRadius(c.w, c.h), c.r);
+    // The bounds repainted after a touch hold the whole target, one pixel to spare at most.
+    for (int step = 0; step < 4; ++step) {
+      const Rect b = TargetBounds(step, c.w, c.h);
+      const Point t = c.targets[step];
+      EXPECT_TRUE(b.left == t.x - c.r && b.top == t.y - c.r && b.right == t.x + c.r + 1 && b.bottom == t.y + c.r + 1)
+          << c.w << "x" << c.h << " step " << step;
+    }
   }
   EXPECT_EQ(TargetCircleRadii(33), (std::array<std::int32_t, 4>{24, 16, 8, 33}));
 }

@@ -16,6 +16,13 @@ std::array<std::int32_t, 4> TargetCircleRadii(std::int32_t r) {
   return {r * 3 / 4, r / 2, r / 4, r};
 }
 
+Rect TargetBounds(int step, std::int32_t w, std::int32_t h) {
+  const Point c = TargetPosition(step, w, h);
+  const std::int32_t r = TargetRadius(w, h);
+  // The lines and circles reach from x - r to just short of x + r; the far edge is kept too.
+  return Rect{c.x - r, c.y - r, c.x + r + 1, c.y + r + 1};
+}
+
 Point RawPointFromReport(const std::uint8_t* report) {
   return Point{report[3] + 256 * report[4], report[5] + 256 * report[6]};
 }

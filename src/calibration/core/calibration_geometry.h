@@ -29,6 +29,9 @@ Point TargetPosition(int step, std::int32_t w, std::int32_t h);
 std::int32_t TargetRadius(std::int32_t w, std::int32_t h);
 // The four circles of a target, in drawing order: 3r/4, r/2, r/4 and r.
 std::array<std::int32_t, 4> TargetCircleRadii(std::int32_t r);
+// Every pixel the target of `step` draws (its lines and circles, pen included): what a
+// touch invalidates, so that only the old and the new target are painted again.
+Rect TargetBounds(int step, std::int32_t w, std::int32_t h);
 
 // The raw point of a lift-off report: bytes 3-4 and 5-6, little-endian, unsigned 16-bit.
 Point RawPointFromReport(const std::uint8_t* report);
