@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/system_failure.h"
-#include "base/window_destroyed_hooks.h"
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
 
@@ -159,17 +158,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     self->Bind(hwnd);
   }
   if (!self) return FALSE;
-  const CurrentMessage current{msg, wp, lp};
-  const CurrentMessage* previous = self->m_pCurrent;
-  self->m_pCurrent = &current;
-  const INT_PTR result = self->HandleMessage(msg, wp, lp);
-  self->m_pCurrent = previous;
-  if (msg == WM_NCDESTROY) {
-    RunWindowDestroyedHooks(hwnd);
-    self->Unbind();
-    self->PostNcDestroy();
-  }
-  return result;
+  return self->RunMessage(hwnd, msg, wp, lp, [&] { return self->HandleMessage(msg, wp, lp); });
 }
 
 INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
