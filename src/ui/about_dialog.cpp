@@ -27,7 +27,10 @@ constexpr const wchar_t* kMakerSiteUrl = L"https://www.pelnix.example/";
 
 }  // namespace
 
-CVersion::CVersion(CWnd* parent) : CDialog(IDD_ABOUT, parent) { m_link.SetURL(kMakerSiteUrl); }
+CVersion::CVersion(CWnd* parent) : CDialog(IDD_ABOUT, parent) {
+  SetBackground(kDialogBackgroundColor);
+  m_link.SetURL(kMakerSiteUrl);
+}
 
 void CVersion::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);

@@ -3,7 +3,6 @@
 // monitor, calibrated state, interface, hardware version, serial number and status.
 #include "framework/dialog.h"
 #include "framework/controls/xp_button.h"
-#include "framework/dialog_background.h"
 
 class PelnixInfo : public CDialog {
 public:
@@ -13,13 +12,10 @@ public:
 protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
-  bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
 
 private:
   void ShowTouchScreen();
 
   int m_nTouchScreenIndex;
   CXPButton m_btnOK;
-  DialogBackground m_background{RGB(0, 0, 0)};
 };
