@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/scoped_handle.h"
 #include "config/core/parameter_table.h"
 
 namespace {
@@ -13,23 +14,19 @@ class StoreKey {
 public:
   StoreKey(const std::wstring& path, bool create) {
     const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE;
-    if (create)
-      RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      access, nullptr, &key_, nullptr);
-    else
-      RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key_);
+    HKEY key = nullptr;
+    const LONG status =
+        create ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 access, nullptr, &key, nullptr)
+               : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS) key_.reset(key);
   }
-  ~StoreKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  StoreKey(const StoreKey&) = delete;
-  StoreKey& operator=(const StoreKey&) = delete;
 
-  bool IsOpen() const { return key_ != nullptr; }
+  bool IsOpen() const { return key_.valid(); }
 
   std::int32_t Read(const wchar_t* name, std::int32_t missing) const {
     DWORD value = 0, size = sizeof(value), type = 0;
-    if (!key_ || RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+    if (!key_ || RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
                                   &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value))
       return missing;
@@ -38,12 +35,12 @@ public:
 
   bool Write(const wchar_t* name, std::int32_t value) const {
     const DWORD data = static_cast<DWORD>(value);
-    return key_ && RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+    return key_ && RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                                   sizeof(data)) == ERROR_SUCCESS;
   }
 
 private:
-  HKEY key_ = nullptr;
+  ScopedRegKey key_;
 };
 
 std::wstring TouchScreenKeyPath(std::int32_t touchScreenNo) {

@@ -8,13 +8,13 @@
 #include "calibration/calibration_driver.h"
 #include "calibration/core/calibration_layout.h"
 #include "calibration/core/calibration_check.h"
-#include "calibration/full_screen_colors.h"
 #include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "config/driver_library.h"
 #include "device/device_services.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog_texts.h"
+#include "framework/gdi.h"
 
 namespace {
 
@@ -32,8 +32,6 @@ constexpr ControlText kTexts[] = {
     {IDC_HINT_ESCAPE, L"49"}, {IDC_HINT_DRAW, L"51"},    {IDC_HINT_BEFORE_AGAIN, L"52"},
     {IDC_HINT_DISCARD, L"53"},
 };
-
-bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
 
 calibration::Size WindowSize(HWND window) {
   RECT rect{};
@@ -70,12 +68,13 @@ std::int64_t PerformanceCounter() {
 }  // namespace
 
 CCalibrateDlg::CCalibrateDlg(DeviceServices& devices, CWnd* parent)
-    : CDialog(IDD_CALIBRATE, parent), m_devices(devices), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
+    : CDialog(IDD_CALIBRATE, parent), m_devices(devices) {
+  SetBackground(kFullScreenBackgroundColor, kFullScreenTextColor);
+}
 
 CCalibrateDlg::~CCalibrateDlg() {
   // Destroying the window restores what the calibration changed (OnDestroy).
   if (m_hWnd) DestroyWindow();
-  if (m_hBackground) ::DeleteObject(m_hBackground);
 }
 
 void CCalibrateDlg::DoDataExchange(CDataExchange* dx) {
@@ -133,20 +132,6 @@ bool CCalibrateDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   }
 }
 
-bool CCalibrateDlg::OnEraseBackground(HDC dc) {
-  const RECT client = GetClientRect();
-  ::FillRect(dc, &client, m_hBackground);
-  return true;
-}
-
-HBRUSH CCalibrateDlg::OnCtlColor(HDC dc, HWND control, UINT) {
-  const int id = ::GetDlgCtrlID(control);
-  const bool button = id == IDOK || id == IDC_RECALIBRATE || id == IDC_CALIBRATE_CANCEL;
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, button ? RGB(0, 0, 0) : kFullScreenText);
-  return m_hBackground;
-}
-
 bool CCalibrateDlg::OnTimer(UINT_PTR id) {
   if (id != kCountdownTimer) return false;
   OnCountdown();
@@ -167,25 +152,20 @@ bool CCalibrateDlg::OnButtonClicked(UINT id) {
 }
 
 BOOL CCalibrateDlg::PreTranslateMessage(MSG* msg) {
-  if (m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)) && IsKeyMessage(msg->message)) {
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) OnEscape();
-    if (OkVisible()) {
-      // Enter presses the focused button, as Space does.
-      if (msg->wParam == VK_RETURN) msg->wParam = VK_SPACE;
-    } else if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_SPACE)) {
-      return TRUE;  // nothing to press while the targets show
-    }
+  // Enter is ignored or presses the focused button as the buttons hide and show (ShowButtons).
+  if (msg->message == WM_KEYDOWN && m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+    // The key goes on to the dialog's own handling, which ends the dialog (OnCancel).
+    if (msg->wParam == VK_ESCAPE) EndCalibration(EndReason::Escaped);
+    if (msg->wParam == VK_SPACE && !OkVisible()) return TRUE;  // nothing to press while the targets show
   }
   return CDialog::PreTranslateMessage(msg);
 }
 
 bool CCalibrateDlg::OnPaint() {
-  PAINTSTRUCT paint{};
-  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  PaintDC dc(m_hWnd);
   const RECT client = GetClientRect();
   LayoutControls(client.right, client.bottom);
   DrawTarget(dc, client.right, client.bottom);
-  ::EndPaint(m_hWnd, &paint);
   return true;
 }
 
@@ -210,16 +190,14 @@ void CCalibrateDlg::DrawTarget(HDC dc, int width, int height) const {
   const std::int32_t r = calibration::TargetRadius(width, height);
   // Masking with the background colour keeps the lines drawn before each filled circle.
   const int oldMode = ::SetROP2(dc, R2_MASKPEN);
-  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
-  HGDIOBJ oldBrush = ::SelectObject(dc, m_hBackground);
+  const SelectionScope pen(dc, ::GetStockObject(BLACK_PEN));
+  const SelectionScope brush(dc, BackgroundBrush());
   ::MoveToEx(dc, target.x - r, target.y, nullptr);
   ::LineTo(dc, target.x + r, target.y);
   ::MoveToEx(dc, target.x, target.y - r, nullptr);
   ::LineTo(dc, target.x, target.y + r);
   for (std::int32_t radius : calibration::TargetCircleRadii(r))
     ::Ellipse(dc, target.x - radius, target.y - radius, target.x + radius, target.y + radius);
-  ::SelectObject(dc, oldBrush);
-  ::SelectObject(dc, oldPen);
   ::SetROP2(dc, oldMode);
 }
 
@@ -285,12 +263,12 @@ void CCalibrateDlg::ShowDisagreement() {
   m_disagreement.SetWindowText(text);
 
   // As wide as the opening hints, never wider than the window; as high as the text needs.
-  HDC dc = ::GetDC(m_disagreement);
-  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_disagreement, WM_GETFONT, 0, 0)));
   RECT bounds{0, 0, std::min<LONG>(WindowSize(m_hints[0]).cx, client.right - 8), 0};
-  ::DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
-  ::SelectObject(dc, oldFont);
-  ::ReleaseDC(m_disagreement, dc);
+  {
+    ClientDC dc(m_disagreement);
+    SelectionScope font(dc, reinterpret_cast<HFONT>(::SendMessageW(m_disagreement, WM_GETFONT, 0, 0)));
+    ::DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+  }
   ::SetWindowPos(m_disagreement, nullptr, 0, 0, bounds.right, bounds.bottom,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   m_disagreement.ShowWindow(SW_SHOW);
@@ -353,10 +331,7 @@ void CCalibrateDlg::OnReCalibrate() {
 }
 
 void CCalibrateDlg::OnCancelButton() {
-  KillTimer(kCountdownTimer);
-  RestoreMode();
-  RestoreParameters();
-  PostCalibrateEnd(1);
+  EndCalibration(EndReason::Cancelled);
   PostMessage(WM_CLOSE);
 }
 
@@ -366,12 +341,7 @@ bool CCalibrateDlg::OnClose() {
   if (m_bClosing) return true;
   m_bClosing = true;
   if (!m_bDevicePresent) ShowRemovalMessage();
-  KillTimer(kCountdownTimer);
-  RestoreMode();
-  if (OkVisible()) RestoreParameters();
-  ShowCursorAgain();
-  if (m_bDevicePresent) PostStreamOff();
-  PostCalibrateEnd(0);
+  EndCalibration(EndReason::Closed);
   EndDialog(IDCANCEL);
   return true;
 }
@@ -379,39 +349,30 @@ bool CCalibrateDlg::OnClose() {
 void CCalibrateDlg::OnDestroy() {
   // Destroyed without an end (the main window ended, taking its owned windows with it, or the
   // object was deleted): the driver gets its mode and the record read at opening back.
-  if (!m_bEndPosted) {
-    RestoreOnTheWayOut();
-    m_bEndPosted = true;  // nobody is left to tell
-    m_pFineTimer.reset();
-  }
-}
-
-void CCalibrateDlg::RestoreOnTheWayOut() {
-  KillTimer(kCountdownTimer);
-  RestoreMode();
-  if (OkVisible()) RestoreParameters();
-  ShowCursorAgain();
-  if (m_bDevicePresent) PostStreamOff();
-}
-
-void CCalibrateDlg::OnEscape() {
-  KillTimer(kCountdownTimer);
-  StopMouseHook(MainWindow());
-  RestoreMode();
-  if (OkVisible()) RestoreParameters();
-  PostCalibrateEnd(1);
-  ShowCursorAgain();
-  if (m_bDevicePresent) PostStreamOff();
-  // The key goes on to the dialog's own handling, which ends the dialog (OnCancel).
+  EndCalibration(EndReason::Destroyed);
 }
 
 void CCalibrateDlg::OnCancel() {
-  // Escape after OnEscape, or IDCANCEL from elsewhere: the window ends with Mode restored.
-  if (!m_bEndPosted) {
-    RestoreOnTheWayOut();
-    PostCalibrateEnd(1);
-  }
+  // Escape after its end, or IDCANCEL from elsewhere: the window ends with Mode restored.
+  EndCalibration(EndReason::Cancelled);
   EndDialog(IDCANCEL);
+}
+
+void CCalibrateDlg::EndCalibration(EndReason reason) {
+  // After OK or an earlier way out everything is back already.
+  if (m_bEndPosted) return;
+  KillTimer(kCountdownTimer);
+  if (reason == EndReason::Escaped) StopMouseHook(MainWindow());
+  RestoreMode();
+  if (OkVisible()) RestoreParameters();
+  ShowCursorAgain();
+  if (m_bDevicePresent) PostStreamOff();
+  if (reason != EndReason::Destroyed) {
+    PostCalibrateEnd(reason == EndReason::Closed ? 0 : 1);
+    return;
+  }
+  m_bEndPosted = true;
+  m_pFineTimer.reset();
 }
 
 void CCalibrateDlg::OnDeviceRemoved(LPARAM index) {
@@ -496,6 +457,8 @@ void CCalibrateDlg::ShowAfterHints(bool show) {
 }
 
 void CCalibrateDlg::ShowButtons(bool show) {
+  // Enter presses the focused button, as Space does, while there are buttons to press.
+  SetEnterKey(show ? EnterKey::PressesFocused : EnterKey::Ignored);
   const int command = show ? SW_SHOW : SW_HIDE;
   m_btnReCalibrate.ShowWindow(command);
   m_btnCancel.ShowWindow(command);

@@ -52,8 +52,6 @@ protected:
   BOOL OnInitDialog() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   bool OnPaint() override;
-  bool OnEraseBackground(HDC dc) override;
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
   bool OnTimer(UINT_PTR id) override;
   bool OnButtonClicked(UINT id) override;
   bool OnClose() override;
@@ -67,8 +65,19 @@ private:
   void OnCountdown();
   void OnReCalibrate();
   void OnCancelButton();
-  void OnEscape();
   void OnDeviceRemoved(LPARAM index);
+
+  // How the window is left, other than by OK.
+  enum class EndReason {
+    Closed,     // WM_CLOSE: the countdown ran out, the touch screen went, or the main window
+    Cancelled,  // the Cancel button or IDCANCEL
+    Escaped,    // Escape, which also ends region drawing's mouse hook
+    Destroyed,  // destroyed without an end: nobody is left to tell
+  };
+  // Every way out but OK: the countdown stops, the driver gets its mode back and, once four
+  // points were taken, the record read at opening; the cursor shows again and the touch stream
+  // stops; then the main window is told (ended for Closed, aborted otherwise). Once.
+  void EndCalibration(EndReason reason);
 
   // Steps shared by several ways.
   void ShowTryOut();
@@ -88,7 +97,6 @@ private:
   // The OK button is shown (four points were taken): by its own style, which stays true while
   // the window itself is hidden on its way out.
   bool OkVisible() const { return (::GetWindowLongPtrW(m_btnOK, GWL_STYLE) & WS_VISIBLE) != 0; }
-  void RestoreOnTheWayOut();
   HWND MainWindow() const;
 
   void LayoutControls(int width, int height);
@@ -114,6 +122,5 @@ private:
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening until the end is posted
   bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
   DeviceServices& m_devices;
-  HBRUSH m_hBackground = nullptr;
   std::atomic<std::int64_t> m_nTouchPaintedAt{0};
 };

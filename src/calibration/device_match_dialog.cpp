@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr COLORREF kBackground = RGB(0, 128, 192);
 constexpr int kCrossHalf = 50;
 constexpr int kCircleRadii[] = {30, 20, 10, 40, 50};
 constexpr wchar_t kRemovedText[] = L"The device you have selected has been removed!";
@@ -40,13 +39,12 @@ void ForEachTouchScreen(const TouchScreenList& list, Action action) {
 
 CDeviceMatchDlg::CDeviceMatchDlg(DeviceServices& devices, CWnd* mainWindow)
     : CDialog(IDD_DEVICE_MATCH, mainWindow), m_devices(devices), m_pMainWindow(mainWindow) {
-  m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
+  SetBackground(kFullScreenBackgroundColor, kFullScreenTextColor);
+  SetEnterKey(EnterKey::Ignored);  // nothing to press: touches drive the window
 }
 
 CDeviceMatchDlg::~CDeviceMatchDlg() {
   if (m_hWnd) DestroyWindow();
-  if (m_hBackgroundBrush) ::DeleteObject(m_hBackgroundBrush);
-  if (m_hNumberFont) ::DeleteObject(m_hNumberFont);
 }
 
 BOOL CDeviceMatchDlg::OnInitDialog() {
@@ -78,15 +76,12 @@ void CDeviceMatchDlg::MoveOntoMonitor(int monitor) {
 }
 
 BOOL CDeviceMatchDlg::PreTranslateMessage(MSG* msg) {
-  if (msg->message == WM_KEYDOWN && msg->hwnd == m_hWnd) {
-    if (msg->wParam == VK_RETURN) return TRUE;
-    if (msg->wParam == VK_ESCAPE) {
-      if (!m_bFinished && m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
-      m_bFinished = true;
-      Closing(true);
-      EndDialog(IDCANCEL);
-      return TRUE;
-    }
+  if (msg->message == WM_KEYDOWN && msg->hwnd == m_hWnd && msg->wParam == VK_ESCAPE) {
+    if (!m_bFinished && m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
+    m_bFinished = true;
+    Closing(true);
+    EndDialog(IDCANCEL);
+    return TRUE;
   }
   return CDialog::PreTranslateMessage(msg);
 }
@@ -108,22 +103,9 @@ bool CDeviceMatchDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 }
 
 bool CDeviceMatchDlg::OnPaint() {
-  PAINTSTRUCT paint{};
-  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  PaintDC dc(m_hWnd);
   Paint(dc);
-  ::EndPaint(m_hWnd, &paint);
   return true;
-}
-
-bool CDeviceMatchDlg::OnEraseBackground(HDC dc) {
-  const RECT client = GetClientRect();
-  ::FillRect(dc, &client, m_hBackgroundBrush);
-  return true;
-}
-
-HBRUSH CDeviceMatchDlg::OnCtlColor(HDC dc, HWND, UINT) {
-  ::SetBkMode(dc, TRANSPARENT);
-  return m_hBackgroundBrush;
 }
 
 bool CDeviceMatchDlg::OnTimer(UINT_PTR id) {
@@ -243,7 +225,7 @@ void CDeviceMatchDlg::Paint(HDC dc) {
   // Masked with the background, the fills leave the smaller circles and the cross visible.
   ::SetROP2(dc, R2_MASKPEN);
   ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
-  ::SelectObject(dc, m_hBackgroundBrush);
+  ::SelectObject(dc, BackgroundBrush());
   ::MoveToEx(dc, cx - kCrossHalf, cy, nullptr);
   ::LineTo(dc, cx + kCrossHalf, cy);
   ::MoveToEx(dc, cx, cy - kCrossHalf, nullptr);
@@ -251,8 +233,8 @@ void CDeviceMatchDlg::Paint(HDC dc) {
   for (int radius : kCircleRadii) ::Ellipse(dc, cx - radius, cy - radius, cx + radius, cy + radius);
 
   if (!m_hNumberFont)
-    m_hNumberFont = ::CreateFontW(320, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_RASTER_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial");
+    m_hNumberFont.reset(::CreateFontW(320, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_RASTER_PRECIS,
+                                      CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
   ::SelectObject(dc, m_hNumberFont);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(0, 0, 0));

@@ -15,6 +15,7 @@
 
 #include "base/timer_resolution.h"
 #include "framework/dialog.h"
+#include "framework/gdi.h"
 
 class DeviceServices;
 
@@ -42,8 +43,6 @@ protected:
   BOOL OnInitDialog() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   bool OnPaint() override;
-  bool OnEraseBackground(HDC dc) override;
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
   bool OnTimer(UINT_PTR id) override;
   bool OnClose() override;
   void OnDestroy() override;
@@ -70,7 +69,6 @@ private:
   bool m_bRemoved = false;       // a touch screen was unplugged: the mapping ends unsaved
   bool m_bRemovalShown = false;  // its message has been shown
   bool m_bSaveAsked = false;     // the closing steps asked the main window for the save
-  HBRUSH m_hBackgroundBrush = nullptr;
-  HFONT m_hNumberFont = nullptr;
+  ScopedFont m_hNumberFont;
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening to the closing steps
 };

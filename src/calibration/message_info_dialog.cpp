@@ -1,7 +1,6 @@
 #include "calibration/message_info_dialog.h"
 
 #include "base/language.h"
-#include "calibration/full_screen_colors.h"
 #include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
 
@@ -12,12 +11,14 @@ constexpr int kWidth = 182;
 constexpr int kHeight = 54;
 }  // namespace
 
-MessageInfoDlg::MessageInfoDlg(CWnd* parent)
-    : CDialog(IDD_REGION_HINT, parent), m_hBackground(::CreateSolidBrush(kFullScreenBackground)) {}
+MessageInfoDlg::MessageInfoDlg(CWnd* parent) : CDialog(IDD_REGION_HINT, parent) {
+  SetBackground(kFullScreenBackgroundColor, kFullScreenTextColor);
+  // Enter does nothing here: the hint has nothing to press.
+  SetEnterKey(EnterKey::Ignored);
+}
 
 MessageInfoDlg::~MessageInfoDlg() {
   if (m_hWnd) DestroyWindow();
-  if (m_hBackground) ::DeleteObject(m_hBackground);
 }
 
 BOOL MessageInfoDlg::OnInitDialog() {
@@ -35,24 +36,4 @@ void MessageInfoDlg::OnCancel() {
 void MessageInfoDlg::FollowCursor(POINT cursor) {
   ::SetWindowPos(m_hWnd, nullptr, cursor.x + kOffsetX, cursor.y + kOffsetY, kWidth, kHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool MessageInfoDlg::OnEraseBackground(HDC dc) {
-  const RECT client = GetClientRect();
-  ::FillRect(dc, &client, m_hBackground);
-  return true;
-}
-
-HBRUSH MessageInfoDlg::OnCtlColor(HDC dc, HWND, UINT) {
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, kFullScreenText);
-  return m_hBackground;
-}
-
-BOOL MessageInfoDlg::PreTranslateMessage(MSG* msg) {
-  // Enter does nothing here: the hint has nothing to press.
-  if (msg->wParam == VK_RETURN && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
-      m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)))
-    return TRUE;
-  return CDialog::PreTranslateMessage(msg);
 }

@@ -9,7 +9,6 @@ public:
   explicit MessageInfoDlg(CWnd* parent);
   ~MessageInfoDlg() override;
 
-  BOOL PreTranslateMessage(MSG* msg) override;
   // Moves the hint beside the cursor position `cursor` (10 right, 20 down), 182 x 54 pixels.
   void FollowCursor(POINT cursor);
 
@@ -17,9 +16,4 @@ protected:
   BOOL OnInitDialog() override;
   // Escape: the drawing is given up, and the mouse hook with it.
   void OnCancel() override;
-  bool OnEraseBackground(HDC dc) override;
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
-
-private:
-  HBRUSH m_hBackground;
 };

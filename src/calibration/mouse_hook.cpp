@@ -4,15 +4,13 @@
 
 MouseHookLibrary::MouseHookLibrary(const std::wstring& path) {
   // By full path: a Hook.dll elsewhere on the search path is never picked up.
-  m_hModule = ::LoadLibraryW(path.c_str());
+  m_hModule.reset(::LoadLibraryW(path.c_str()));
   if (!m_hModule) return;
-  m_pStart = reinterpret_cast<HookFunction>(reinterpret_cast<void*>(::GetProcAddress(m_hModule, "StartMouseHook")));
-  m_pStop = reinterpret_cast<HookFunction>(reinterpret_cast<void*>(::GetProcAddress(m_hModule, "StopMouseHook")));
+  m_pStart = reinterpret_cast<HookFunction>(reinterpret_cast<void*>(::GetProcAddress(m_hModule.get(), "StartMouseHook")));
+  m_pStop = reinterpret_cast<HookFunction>(reinterpret_cast<void*>(::GetProcAddress(m_hModule.get(), "StopMouseHook")));
 }
 
-MouseHookLibrary::~MouseHookLibrary() {
-  if (m_hModule) ::FreeLibrary(m_hModule);
-}
+MouseHookLibrary::~MouseHookLibrary() = default;
 
 void MouseHookLibrary::Start(HWND window) const {
   if (IsLoaded()) m_pStart(window);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/scoped_handle.h"
+
 void StartMouseHook(HWND window);
 void StopMouseHook(HWND window);
 
@@ -23,7 +25,7 @@ public:
 
 private:
   using HookFunction = BOOL(WINAPI*)(HWND);
-  HMODULE m_hModule = nullptr;
+  ScopedModule m_hModule;
   HookFunction m_pStart = nullptr;
   HookFunction m_pStop = nullptr;
 };

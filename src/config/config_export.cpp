@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/app_paths.h"
+#include "base/scoped_handle.h"
 #include "base/text.h"
 #include "config/core/file_name_rules.h"
 #include "config/core/ini_document.h"
@@ -74,16 +75,17 @@ std::optional<IniSection> ReadTouchScreen(const std::wstring& name) {
 // Every touch screen subkey the file can carry, in enumeration order; each one it cannot
 // carry is named on the console and counted in skipped.
 void ReadTouchScreens(std::vector<IniSection>& sections, unsigned& skipped) {
-  HKEY devices = nullptr;
+  HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, std::wstring(kDeviceParametersPath).c_str(), 0,
-                    KEY_ALL_ACCESS, &devices) != ERROR_SUCCESS)
+                    KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS)
     return;  // no touch screen stored: the file holds the global section only
+  const ScopedRegKey devices(opened);
   for (DWORD index = 0;; ++index) {
     // Key names are at most 255 characters.
     wchar_t name[256];
     DWORD length = 256;
     const LONG status =
-        RegEnumKeyExW(devices, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        RegEnumKeyExW(devices.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status == ERROR_MORE_DATA) {
       std::printf("TouchScreen No. %lu has a name too long, skipped!\n",
@@ -107,7 +109,6 @@ void ReadTouchScreens(std::vector<IniSection>& sections, unsigned& skipped) {
     }
     sections.push_back(std::move(*section));
   }
-  RegCloseKey(devices);
 }
 
 // Merges the sections into the file, which keeps everything else it holds, and writes it

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/app_paths.h"
+#include "base/scoped_handle.h"
 #include "base/text.h"
 #include "config/core/file_name_rules.h"
 #include "config/core/ini_sections.h"
@@ -44,15 +45,15 @@ bool IsReadableTextFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
   std::vector<unsigned char> buffer(1 << 16);
   bool first = true, readable = true;
   for (;;) {
     DWORD read = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
       readable = false;
       break;
     }
@@ -67,7 +68,6 @@ bool IsReadableTextFile(const std::wstring& path) {
       break;
     }
   }
-  CloseHandle(file);
   return readable;
 }
 

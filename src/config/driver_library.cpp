@@ -1,18 +1,18 @@
 #include "config/driver_library.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/app_paths.h"
 
-DriverLibrary::~DriverLibrary() {
-  if (module_) FreeLibrary(module_);
-}
+DriverLibrary::~DriverLibrary() = default;
 
 bool DriverLibrary::LoadFrom(const std::wstring& path) {
   if (module_) return true;
   // A full path and no search of the program's folder for the library's own imports.
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!module) return false;
+  ScopedModule library(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!library) return false;
+  HMODULE module = library.get();
   // Through void*: the export's own type is given by the contract, not by FARPROC.
   auto ordinal = [module](WORD number) {
     return reinterpret_cast<void*>(
@@ -27,10 +27,9 @@ bool DriverLibrary::LoadFrom(const std::wstring& path) {
     getDriver_ = nullptr;
     getDevice_ = nullptr;
     setDevice_ = nullptr;
-    FreeLibrary(module);
     return false;
   }
-  module_ = module;
+  module_ = std::move(library);
   return true;
 }
 

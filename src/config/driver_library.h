@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/scoped_handle.h"
 #include "config/core/driver_parameters.h"
 
 inline constexpr const wchar_t* kDriverLibraryName = L"PelnixLib.dll";
@@ -30,7 +31,7 @@ public:
   bool Load();
   // The library at this path (tests load the one they built).
   bool LoadFrom(const std::wstring& path);
-  bool IsLoaded() const { return module_ != nullptr; }
+  bool IsLoaded() const { return module_.valid(); }
 
   bool GetDriverParameters(DriverParameters& parameters) const;
   bool SetDriverParameters(const DriverParameters& parameters) const;
@@ -46,7 +47,7 @@ private:
   using SetDeviceFn = I(__stdcall*)(std::uint32_t, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I,
                                     I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I);
 
-  HMODULE module_ = nullptr;
+  ScopedModule module_;
   SetDriverFn setDriver_ = nullptr;
   GetDriverFn getDriver_ = nullptr;
   GetDeviceFn getDevice_ = nullptr;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/scoped_handle.h"
+
 namespace {
 
 std::wstring Decode(UINT codePage, const char* bytes, std::size_t size) {
@@ -39,23 +41,22 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 std::optional<IniFileText> ReadIniFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return IniFileText{};
     return std::nullopt;
   }
   LARGE_INTEGER size{};
   std::string bytes;
-  bool read = GetFileSizeEx(file, &size) && size.QuadPart < (std::int64_t{1} << 31);
+  bool read = GetFileSizeEx(file.get(), &size) && size.QuadPart < (std::int64_t{1} << 31);
   if (read) {
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD got = 0;
     read = bytes.empty() ||
-           (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+           (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
             got == bytes.size());
   }
-  CloseHandle(file);
   if (!read) return std::nullopt;
 
   IniFileText result;
@@ -114,10 +115,11 @@ bool WriteIniFile(const std::wstring& path, const std::wstring& text, IniEncodin
   wchar_t temporary[MAX_PATH + 14];
   if (folder.size() >= MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"pnx", 0, temporary))
     return false;
-  HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool written = file != INVALID_HANDLE_VALUE && WriteAll(file, bytes);
-  if (file != INVALID_HANDLE_VALUE) written = CloseHandle(file) && written;
+  ScopedFileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool written = file && WriteAll(file.get(), bytes);
+  // Closed before the rename; a failed close may have lost written data.
+  if (file) written = file.reset() && written;
   if (written)
     written = MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!written) DeleteFileW(temporary);

@@ -9,8 +9,7 @@ bool ParameterKey::Open(const std::wstring& path) {
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened) !=
       ERROR_SUCCESS)
     return false;
-  Close();
-  key_ = opened;
+  key_.reset(opened);
   return true;
 }
 
@@ -21,8 +20,9 @@ bool ParameterKey::OpenOrCreate(const std::wstring& path) {
                                       REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &created,
                                       nullptr);
   std::printf("error %x\n", static_cast<unsigned>(status));
-  // The read-only handle of the creation is of no use to the caller, who opens again.
-  if (status == ERROR_SUCCESS) RegCloseKey(created);
+  // The read-only handle of the creation is of no use to the caller, who opens again: it is
+  // closed on the way out.
+  const ScopedRegKey unused(status == ERROR_SUCCESS ? created : nullptr);
   return false;
 }
 
@@ -31,7 +31,7 @@ std::int32_t ParameterKey::ReadDword(const wchar_t* name) const {
   DWORD value = 0;
   DWORD size = sizeof(value);
   const LONG status =
-      RegQueryValueExW(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+      RegQueryValueExW(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
   if (status != ERROR_SUCCESS) {
     // A value that is not there reads as 0 by design; any other failure is worth a record.
     if (status != ERROR_FILE_NOT_FOUND)
@@ -45,11 +45,8 @@ std::int32_t ParameterKey::ReadDword(const wchar_t* name) const {
 bool ParameterKey::WriteDword(const wchar_t* name, std::int32_t value) const {
   if (!key_) return false;
   const DWORD data = static_cast<DWORD>(value);
-  return RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+  return RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                         sizeof(data)) == ERROR_SUCCESS;
 }
 
-void ParameterKey::Close() {
-  if (key_) RegCloseKey(key_);
-  key_ = nullptr;
-}
+void ParameterKey::Close() { key_.reset(); }

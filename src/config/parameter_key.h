@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/scoped_handle.h"
+
 class ParameterKey {
 public:
   ParameterKey() = default;
-  ~ParameterKey() { Close(); }
+  ~ParameterKey() = default;
   ParameterKey(const ParameterKey&) = delete;
   ParameterKey& operator=(const ParameterKey&) = delete;
 
@@ -28,8 +30,8 @@ public:
   bool WriteDword(const wchar_t* name, std::int32_t value) const;
 
   void Close();
-  bool IsOpen() const { return key_ != nullptr; }
+  bool IsOpen() const { return key_.valid(); }
 
 private:
-  HKEY key_ = nullptr;
+  ScopedRegKey key_;
 };

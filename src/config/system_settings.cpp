@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/scoped_handle.h"
 #include "base/system_failure.h"
 #include "config/core/system_cursors.h"
 
@@ -17,11 +18,12 @@ void WriteString(HKEY key, const wchar_t* name, DWORD type, const std::wstring& 
 }
 
 // Opens a key of the current user's; failures are recorded.
-bool OpenUserKey(const wchar_t* path, HKEY* key) {
-  const LONG status = RegOpenKeyW(HKEY_CURRENT_USER, path, key);
-  if (status == ERROR_SUCCESS) return true;
+ScopedRegKey OpenUserKey(const wchar_t* path) {
+  HKEY key = nullptr;
+  const LONG status = RegOpenKeyW(HKEY_CURRENT_USER, path, &key);
+  if (status == ERROR_SUCCESS) return ScopedRegKey(key);
   RecordSystemFailure(L"RegOpenKeyW", std::wstring(L"HKCU\\") + path, static_cast<DWORD>(status));
-  return false;
+  return ScopedRegKey();
 }
 
 void SetSystemParameter(UINT action, UINT value, const wchar_t* name) {
@@ -30,10 +32,9 @@ void SetSystemParameter(UINT action, UINT value, const wchar_t* name) {
 }
 
 void SetAllCursors(const std::wstring& file) {
-  HKEY key = nullptr;
-  if (!OpenUserKey(L"Control Panel\\Cursors", &key)) return;
-  for (const wchar_t* name : kSystemCursorNames) WriteString(key, name, REG_EXPAND_SZ, file);
-  RegCloseKey(key);
+  const ScopedRegKey key = OpenUserKey(L"Control Panel\\Cursors");
+  if (!key) return;
+  for (const wchar_t* name : kSystemCursorNames) WriteString(key.get(), name, REG_EXPAND_SZ, file);
 }
 
 void SetDoubleClick(UINT area, UINT time) {
@@ -52,13 +53,11 @@ void ApplySystemSettings(std::int32_t enableDoubleClick, std::int32_t doubleClic
                          std::int32_t doubleClickArea, std::int32_t hideCursor) {
   if (enableDoubleClick != 0) {
     SetDoubleClick(static_cast<UINT>(doubleClickArea), static_cast<UINT>(doubleClickTime));
-    HKEY key = nullptr;
-    if (OpenUserKey(L"Control Panel\\Mouse", &key)) {
+    if (const ScopedRegKey key = OpenUserKey(L"Control Panel\\Mouse")) {
       const std::wstring area = std::to_wstring(doubleClickArea);
-      WriteString(key, L"DoubleClickWidth", REG_SZ, area);
-      WriteString(key, L"DoubleClickHeight", REG_SZ, area);
-      WriteString(key, L"DoubleClickSpeed", REG_SZ, std::to_wstring(doubleClickTime));
-      RegCloseKey(key);
+      WriteString(key.get(), L"DoubleClickWidth", REG_SZ, area);
+      WriteString(key.get(), L"DoubleClickHeight", REG_SZ, area);
+      WriteString(key.get(), L"DoubleClickSpeed", REG_SZ, std::to_wstring(doubleClickTime));
     }
   } else {
     SetDoubleClick(0, 0);

@@ -18,11 +18,10 @@ DeviceServices::DeviceServices(HidSystem& hid, MonitorSystem& monitors)
       m_monitors(monitors),
       m_hAckEvent(MakeAckEvent()),
       m_list(hid, monitors),
-      m_client(m_list, m_protocol, m_hAckEvent) {}
+      m_client(m_list, m_protocol, m_hAckEvent.get()) {}
 
 DeviceServices::~DeviceServices() {
   StopDeviceThread(5000);
-  if (m_hAckEvent) CloseHandle(m_hAckEvent);
 }
 
 bool DeviceServices::StartDeviceThread() {

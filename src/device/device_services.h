@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "base/scoped_handle.h"
 #include "device/core/protocol_state.h"
 #include "device/device_client.h"
 #include "device/device_context.h"
@@ -35,7 +36,7 @@ public:
   TouchScreenList& list() { return m_list; }
   DeviceClient& client() { return m_client; }
   // What the device thread and its exchanges work with.
-  DeviceContext context() { return DeviceContext{&m_hid, &m_list, &m_protocol, m_hAckEvent}; }
+  DeviceContext context() { return DeviceContext{&m_hid, &m_list, &m_protocol, m_hAckEvent.get()}; }
 
   // Creates the device thread suspended, publishes its id to the client (so that a window may
   // post to it from then on) and resumes it. False when the system cannot create it.
@@ -48,7 +49,7 @@ private:
   HidSystem& m_hid;
   MonitorSystem& m_monitors;
   ProtocolState m_protocol;
-  HANDLE m_hAckEvent;  // manual reset; null when it could not be made (the update's query fails)
+  ScopedHandle m_hAckEvent;  // manual reset; null when it could not be made (the update's query fails)
   TouchScreenList m_list;
   DeviceClient m_client;
   std::unique_ptr<CDeviceThread> m_pDeviceThread;

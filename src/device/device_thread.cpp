@@ -9,10 +9,10 @@
 
 CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
   auto* thread = new CDeviceThread(context);
-  thread->ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread->ready_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!thread->ready_) RecordSystemFailure(L"CreateEventW", L"device thread ready event");
-  thread->thread_ = CreateThread(nullptr, 0, &CDeviceThread::ThreadMain, thread, CREATE_SUSPENDED,
-                                 &thread->id_);
+  thread->thread_.reset(
+      CreateThread(nullptr, 0, &CDeviceThread::ThreadMain, thread, CREATE_SUSPENDED, &thread->id_));
   if (!thread->thread_) {
     RecordSystemFailure(L"CreateThread", L"device thread");
     delete thread;
@@ -21,21 +21,16 @@ CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
   return thread;
 }
 
-CDeviceThread::~CDeviceThread() {
-  if (thread_) CloseHandle(thread_);
-  if (ready_) CloseHandle(ready_);
-}
-
 bool CDeviceThread::Resume() {
-  if (ResumeThread(thread_) == static_cast<DWORD>(-1)) return false;
+  if (ResumeThread(thread_.get()) == static_cast<DWORD>(-1)) return false;
   // Requests posted before the queue exists would be lost: wait for it (briefly).
-  if (ready_) WaitForSingleObject(ready_, 5000);
+  if (ready_) WaitForSingleObject(ready_.get(), 5000);
   return true;
 }
 
 bool CDeviceThread::Stop(DWORD timeoutMs) {
-  if (!PostThreadMessageW(id_, WM_QUIT, 0, 0)) return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
-  return WaitForSingleObject(thread_, timeoutMs) == WAIT_OBJECT_0;
+  if (!PostThreadMessageW(id_, WM_QUIT, 0, 0)) return WaitForSingleObject(thread_.get(), 0) == WAIT_OBJECT_0;
+  return WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 DWORD WINAPI CDeviceThread::ThreadMain(void* self) {
@@ -47,7 +42,7 @@ void CDeviceThread::Run() {
   MSG msg;
   // Creates the thread's message queue before anything can be posted to it.
   PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  if (ready_) SetEvent(ready_);
+  if (ready_) SetEvent(ready_.get());
   const DeviceContext context = context_;  // the object may be deleted while the thread runs
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == UM_DEVICE_REQUEST && msg.lParam) {

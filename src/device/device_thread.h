@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 
+#include "base/scoped_handle.h"
 #include "device/core/device_report.h"
 #include "device/device_context.h"
 
@@ -19,12 +20,12 @@ public:
   // the system cannot create it.
   static CDeviceThread* CreateSuspended(const DeviceContext& context);
   // Closes the thread's handle; the thread itself runs on until the process ends.
-  ~CDeviceThread();
+  ~CDeviceThread() = default;
   CDeviceThread(const CDeviceThread&) = delete;
   CDeviceThread& operator=(const CDeviceThread&) = delete;
 
   DWORD id() const { return id_; }
-  HANDLE handle() const { return thread_; }
+  HANDLE handle() const { return thread_.get(); }
   bool Resume();
   // Ends the message loop and waits for the thread; false when it did not end in time.
   // The program never calls it; tests do.
@@ -39,7 +40,7 @@ private:
   void Run();
 
   DeviceContext context_;
-  HANDLE thread_ = nullptr;
+  ScopedHandle thread_;
   DWORD id_ = 0;
-  HANDLE ready_ = nullptr;  // set once the message queue exists
+  ScopedHandle ready_;  // set once the message queue exists
 };

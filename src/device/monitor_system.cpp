@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "base/scoped_handle.h"
 #include "base/system_failure.h"
+#include "framework/gdi.h"
 
 namespace {
 
@@ -23,13 +25,13 @@ MonitorMillimetres EdidOfInterface(const wchar_t* path) {
   if (::SetupDiOpenDeviceInterfaceW(set, path, 0, &interfaceData) &&
       (::SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, nullptr, 0, nullptr, &device) ||
        ::GetLastError() == ERROR_INSUFFICIENT_BUFFER)) {
-    HKEY key = ::SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
-    if (key != INVALID_HANDLE_VALUE) {
+    const HKEY opened = ::SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    if (opened != INVALID_HANDLE_VALUE) {
+      const ScopedRegKey key(opened);
       std::vector<BYTE> edid(256);
       DWORD bytes = static_cast<DWORD>(edid.size());
-      if (::RegQueryValueExW(key, L"EDID", nullptr, nullptr, edid.data(), &bytes) == ERROR_SUCCESS)
+      if (::RegQueryValueExW(key.get(), L"EDID", nullptr, nullptr, edid.data(), &bytes) == ERROR_SUCCESS)
         size = EdidSize(edid.data(), bytes);
-      ::RegCloseKey(key);
     }
   }
   ::SetupDiDestroyDeviceInfoList(set);
@@ -50,11 +52,9 @@ MonitorMillimetres EdidOfDisplay(const wchar_t* displayName) {
 }
 
 MonitorMillimetres DeviceCapsOfDisplay(const wchar_t* displayName) {
-  HDC dc = ::CreateDCW(L"DISPLAY", displayName, nullptr, nullptr);
+  const ScopedDisplayDC dc(::CreateDCW(L"DISPLAY", displayName, nullptr, nullptr));
   if (!dc) return {};
-  const MonitorMillimetres size{::GetDeviceCaps(dc, HORZSIZE), ::GetDeviceCaps(dc, VERTSIZE)};
-  ::DeleteDC(dc);
-  return size;
+  return MonitorMillimetres{::GetDeviceCaps(dc.get(), HORZSIZE), ::GetDeviceCaps(dc.get(), VERTSIZE)};
 }
 
 class Win32MonitorSystem final : public MonitorSystem {

@@ -5,13 +5,14 @@
 #include <mutex>
 #include <vector>
 
+#include "base/scoped_handle.h"
 #include "base/system_failure.h"
 
 namespace {
 
 struct PooledThread {
-  HANDLE wake = nullptr;       // auto-reset: a job was given to this thread
-  HANDLE readEvent = nullptr;  // manual-reset, lent to each job
+  ScopedHandle wake;       // auto-reset: a job was given to this thread
+  ScopedHandle readEvent;  // manual-reset, lent to each job
   std::unique_ptr<PooledJob> job;  // guarded by the pool's lock; set only while not waiting
 };
 
@@ -25,7 +26,7 @@ public:
         waiting_.pop_back();
         thread->job = std::move(job);
         // Signalled under the lock: the thread cannot end between being chosen and woken.
-        SetEvent(thread->wake);
+        SetEvent(thread->wake.get());
         return true;
       }
     }
@@ -37,31 +38,24 @@ public:
 private:
   bool StartThread(std::unique_ptr<PooledJob> job) {
     auto thread = std::make_unique<PooledThread>();
-    thread->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    thread->readEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread->wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    thread->readEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!thread->wake || !thread->readEvent) {
       RecordSystemFailure(L"CreateEventW", L"report worker thread");
-      Close(*thread);
       return false;
     }
     thread->job = std::move(job);
-    HANDLE handle = CreateThread(nullptr, 0, &WorkerPool::ThreadMain, thread.get(), CREATE_SUSPENDED, nullptr);
+    const ScopedHandle handle(
+        CreateThread(nullptr, 0, &WorkerPool::ThreadMain, thread.get(), CREATE_SUSPENDED, nullptr));
     if (!handle) {
       RecordSystemFailure(L"CreateThread", L"report worker");
-      Close(*thread);
       return false;
     }
     threads_.fetch_add(1);
     thread.release();  // the thread owns itself now
-    if (!SetThreadPriority(handle, THREAD_PRIORITY_HIGHEST)) RecordSystemFailure(L"SetThreadPriority");
-    ResumeThread(handle);
-    CloseHandle(handle);
+    if (!SetThreadPriority(handle.get(), THREAD_PRIORITY_HIGHEST)) RecordSystemFailure(L"SetThreadPriority");
+    ResumeThread(handle.get());
     return true;
-  }
-
-  static void Close(PooledThread& thread) {
-    if (thread.wake) CloseHandle(thread.wake);
-    if (thread.readEvent) CloseHandle(thread.readEvent);
   }
 
   static DWORD WINAPI ThreadMain(void* parameter);
@@ -91,14 +85,14 @@ void WorkerPool::Serve(PooledThread* thread) {
       job = std::move(thread->job);
     }
     if (job) {
-      job->Run(thread->readEvent);
+      job->Run(thread->readEvent.get());
       job.reset();
     }
     std::unique_lock<std::mutex> lock(mutex_);
     waiting_.push_back(thread);
     for (;;) {
       lock.unlock();
-      const DWORD wait = WaitForSingleObject(thread->wake, kPooledThreadIdleMs);
+      const DWORD wait = WaitForSingleObject(thread->wake.get(), kPooledThreadIdleMs);
       lock.lock();
       // A thread with a job has been taken off the waiting list by Start.
       if (thread->job) break;
@@ -107,7 +101,6 @@ void WorkerPool::Serve(PooledThread* thread) {
         waiting_.erase(std::find(waiting_.begin(), waiting_.end(), thread));
         lock.unlock();
         threads_.fetch_sub(1);
-        Close(*thread);
         delete thread;
         return;
       }

@@ -6,6 +6,7 @@
 
 #include "base/core/user_messages.h"
 #include "base/language.h"
+#include "base/scoped_handle.h"
 #include "base/system_failure.h"
 #include "base/text.h"
 #include "device/device_services.h"
@@ -26,8 +27,6 @@ constexpr ControlText kCaptions[] = {
 constexpr const wchar_t* kMessageCaption = L"PelnixCpl";
 constexpr DWORD kFileNameLength = 260;
 
-bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
-
 led::ReportIdentity IdentityOf(const TouchScreenDevice& device) {
   led::ReportIdentity id;
   id.number = device.TouchScreenNo.load();
@@ -42,23 +41,27 @@ led::ReportIdentity IdentityOf(const TouchScreenDevice& device) {
 bool AppendLines(const std::wstring& path, const std::vector<std::wstring>& lines) {
   std::string text;
   for (const std::wstring& line : lines) text += ToAnsi(line) + "\r\n";
-  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const ScopedFileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     RecordSystemFailure(L"CreateFileW", path);
     return false;
   }
   DWORD written = 0;
-  const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  const BOOL ok = ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   if (!ok) RecordSystemFailure(L"WriteFile", path);
-  ::CloseHandle(file);
   return ok && written == text.size();
 }
 
 }  // namespace
 
 CDiagnosis::CDiagnosis(DeviceServices& devices, CWnd* parent)
-    : CDialog(IDD_DIAGNOSIS, parent), m_devices(devices) {}
+    : CDialog(IDD_DIAGNOSIS, parent), m_devices(devices) {
+  SetBackground(kDialogBackgroundColor);
+  // Enter presses the focused control, as Space does, and never closes the dialog as the
+  // default button.
+  SetEnterKey(EnterKey::PressesFocused);
+}
 
 void CDiagnosis::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -79,13 +82,6 @@ BOOL CDiagnosis::OnInitDialog() {
   SetControlTexts(m_hWnd, kCaptions);
   m_btnExport.EnableWindow(FALSE);
   return TRUE;
-}
-
-BOOL CDiagnosis::PreTranslateMessage(MSG* msg) {
-  // Enter presses the focused control, as Space does, and never closes the dialog as the
-  // default button.
-  if (IsKeyMessage(msg->message) && msg->wParam == VK_RETURN) msg->wParam = VK_SPACE;
-  return CDialog::PreTranslateMessage(msg);
 }
 
 bool CDiagnosis::PostStep(char command1, char command2) {
@@ -198,7 +194,6 @@ void CDiagnosis::Export() {
 }
 
 bool CDiagnosis::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (m_background.Handle(m_hWnd, msg, wp, lp, result)) return true;
   switch (msg) {
     case UM_REPLY_O: OnOpenReply(lp); break;
     case UM_REPLY_ZV: OnLevelsReply(lp); break;

@@ -9,7 +9,6 @@
 #include "framework/controls.h"
 #include "framework/controls/xp_button.h"
 #include "framework/dialog.h"
-#include "framework/dialog_background.h"
 
 struct DeviceReport;
 
@@ -23,8 +22,6 @@ public:
   // The touch screen's slot in the TouchScreenList; set before the dialog runs.
   void SetDeviceIndex(int index) { m_nDeviceIndex = index; }
   int deviceIndex() const { return m_nDeviceIndex; }
-
-  BOOL PreTranslateMessage(MSG* msg) override;
 
   // The texts of the two message boxes.
   static constexpr const wchar_t* kGoneAtStartText =
@@ -58,5 +55,4 @@ private:
   CXPButton m_btnExport;
   CXPButton m_btnClose;
   led::LedTestRun m_run;
-  DialogBackground m_background;
 };

@@ -73,45 +73,27 @@ public:
   int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
   BOOL DeleteAllItems() const { return static_cast<BOOL>(Send(LVM_DELETEALLITEMS)); }
   int InsertItem(int index, const std::wstring& text, int image) const {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    item.iImage = image;
-    return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    return InsertItem(Item(LVIF_TEXT | LVIF_IMAGE, index, text.c_str(), image));
   }
   // An item carrying `data`, which GetItemData and FindItemByData read back.
   int InsertItem(int index, const std::wstring& text, int image, LPARAM data) const {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    item.iImage = image;
-    item.lParam = data;
+    return InsertItem(Item(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, index, text.c_str(), image, data));
+  }
+  int InsertItem(const LVITEMW& item) const {
     return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   }
   // Changes an item's text and image.
   BOOL SetItem(int index, const std::wstring& text, int image) const {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    item.iImage = image;
+    return SetItem(Item(LVIF_TEXT | LVIF_IMAGE, index, text.c_str(), image));
+  }
+  BOOL SetItem(const LVITEMW& item) const {
     return static_cast<BOOL>(Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   }
   LPARAM GetItemData(int index) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
+    LVITEMW item = Item(LVIF_PARAM, index);
     return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
   }
-  BOOL SetItemData(int index, LPARAM data) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    item.lParam = data;
-    return static_cast<BOOL>(Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  }
+  BOOL SetItemData(int index, LPARAM data) const { return SetItem(Item(LVIF_PARAM, index, nullptr, 0, data)); }
   // The first item after `start` (-1: from the top) carrying `data`, or -1.
   int FindItemByData(LPARAM data, int start = -1) const {
     LVFINDINFOW find{};
@@ -151,9 +133,7 @@ public:
     return buffer;
   }
   int GetItemImage(int index) const {
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = index;
+    LVITEMW item = Item(LVIF_IMAGE, index);
     Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return item.iImage;
   }
@@ -179,6 +159,17 @@ public:
   }
   HIMAGELIST SetImageList(HIMAGELIST list, int kind) const {
     return reinterpret_cast<HIMAGELIST>(Send(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+  }
+
+  // The one place an item record is filled: `mask` (LVIF_*) says which fields count.
+  static LVITEMW Item(UINT mask, int index, const wchar_t* text = nullptr, int image = 0, LPARAM data = 0) {
+    LVITEMW item{};
+    item.mask = mask;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(text);
+    item.iImage = image;
+    item.lParam = data;
+    return item;
   }
 };
 

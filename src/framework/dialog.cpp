@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/system_failure.h"
-#include "base/window_destroyed_hooks.h"
 #include "framework/data_exchange.h"
 #include "framework/win_app.h"
 
@@ -148,7 +147,23 @@ BOOL CDialog::PreTranslateMessage(MSG* msg) {
   // Keyboard navigation of this dialog (Tab, arrows, Enter, Escape) for its own messages.
   if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
   if (!m_hWnd || (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))) return FALSE;
+  // Enter without Alt: with Alt it comes as WM_SYSKEYDOWN or WM_SYSCHAR, and as Space there it
+  // would open the window menu.
+  const bool enter = msg->wParam == VK_RETURN &&
+                     (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_CHAR) &&
+                     (!m_hEnterKeptBy || ::GetFocus() != m_hEnterKeptBy);
+  if (msg->wParam == VK_ESCAPE && m_bEscapeIgnored) return TRUE;
+  if (enter && m_nEnterKey == EnterKey::Ignored) return TRUE;
+  if (enter && m_nEnterKey == EnterKey::PressesFocused) msg->wParam = VK_SPACE;
   return ::IsDialogMessageW(m_hWnd, msg);
+}
+
+void CDialog::SetBackground(COLORREF color, COLORREF textColor) { m_background.emplace(color, textColor); }
+
+bool CDialog::OnEraseBackground(HDC dc) { return m_background && m_background->Erase(m_hWnd, dc); }
+
+HBRUSH CDialog::OnCtlColor(HDC dc, HWND control, UINT type) {
+  return m_background ? m_background->CtlColor(dc, type) : nullptr;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -159,17 +174,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     self->Bind(hwnd);
   }
   if (!self) return FALSE;
-  const CurrentMessage current{msg, wp, lp};
-  const CurrentMessage* previous = self->m_pCurrent;
-  self->m_pCurrent = &current;
-  const INT_PTR result = self->HandleMessage(msg, wp, lp);
-  self->m_pCurrent = previous;
-  if (msg == WM_NCDESTROY) {
-    RunWindowDestroyedHooks(hwnd);
-    self->Unbind();
-    self->PostNcDestroy();
-  }
-  return result;
+  return self->RunMessage(hwnd, msg, wp, lp, [&] { return self->HandleMessage(msg, wp, lp); });
 }
 
 INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

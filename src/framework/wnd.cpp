@@ -53,19 +53,18 @@ void CWnd::UnsubclassWindow() {
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR refData) {
   auto* self = reinterpret_cast<CWnd*>(refData);
-  const CurrentMessage current{msg, wp, lp};
-  const CurrentMessage* previous = self->m_pCurrent;
-  self->m_pCurrent = &current;
-  LRESULT result = 0;
-  const bool handled = self->OnMessage(msg, wp, lp, result);
-  if (!handled) result = ::DefSubclassProc(hwnd, msg, wp, lp);
-  self->m_pCurrent = previous;
-  if (msg == WM_NCDESTROY) {
-    RunWindowDestroyedHooks(hwnd);
-    self->UnsubclassWindow();
-    self->PostNcDestroy();
-  }
-  return result;
+  return self->RunMessage(hwnd, msg, wp, lp, [&] {
+    LRESULT result = 0;
+    if (!self->OnMessage(msg, wp, lp, result)) result = ::DefSubclassProc(hwnd, msg, wp, lp);
+    return result;
+  });
+}
+
+void CWnd::ReleaseDestroyedWindow(HWND hwnd) {
+  RunWindowDestroyedHooks(hwnd);
+  UnsubclassWindow();
+  Unbind();
+  PostNcDestroy();
 }
 
 LRESULT CWnd::Default() {

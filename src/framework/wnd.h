@@ -133,7 +133,24 @@ protected:
   };
   const CurrentMessage* m_pCurrent = nullptr;  // the message being handled, for Default()
 
+  // A window procedure's step for one message: `handle` runs with the message recorded for
+  // Default(); after WM_NCDESTROY the object lets the window go. Gives handle's result.
+  template <typename Handle>
+  auto RunMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, Handle handle) {
+    const CurrentMessage current{msg, wp, lp};
+    const CurrentMessage* previous = m_pCurrent;
+    m_pCurrent = &current;
+    const auto result = handle();
+    m_pCurrent = previous;
+    if (msg == WM_NCDESTROY) ReleaseDestroyedWindow(hwnd);
+    return result;
+  }
+
 private:
+  // The window's last message was handled: the destroyed-window hooks run, the object is
+  // unbound (and unsubclassed), then PostNcDestroy.
+  void ReleaseDestroyedWindow(HWND hwnd);
+
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                        DWORD_PTR refData);
   bool m_bSubclassed = false;

@@ -28,6 +28,7 @@ constexpr const wchar_t* kMakerSiteUrl = L"https://www.pelnix.example/";
 }  // namespace
 
 CVersion::CVersion(DeviceServices& devices, CWnd* parent) : CDialog(IDD_ABOUT, parent), m_devices(devices) {
+  SetBackground(kDialogBackgroundColor);
   m_link.SetURL(kMakerSiteUrl);
 }
 

@@ -6,7 +6,6 @@
 #include "framework/controls/hyper_link.h"
 #include "framework/controls/image_static.h"
 #include "framework/controls/xp_button.h"
-#include "framework/dialog_background.h"
 
 class DeviceServices;
 
@@ -19,8 +18,6 @@ public:
 protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
-  bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
   bool OnButtonClicked(UINT id) override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
@@ -31,5 +28,4 @@ private:
   CHyperLink m_link;
   CImageStatic m_picture;
   CXPButton m_btnOK;
-  DialogBackground m_background;
 };

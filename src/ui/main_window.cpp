@@ -19,13 +19,13 @@
 #include "device/device_services.h"
 #include "diagnostics/diagnostics_entry.h"
 #include "framework/data_exchange.h"
+#include "framework/gdi.h"
 #include "framework/win_app.h"
 #include "ui/core/main_window_rules.h"
 #include "ui/main_window_dialogs.h"
 #include "ui/res/main_window_ids.h"
 
 namespace {
-constexpr COLORREF kBackground = RGB(236, 233, 216);
 constexpr int kIconResource = 128;
 constexpr int kImageWidth = 72;
 constexpr int kImageHeight = 58;
@@ -55,8 +55,6 @@ constexpr LanguageText kLanguageTexts[] = {
     {IDC_CALIBRATE_INACCURATE, L"13"}, {IDC_MAPPING_AFTER, L"14"}, {IDC_MAPPING_SEVERAL, L"15"},
     {IDC_REGION_AFTER, L"100"},   {IDC_REGION_PART, L"101"},
 };
-
-bool IsKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
 }  // namespace
 
 CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, CWnd* parent)
@@ -65,21 +63,18 @@ CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, CWnd* parent)
       m_calibration(*this, devices),
       m_workers(devices, *this, m_nSelected) {
   HINSTANCE instance = AfxGetResourceHandle();
-  m_hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                            ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
-  m_hSmallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                                 ::GetSystemMetrics(SM_CXSMICON),
-                                                 ::GetSystemMetrics(SM_CYSMICON), 0));
-  m_hBackgroundBrush = ::CreateSolidBrush(kBackground);
-  m_pDiagnosis = CreateDiagnosis(this, m_devices);
+  m_hIcon.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+  m_hSmallIcon.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                     ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+  SetBackground(kDialogBackgroundColor, RGB(0, 0, 0));
+  IgnoreEscape();
+  m_pDiagnosis.reset(CreateDiagnosis(this, m_devices));
 }
 
 CPelnixCplDlg::~CPelnixCplDlg() {
   m_workers.Stop();
-  DeleteDiagnosis(m_pDiagnosis);
-  if (m_hBackgroundBrush) ::DeleteObject(m_hBackgroundBrush);
-  if (m_hIcon) ::DestroyIcon(m_hIcon);
-  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
 }
 
 void CPelnixCplDlg::DoDataExchange(CDataExchange* dx) {
@@ -97,8 +92,10 @@ void CPelnixCplDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CPelnixCplDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetIcon(m_hIcon, TRUE);
-  SetIcon(m_hSmallIcon ? m_hSmallIcon : m_hIcon, FALSE);
+  SetIcon(m_hIcon.get(), TRUE);
+  SetIcon(m_hSmallIcon ? m_hSmallIcon.get() : m_hIcon.get(), FALSE);
+  // Enter presses the focused control, as Space does, but the list's own Enter stays its own.
+  SetEnterKey(EnterKey::PressesFocused, m_listTouchScreens.m_hWnd);
   RegisterNotifications();
   m_nSelected = 0;
   SetUpListView();
@@ -141,14 +138,10 @@ void CPelnixCplDlg::SetDpiImages(unsigned dpi) {
                      ILC_COLOR8 | ILC_MASK, 2, 1);
   HINSTANCE instance = AfxGetResourceHandle();
   // The list copies the images: the bitmaps go at once.
-  if (HBITMAP uncalibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(kUncalibratedImage.For(m_imageScale)))) {
+  if (const ScopedBitmap uncalibrated{::LoadBitmapW(instance, MAKEINTRESOURCEW(kUncalibratedImage.For(m_imageScale)))})
     m_imageList.AddMasked(uncalibrated, RGB(255, 0, 255));
-    ::DeleteObject(uncalibrated);
-  }
-  if (HBITMAP calibrated = ::LoadBitmapW(instance, MAKEINTRESOURCEW(kCalibratedImage.For(m_imageScale)))) {
+  if (const ScopedBitmap calibrated{::LoadBitmapW(instance, MAKEINTRESOURCEW(kCalibratedImage.For(m_imageScale)))})
     m_imageList.AddMasked(calibrated, RGB(0, 0, 0));
-    ::DeleteObject(calibrated);
-  }
   m_listTouchScreens.SetImageList(m_imageList.m_hImageList, LVSIL_NORMAL);
   if (old) ImageList_Destroy(old);
   RECT client{};
@@ -161,12 +154,10 @@ int CPelnixCplDlg::TransparentRows() const { return dpi::ScaledPixels(kImageTran
 int CPelnixCplDlg::ListItemWidth() {
   // Wide enough for the longest line of the text, which then never wraps into a third line.
   const std::wstring widest = main_window::ListItemText(88, 88);
-  HDC dc = ::GetDC(m_listTouchScreens);
-  HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(m_listTouchScreens.Send(WM_GETFONT)));
+  const ClientDC dc(m_listTouchScreens);
+  const SelectionScope font(dc, reinterpret_cast<HFONT>(m_listTouchScreens.Send(WM_GETFONT)));
   RECT text{};
   ::DrawTextW(dc, widest.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX);
-  ::SelectObject(dc, oldFont);
-  ::ReleaseDC(m_listTouchScreens, dc);
   return std::max<int>(m_listTouchScreens.GetItemSpacing().cx, text.right + kLabelSidePadding);
 }
 
@@ -285,12 +276,6 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
     return TRUE;
   }
 
-  if (IsKeyMessage(msg->message)) {
-    // Enter presses the focused control, as Space does; Escape never closes this window.
-    if (msg->wParam == main_window::kEnterKey && ::GetFocus() != m_listTouchScreens.m_hWnd)
-      msg->wParam = main_window::kSpaceKey;
-    if (msg->wParam == main_window::kEscapeKey) return TRUE;
-  }
   return CDialog::PreTranslateMessage(msg);
 }
 
@@ -337,20 +322,7 @@ bool CPelnixCplDlg::OnPaint() {
   return true;
 }
 
-HICON CPelnixCplDlg::OnQueryDragIcon() { return m_hIcon; }
-
-bool CPelnixCplDlg::OnEraseBackground(HDC dc) {
-  const RECT client = GetClientRect();
-  ::FillRect(dc, &client, m_hBackgroundBrush);
-  return true;
-}
-
-HBRUSH CPelnixCplDlg::OnCtlColor(HDC dc, HWND control, UINT type) {
-  if (type == CTLCOLOR_MSGBOX) return nullptr;
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, RGB(0, 0, 0));
-  return m_hBackgroundBrush;
-}
+HICON CPelnixCplDlg::OnQueryDragIcon() { return m_hIcon.get(); }
 
 bool CPelnixCplDlg::OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) {
   if (m_bListReady) return false;
@@ -509,12 +481,11 @@ void CPelnixCplDlg::OpenUserManual() {
 }
 
 void CPelnixCplDlg::PaintMinimized() {
-  PAINTSTRUCT paint{};
-  HDC dc = ::BeginPaint(m_hWnd, &paint);
-  ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const PaintDC dc(m_hWnd);
+  ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), 0);
   const RECT client = GetClientRect();
   const int width = ::GetSystemMetrics(SM_CXICON);
   const int height = ::GetSystemMetrics(SM_CYICON);
-  ::DrawIcon(dc, (client.right - client.left - width + 1) / 2, (client.bottom - client.top - height + 1) / 2, m_hIcon);
-  ::EndPaint(m_hWnd, &paint);
+  ::DrawIcon(dc, (client.right - client.left - width + 1) / 2, (client.bottom - client.top - height + 1) / 2,
+             m_hIcon.get());
 }

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "calibration/calibration_entry.h"
+#include "diagnostics/diagnostics_entry.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "framework/gdi.h"
 #include "framework/controls/image_static.h"
 #include "ui/main_window_buttons.h"
 #include "ui/main_window_workers.h"
 
-class CDiagnosis;
 class DeviceServices;
 struct TouchScreenDevice;
 
@@ -73,8 +74,6 @@ private:
   // Windows messages.
   bool OnPaint() override;
   HICON OnQueryDragIcon() override;
-  bool OnEraseBackground(HDC dc) override;
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
   bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
   bool OnTimer(UINT_PTR id) override;
   bool OnClose() override;
@@ -93,17 +92,16 @@ private:
   CImageStatic m_picture;
   MainWindowButton m_btnExit, m_btnHelp, m_btnAbout, m_btnDiagnostics, m_btnSettings,
       m_btnMapping, m_btnCalibrate, m_btnRegionCalibrate;
-  HICON m_hIcon = nullptr;
-  HICON m_hSmallIcon = nullptr;
+  ScopedIcon m_hIcon;
+  ScopedIcon m_hSmallIcon;
   CImageList m_imageList;
   dpi::ImageScale m_imageScale = dpi::ImageScale::k100;
-  HBRUSH m_hBackgroundBrush = nullptr;
 
   std::vector<ShownItem> m_shownItems;  // one per list item, in the list's order
   std::atomic<int> m_nSelected{-1};
   std::atomic<bool> m_bListReady{false};
   HDEVNOTIFY m_hInterfaceNotify = nullptr;
-  CDiagnosis* m_pDiagnosis = nullptr;
+  DiagnosisPtr m_pDiagnosis;
   CalibrationSide m_calibration;
   MainWindowWorkers m_workers;  // last: its workers end before anything they use goes
 };

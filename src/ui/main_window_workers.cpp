@@ -24,17 +24,13 @@ struct WorkerStart {
 
 MainWindowWorkers::MainWindowWorkers(DeviceServices& devices, Host& host, const std::atomic<int>& selected)
     : m_devices(devices), m_host(host), m_nSelected(selected) {
-  m_hReplyEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  m_hClosingEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_hReplyEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  m_hClosingEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
-  m_replyWaiter.Attach(m_hReplyEvent);
+  m_replyWaiter.Attach(m_hReplyEvent.get());
 }
 
-MainWindowWorkers::~MainWindowWorkers() {
-  Stop();
-  if (m_hReplyEvent) ::CloseHandle(m_hReplyEvent);
-  if (m_hClosingEvent) ::CloseHandle(m_hClosingEvent);
-}
+MainWindowWorkers::~MainWindowWorkers() { Stop(); }
 
 void MainWindowWorkers::StartStartupQuery() { Start(&MainWindowWorkers::StartupQuery); }
 
@@ -96,7 +92,7 @@ void MainWindowWorkers::Launch(Body body) {
     return;
   }
   ::SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
-  m_hWorker = thread;
+  m_hWorker.reset(thread);
   m_pRunningWorker = body;
   ::ResumeThread(thread);
 }
@@ -127,8 +123,7 @@ bool MainWindowWorkers::OnWorkerMessage(UINT msg) {
 }
 
 void MainWindowWorkers::OnWorkerEnded() {
-  if (m_hWorker) ::CloseHandle(m_hWorker);
-  m_hWorker = nullptr;
+  m_hWorker.reset();
   const Body ended = std::exchange(m_pRunningWorker, nullptr);
   if (ended == &MainWindowWorkers::SaveMapping) OnSaveEnded();
   if (m_pendingWorkers.empty() || Closing()) return;
@@ -138,27 +133,26 @@ void MainWindowWorkers::OnWorkerEnded() {
 }
 
 void MainWindowWorkers::EndWaits() {
-  if (m_hClosingEvent) ::SetEvent(m_hClosingEvent);
+  if (m_hClosingEvent) ::SetEvent(m_hClosingEvent.get());
   m_pendingWorkers.clear();
 }
 
 void MainWindowWorkers::Stop() {
   EndWaits();
   if (!m_hWorker) return;
-  ::WaitForSingleObject(m_hWorker, INFINITE);
-  ::CloseHandle(m_hWorker);
-  m_hWorker = nullptr;
+  ::WaitForSingleObject(m_hWorker.get(), INFINITE);
+  m_hWorker.reset();
 }
 
 bool MainWindowWorkers::Closing() const {
-  return ::WaitForSingleObject(m_hClosingEvent, 0) == WAIT_OBJECT_0;
+  return ::WaitForSingleObject(m_hClosingEvent.get(), 0) == WAIT_OBJECT_0;
 }
 
 void MainWindowWorkers::StartupQuery() {
   // Its pauses and the echo delays are the query's pace.
   const FineTimerResolution fineTimer;
   DeviceClient& client = m_devices.client();
-  const device_client::QueryWaits waits(client, m_replyWaiter, m_hClosingEvent);
+  const device_client::QueryWaits waits(client, m_replyWaiter, m_hClosingEvent.get());
   TouchScreenList& list = m_devices.list();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (!list.device(i)) continue;
@@ -187,7 +181,7 @@ void MainWindowWorkers::PrepareSave() {
 
 void MainWindowWorkers::SaveMapping() {
   const FineTimerResolution fineTimer;
-  const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent);
+  const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent.get());
   for (SaveRow& row : m_saveRows) {
     switch (device_client::WriteTouchScreenNumber(waits, m_hWindow, m_hSaveOpenDevice, row.device, row.slot)) {
       case device_client::QueryResult::Cancelled:

@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/scoped_handle.h"
 #include "device/device_client.h"
 
 class DeviceServices;
@@ -90,10 +91,10 @@ private:
   const std::atomic<int>& m_nSelected;
   HWND m_hWindow = nullptr;
 
-  HANDLE m_hReplyEvent = nullptr;  // manual reset; set by the replies, awaited by workers
+  ScopedHandle m_hReplyEvent;  // manual reset; set by the replies, awaited by workers
   device_client::ReplyWaiter m_replyWaiter;  // which exchange's end sets m_hReplyEvent
-  HANDLE m_hClosingEvent = nullptr;  // manual reset; set when the window goes, ends the workers
-  HANDLE m_hWorker = nullptr;        // the one worker thread (start-up query or mapping save)
+  ScopedHandle m_hClosingEvent;  // manual reset; set when the window goes, ends the workers
+  ScopedHandle m_hWorker;        // the one worker thread (start-up query or mapping save)
   std::deque<Body> m_pendingWorkers;  // worker requests waiting for it to end
   Body m_pRunningWorker = nullptr;
 

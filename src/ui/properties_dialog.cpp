@@ -58,7 +58,9 @@ std::wstring Decimal(const wchar_t* format, std::int32_t value) {
 }  // namespace
 
 PelnixInfo::PelnixInfo(CWnd* parent, const TouchScreenList& list, int touchScreenIndex)
-    : CDialog(IDD_PROPERTIES, parent), m_list(list), m_nTouchScreenIndex(touchScreenIndex) {}
+    : CDialog(IDD_PROPERTIES, parent), m_list(list), m_nTouchScreenIndex(touchScreenIndex) {
+  SetBackground(kDialogBackgroundColor, RGB(0, 0, 0));
+}
 
 void PelnixInfo::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);

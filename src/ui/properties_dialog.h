@@ -3,7 +3,6 @@
 // monitor, calibrated state, interface, hardware version, serial number and status.
 #include "framework/dialog.h"
 #include "framework/controls/xp_button.h"
-#include "framework/dialog_background.h"
 
 class TouchScreenList;
 
@@ -15,8 +14,6 @@ public:
 protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
-  bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
 
 private:
   void ShowTouchScreen();
@@ -24,5 +21,4 @@ private:
   const TouchScreenList& m_list;
   int m_nTouchScreenIndex;
   CXPButton m_btnOK;
-  DialogBackground m_background{RGB(0, 0, 0)};
 };

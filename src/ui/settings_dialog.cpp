@@ -47,11 +47,14 @@ constexpr ControlText kCaptions[] = {
     {IDC_RIGHT_CLICK_AREA_LABEL, L"45"},
 };
 
-bool IsKeyMessage(UINT msg) { return msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_CHAR; }
-
 }  // namespace
 
-CBasicprop::CBasicprop(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {}
+CBasicprop::CBasicprop(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {
+  SetBackground(kDialogBackgroundColor);
+  // Enter presses the focused control, as Space does, and never closes the dialog as the
+  // default OK.
+  SetEnterKey(EnterKey::PressesFocused);
+}
 
 void CBasicprop::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -97,13 +100,6 @@ void CBasicprop::SetupSlider(const SettingsSlider& slider, int position) {
 
 void CBasicprop::ShowSliderValue(const SettingsSlider& slider) {
   SetDlgItemText(slider.valueLabel, std::to_wstring(SliderPos(slider.id)));
-}
-
-BOOL CBasicprop::PreTranslateMessage(MSG* msg) {
-  // Enter presses the focused control, as Space does, and never closes the dialog as the
-  // default OK. Only key messages carry a key code in wParam.
-  if (IsKeyMessage(msg->message) && msg->wParam == VK_RETURN) msg->wParam = VK_SPACE;
-  return CDialog::PreTranslateMessage(msg);
 }
 
 bool CBasicprop::OnHScroll(UINT code, int pos, HWND control) {

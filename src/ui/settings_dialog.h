@@ -9,7 +9,6 @@
 #include "framework/dialog.h"
 #include "framework/controls/xp_button.h"
 #include "ui/core/settings_rules.h"
-#include "framework/dialog_background.h"
 
 class CBasicprop : public CDialog, private SettingsControls {
 public:
@@ -18,9 +17,6 @@ public:
 protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
-  BOOL PreTranslateMessage(MSG* msg) override;
-  bool OnEraseBackground(HDC dc) override { return m_background.Erase(m_hWnd, dc); }
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override { return m_background.CtlColor(dc, type); }
   bool OnButtonClicked(UINT id) override;
   bool OnHScroll(UINT code, int pos, HWND control) override;  // a slider moved
   void OnOK() override;
@@ -46,5 +42,4 @@ private:
   CXPButton m_btnCancel;
   CXPButton m_btnApply;
   std::array<CSliderCtrl, kSettingsSliderCount> m_sliders;
-  DialogBackground m_background;
 };

@@ -53,31 +53,28 @@ FirmwareUpdater::FirmwareUpdater(HidSystem& hid, std::wstring imagePath)
   if (!event_) RecordSystemFailure(L"CreateEventW", L"firmware acknowledgement event");
 }
 
-FirmwareUpdater::~FirmwareUpdater() {
-  if (event_) CloseHandle(event_);
-}
+FirmwareUpdater::~FirmwareUpdater() = default;
 
 bool FirmwareUpdater::LoadImage() {
   image_.clear();
   streamLength_ = 0;
   // Opened by its wide name, so every name the file system has can be read.
-  HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool readable = file != INVALID_HANDLE_VALUE;
+  const ScopedFileHandle file(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool readable = file.valid();
   if (!readable) RecordSystemFailure(L"CreateFileW", path_);
   HexDecoder decoder(image_);
   if (readable) {
     std::vector<std::uint8_t> block(kFileReadBlock);
     for (;;) {
       DWORD got = 0;
-      if (!::ReadFile(file, block.data(), kFileReadBlock, &got, nullptr)) {
+      if (!::ReadFile(file.get(), block.data(), kFileReadBlock, &got, nullptr)) {
         RecordSystemFailure(L"ReadFile", path_);
         readable = false;
         break;
       }
       if (got == 0 || decoder.Feed({block.data(), got}) != HexDecoder::Status::Reading) break;
     }
-    CloseHandle(file);
   }
   if (!readable) {
     std::printf(kMsgCannotOpen, ToAnsi(path_).c_str());
@@ -165,14 +162,14 @@ FirmwareUpdater::Ack FirmwareUpdater::Attempt(const HidDevice& device,
   // The whole buffer is cleared, so a read that brings nothing cannot show an old 0x11.
   std::fill(reply.begin(), reply.end(), 0);
   OVERLAPPED overlapped{};
-  overlapped.hEvent = event_;
+  overlapped.hEvent = event_.get();
   DWORD transferred = 0;
   if (!hid_.ReadFile(device.handle, reply.data(), static_cast<DWORD>(reply.size()), &overlapped)) {
     if (GetLastError() != ERROR_IO_PENDING) {
       RecordSystemFailure(L"ReadFile", L"firmware acknowledgement");
       return Ack::Missing;
     }
-    if (WaitForSingleObject(event_, kAckTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(event_.get(), kAckTimeoutMs) != WAIT_OBJECT_0) {
       // Abandoned: cancelled, and waited for, before the buffer is used again.
       hid_.CancelIoEx(device.handle, &overlapped);
       const BOOL completed = hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE);
@@ -191,7 +188,7 @@ void FirmwareUpdater::DiscardWaitingInput(const HidDevice& device,
   // Bounded: a device that streams input without end must not keep the transfer here.
   for (int i = 0; i < 64; ++i) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event_;
+    overlapped.hEvent = event_.get();
     DWORD transferred = 0;
     if (hid_.ReadFile(device.handle, scratch.data(), static_cast<DWORD>(scratch.size()), &overlapped))
       continue;  // one was waiting: dropped

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_handle.h"
 #include "device/hid_system.h"
 #include "device/touch_screen_list.h"
 
@@ -53,6 +54,6 @@ private:
   std::wstring path_;
   std::vector<std::uint8_t> image_;
   std::uint32_t streamLength_ = 0;
-  HANDLE event_ = nullptr;  // manual reset, for the overlapped reads
+  ScopedHandle event_;  // manual reset, for the overlapped reads
   bool abandonedRead_ = false;  // an attempt of this transfer gave up on its acknowledgement
 };

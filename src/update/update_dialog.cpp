@@ -6,11 +6,11 @@
 
 #include "base/core/user_messages.h"
 #include "base/main_log.h"
+#include "base/scoped_handle.h"
 #include "base/system_failure.h"
 #include "device/core/device_report.h"
 #include "device/device_services.h"
 #include "framework/data_exchange.h"
-#include "framework/dialog_background.h"
 #include "update/core/hex_decoder.h"
 #include "update/core/update_messages.h"
 #include "update/res/update_dialog_ids.h"
@@ -21,9 +21,9 @@ enum class ReadResult { Read, CannotOpen, Failed };
 
 // The dialog's image: the whole decoded file is the block stream.
 ReadResult ReadDialogImage(std::vector<std::uint8_t>& image) {
-  HANDLE file = CreateFileW(kDialogImagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const ScopedFileHandle file(CreateFileW(kDialogImagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     RecordSystemFailure(L"CreateFileW", kDialogImagePath);
     return ReadResult::CannotOpen;
   }
@@ -32,14 +32,13 @@ ReadResult ReadDialogImage(std::vector<std::uint8_t>& image) {
   bool failed = false;
   for (;;) {
     DWORD got = 0;
-    if (!::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
+    if (!::ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
       RecordSystemFailure(L"ReadFile", kDialogImagePath);
       failed = true;
       break;
     }
     if (got == 0 || decoder.Feed({block.data(), got}) != HexDecoder::Status::Reading) break;
   }
-  CloseHandle(file);
   if (failed || decoder.Finish() == HexDecoder::Status::TooLarge) return ReadResult::Failed;
   return ReadResult::Read;
 }
@@ -52,7 +51,9 @@ std::string Hex2(const char* format, unsigned a, unsigned b) {
 
 }  // namespace
 
-CUpdate::CUpdate(DeviceServices& devices, CWnd* parent) : CDialog(IDD_UPDATE, parent), m_devices(devices) {}
+CUpdate::CUpdate(DeviceServices& devices, CWnd* parent) : CDialog(IDD_UPDATE, parent), m_devices(devices) {
+  SetBackground(kDialogBackgroundColor);
+}
 
 CUpdate::~CUpdate() = default;
 
@@ -66,7 +67,6 @@ void CUpdate::DoDataExchange(CDataExchange* dx) {
 
 BOOL CUpdate::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_pBackground = std::make_unique<DialogBackground>();
   m_ctrlProgress.SetRange(0, 100);
   m_ctrlProgress.SetPos(0);
   m_ctrlStatus.ShowWindow(SW_HIDE);
@@ -164,12 +164,6 @@ bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   return true;
 }
 
-bool CUpdate::OnEraseBackground(HDC dc) { return m_pBackground && m_pBackground->Erase(m_hWnd, dc); }
-
-HBRUSH CUpdate::OnCtlColor(HDC dc, HWND control, UINT type) {
-  return m_pBackground ? m_pBackground->CtlColor(dc, type) : nullptr;
-}
-
 bool CUpdate::OnClose() {
   KillTimer(kTimerId);
   m_pFineTimer.reset();
@@ -182,7 +176,10 @@ void CUpdate::PostNcDestroy() {
 }
 
 void OpenUpdateDialog(CWnd* owner, DeviceServices& devices) {
-  auto* dialog = new CUpdate(devices, owner);
+  auto dialog = std::make_unique<CUpdate>(devices, owner);
+  // A creation that failed may have destroyed a window already bound to the object: the object
+  // deletes itself only once its window stands, and is deleted here otherwise.
+  if (!dialog->Create(IDD_UPDATE, owner)) return;
   dialog->m_bDeleteOnDestroy = true;
-  if (!dialog->Create(IDD_UPDATE, owner)) delete dialog;
+  dialog.release();  // the window owns it now: it goes after the window's last message
 }

@@ -11,7 +11,6 @@
 #include "update/update_entry.h"
 
 class DeviceServices;
-class DialogBackground;
 
 class CUpdate : public CDialog {
 public:
@@ -26,8 +25,6 @@ protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  bool OnEraseBackground(HDC dc) override;
-  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type) override;
   bool OnTimer(UINT_PTR id) override;  // the end delay: closes the dialog
   bool OnClose() override;
   void PostNcDestroy() override;
@@ -47,7 +44,6 @@ private:
   CStatic m_ctrlStatus;
   CStatic m_ctrlSending;
   std::unique_ptr<UpdateDialogMachine> m_pMachine;
-  std::unique_ptr<DialogBackground> m_pBackground;
   // Held from the begin request until the dialog closes: the packets follow one another as
   // fast as the replies and the device thread's waits allow.
   std::unique_ptr<FineTimerResolution> m_pFineTimer;

@@ -1,6 +1,7 @@
 // The window layer's typed handlers: what CWnd::OnMessage hands to each of them in a real
 // dialog, the owner-drawn item messages reflected to a child's object (and left to the dialog
-// for a child without one), and the list view wrapper's item-data, find and selection methods.
+// for a child without one), the list view wrapper's item-data, find and selection methods, and
+// what a dialog's background and Enter key setting do.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "framework/dialog_background.h"
 
 namespace {
 
@@ -88,6 +90,15 @@ protected:
   }
 };
 
+// A dialog of the same template with the background and Enter key a window chooses.
+class ChosenDialog : public CDialog {
+public:
+  ChosenDialog(COLORREF color, COLORREF textColor, EnterKey enterKey) : CDialog(kDialogId) {
+    SetBackground(color, textColor);
+    SetEnterKey(enterKey);
+  }
+};
+
 class WindowDispatchTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -160,6 +171,69 @@ TEST_F(WindowDispatchTest, ListViewFindsItemsByDataAndTheSelection) {
   list.SetItem(1, L"renamed", 1);
   EXPECT_EQ(list.GetItemText(1), L"renamed");
   EXPECT_EQ(list.GetItemImage(1), 1);
+}
+
+TEST(DialogChoices, BackgroundTextColourAndEnterAsTheWindowChose) {
+  ChosenDialog dialog(kFullScreenBackgroundColor, kFullScreenTextColor, CDialog::EnterKey::PressesFocused);
+  ASSERT_TRUE(dialog.Create());
+  const MemoryDC dc(nullptr);
+  const ScopedBitmap bitmap(::CreateBitmap(8, 8, 1, 32, nullptr));
+  const SelectionScope selected(dc, bitmap);
+  EXPECT_TRUE(::SendMessageW(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), 0));
+  EXPECT_EQ(::GetPixel(dc, 1, 1), kFullScreenBackgroundColor);
+  const auto colour = [&](UINT message) {
+    ::SetTextColor(dc, RGB(9, 9, 9));
+    ::SetBkMode(dc, OPAQUE);
+    return ::SendMessageW(dialog, message, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)),
+                          reinterpret_cast<LPARAM>(dialog.GetDlgItem(kButton)));
+  };
+  const LRESULT ours = colour(WM_CTLCOLORSTATIC);
+  EXPECT_NE(ours, 0);
+  const struct {
+    UINT message;
+    bool ours;      // our brush over a transparent text background, else the dialog manager's
+    COLORREF text;  // our text colour afterwards
+  } colours[] = {
+      {WM_CTLCOLORSTATIC, true, kFullScreenTextColor},
+      {WM_CTLCOLORDLG, true, kFullScreenTextColor},
+      {WM_CTLCOLORBTN, true, RGB(9, 9, 9)},  // push buttons draw their captions their own way
+      {WM_CTLCOLOREDIT, false, 0},
+  };
+  for (const auto& c : colours) {
+    EXPECT_EQ(colour(c.message) == ours, c.ours) << c.message;
+    if (!c.ours) continue;
+    EXPECT_EQ(::GetTextColor(dc), c.text) << c.message;
+    EXPECT_EQ(::GetBkMode(dc), TRANSPARENT) << c.message;
+  }
+
+  // Enter becomes Space in the key messages that carry it, but not with Alt (WM_SYSKEYDOWN,
+  // WM_SYSCHAR), where Space opens the window menu. Ignored, it never reaches the dialog
+  // manager, which would end the dialog as its default OK.
+  const struct {
+    CDialog::EnterKey enterKey;
+    UINT message;
+    WPARAM after;
+    bool dialogStays;
+  } keys[] = {
+      {CDialog::EnterKey::PressesFocused, WM_KEYUP, VK_SPACE, true},
+      {CDialog::EnterKey::PressesFocused, WM_CHAR, L' ', true},
+      {CDialog::EnterKey::PressesFocused, WM_SYSCHAR, VK_RETURN, true},
+      {CDialog::EnterKey::Ignored, WM_KEYDOWN, VK_RETURN, true},
+      {CDialog::EnterKey::Default, WM_KEYDOWN, VK_RETURN, false},
+  };
+  for (const auto& k : keys) {
+    ChosenDialog keyed(kDialogBackgroundColor, CLR_INVALID, k.enterKey);
+    ASSERT_TRUE(keyed.Create());
+    const HWND window = keyed;
+    MSG msg{};
+    msg.hwnd = keyed.GetDlgItem(kButton);
+    msg.message = k.message;
+    msg.wParam = VK_RETURN;
+    msg.lParam = 1;
+    EXPECT_TRUE(keyed.PreTranslateMessage(&msg)) << k.message;
+    EXPECT_EQ(msg.wParam, k.after) << k.message;
+    EXPECT_EQ(::IsWindow(window) != FALSE, k.dialogStays) << k.message;
+  }
 }
 
 }  // namespace

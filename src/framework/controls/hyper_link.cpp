@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "base/scoped_handle.h"
 #include "framework/core/hyper_link_layout.h"
 
 namespace {
@@ -22,20 +23,16 @@ CHyperLink::CHyperLink()
 CHyperLink::~CHyperLink() {
   if (m_hWnd) UnsubclassWindow();
   if (m_hToolTip && ::IsWindow(m_hToolTip)) ::DestroyWindow(m_hToolTip);
-  if (m_hFont) ::DeleteObject(m_hFont);
   if (m_bOwnsCursor && m_hLinkCursor) ::DestroyCursor(m_hLinkCursor);
 }
 
 HCURSOR CHyperLink::LoadHelpHandCursor(const std::wstring& windowsDirectory) {
   const std::wstring path = windowsDirectory + L"\\winhlp32.exe";
   // Mapped as data only: nothing of the file runs, its resources are read.
-  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const ScopedModule module(::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module) return nullptr;
-  HCURSOR copy = nullptr;
-  if (HCURSOR cursor = ::LoadCursorW(module, MAKEINTRESOURCEW(kHelpHandCursorId)))
-    copy = static_cast<HCURSOR>(::CopyIcon(cursor));
-  ::FreeLibrary(module);
-  return copy;
+  HCURSOR cursor = ::LoadCursorW(module.get(), MAKEINTRESOURCEW(kHelpHandCursorId));
+  return cursor ? static_cast<HCURSOR>(::CopyIcon(cursor)) : nullptr;
 }
 
 void CHyperLink::PreSubclassWindow() {
@@ -50,8 +47,8 @@ void CHyperLink::PreSubclassWindow() {
   LOGFONTW logFont{};
   ::GetObjectW(current ? static_cast<HGDIOBJ>(current) : ::GetStockObject(SYSTEM_FONT), sizeof(logFont), &logFont);
   logFont.lfUnderline = m_bUnderline ? TRUE : FALSE;
-  m_hFont = ::CreateFontIndirectW(&logFont);
-  SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+  m_hFont.reset(::CreateFontIndirectW(&logFont));
+  SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont.get()), FALSE);
 
   AdjustToFit();
 
@@ -161,12 +158,12 @@ void CHyperLink::Redraw() {
 void CHyperLink::AdjustToFit() {
   if (!m_bAdjustToFit || !m_hWnd || !::IsWindow(m_hWnd)) return;
   const std::wstring text = GetWindowText();
-  HDC dc = ::GetDC(m_hWnd);
-  HGDIOBJ oldFont = ::SelectObject(dc, m_hFont ? static_cast<HGDIOBJ>(m_hFont) : ::GetStockObject(SYSTEM_FONT));
   SIZE size{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, oldFont);
-  ::ReleaseDC(m_hWnd, dc);
+  {
+    ClientDC dc(m_hWnd);
+    SelectionScope font(dc, m_hFont ? static_cast<HGDIOBJ>(m_hFont.get()) : ::GetStockObject(SYSTEM_FONT));
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  }
 
   RECT window = GetWindowRect();
   if (HWND parent = ::GetParent(m_hWnd)) ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window), 2);

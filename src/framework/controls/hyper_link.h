@@ -5,6 +5,7 @@
 // static control with DDX_Control; the parent reflects WM_CTLCOLORSTATIC and STN_CLICKED.
 #include <string>
 
+#include "framework/gdi.h"
 #include "framework/wnd.h"
 
 #include <commctrl.h>
@@ -63,7 +64,7 @@ private:
   bool m_bUnderline = true;
   bool m_bAdjustToFit = true;
   std::wstring m_strURL;
-  HFONT m_hFont = nullptr;
+  ScopedFont m_hFont;
   HWND m_hToolTip = nullptr;
   HCURSOR m_hLinkCursor = nullptr;
   bool m_bOwnsCursor = false;  // the cursor is our copy, destroyed with the object

@@ -7,8 +7,8 @@
 
 namespace {
 
-HPEN FramePen(int width, int red, int green, int blue) {
-  return ::CreatePen(PS_INSIDEFRAME, width, RGB(red, green, blue));
+ScopedPen FramePen(int width, int red, int green, int blue) {
+  return ScopedPen(::CreatePen(PS_INSIDEFRAME, width, RGB(red, green, blue)));
 }
 
 COLORREF ToColorRef(const xp_button::Rgb& colour) { return RGB(colour.red, colour.green, colour.blue); }
@@ -27,11 +27,6 @@ CXPButton::CXPButton()
 CXPButton::~CXPButton() {
   // The window goes first, so that no paint selects a pen that is being deleted.
   if (m_hWnd) UnsubclassWindow();
-  ::DeleteObject(m_hOutlinePen);
-  for (HPEN pen : m_hNormalPens) ::DeleteObject(pen);
-  for (HPEN pen : m_hFocusedPens) ::DeleteObject(pen);
-  ::DeleteObject(m_hHoverBrush);
-  ::DeleteObject(m_hNormalBrush);
 }
 
 void CXPButton::PreSubclassWindow() {
@@ -78,23 +73,24 @@ void CXPButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const int captionLength = ::GetWindowTextW(m_hWnd, caption, xp_button::kCaptionBufferLength + 1);
 
   RECT rect = item.rcItem;
-  HGDIOBJ oldPen = ::SelectObject(dc, m_hOutlinePen);
-  ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, xp_button::kCornerEllipse,
-              xp_button::kCornerEllipse);
-  ::SelectObject(dc, oldPen);
+  {
+    SelectionScope outline(dc, m_hOutlinePen);
+    ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, xp_button::kCornerEllipse,
+                xp_button::kCornerEllipse);
+  }
 
   m_nFocused = (item.itemState & ODS_FOCUS) ? 1 : 0;
   m_nPressed = (m_nFocused || (item.itemState & (ODS_SELECTED | ODS_DEFAULT))) ? 1 : 0;
 
   ::InflateRect(&rect, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
 
-  HGDIOBJ oldBrush = ::SelectObject(dc, m_nHover ? m_hHoverBrush : m_hNormalBrush);
-  FillGradient(dc, rect);
-  if (m_nHover || m_nFocused) DrawEdgeLines(dc, rect);
-  ::SelectObject(dc, oldBrush);
+  {
+    SelectionScope face(dc, m_nHover ? m_hHoverBrush : m_hNormalBrush);
+    FillGradient(dc, rect);
+    if (m_nHover || m_nFocused) DrawEdgeLines(dc, rect);
+  }
 
-  HFONT font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
-  HGDIOBJ oldFont = font ? ::SelectObject(dc, font) : nullptr;
+  SelectionScope font(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
   SIZE textSize{};
   ::GetTextExtentPoint32W(dc, caption, captionLength, &textSize);
 
@@ -108,15 +104,14 @@ void CXPButton::DrawItem(const DRAWITEMSTRUCT& item) {
                  static_cast<WPARAM>(line.text.size()), line.x, line.y, textSize.cx, textSize.cy, flags);
   }
 
-  if (oldFont) ::SelectObject(dc, oldFont);
   ::SetBkMode(dc, oldMode);
   ::RestoreDC(dc, savedDc);
 }
 
 void CXPButton::FillGradient(HDC dc, const RECT& rect) {
-  HBRUSH brushes[xp_button::kBrushCount];
+  ScopedBrush brushes[xp_button::kBrushCount];
   for (int i = 0; i < xp_button::kBrushCount; ++i)
-    brushes[i] = ::CreateSolidBrush(ToColorRef(xp_button::GradientColour(i, m_nHover != 0, m_nPressed != 0)));
+    brushes[i].reset(::CreateSolidBrush(ToColorRef(xp_button::GradientColour(i, m_nHover != 0, m_nPressed != 0))));
 
   const int height = rect.bottom - rect.top;
   const auto rows = xp_button::GradientFaceRows(rect.left, rect.top, rect.right - rect.left, height);
@@ -124,32 +119,29 @@ void CXPButton::FillGradient(HDC dc, const RECT& rect) {
     const RECT row{rows.left, y, rows.right, y + 1};
     ::FillRect(dc, &row, brushes[xp_button::GradientBrushIndex(y, height)]);
   }
-
-  for (HBRUSH brush : brushes) ::DeleteObject(brush);
 }
 
 void CXPButton::DrawEdgeLines(HDC dc, const RECT& rect) {
   const bool focusedOnly = m_nFocused && !m_nHover;
-  HPEN* pens = focusedOnly ? m_hFocusedPens : m_hNormalPens;
+  const ScopedPen* pens = focusedOnly ? m_hFocusedPens : m_hNormalPens;
 
   POINT oldPosition{};
   ::MoveToEx(dc, rect.left, rect.bottom - 1, &oldPosition);
-  HGDIOBJ oldPen = ::SelectObject(dc, pens[kLeft]);
+  SelectionScope pen(dc, pens[kLeft]);
   ::LineTo(dc, rect.left, rect.top + 1);
 
-  ::SelectObject(dc, pens[kRight]);
+  pen.Select(pens[kRight]);
   ::MoveToEx(dc, rect.right - 1, rect.bottom - 1, nullptr);
   ::LineTo(dc, rect.right - 1, rect.top);
 
-  ::SelectObject(dc, pens[kTop]);
+  pen.Select(pens[kTop]);
   ::MoveToEx(dc, rect.left - 1, rect.top, nullptr);
   ::LineTo(dc, rect.right - 1, rect.top);
 
-  ::SelectObject(dc, pens[kBottom]);
+  pen.Select(pens[kBottom]);
   ::MoveToEx(dc, rect.left, rect.bottom, nullptr);
   ::LineTo(dc, rect.right - 1, rect.bottom);
 
-  ::SelectObject(dc, oldPen);
   ::MoveToEx(dc, oldPosition.x, oldPosition.y, nullptr);
 
   if (focusedOnly) ::DrawFocusRect(dc, &rect);

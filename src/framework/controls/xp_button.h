@@ -2,6 +2,7 @@
 // CXPButton: an owner-drawn push button with a gradient face, a rounded black outline and a
 // blue frame while the mouse is over it or it has the focus. Bind it to a dialog's button
 // with DDX_Control; the parent reflects WM_DRAWITEM to it.
+#include "framework/gdi.h"
 #include "framework/wnd.h"
 
 class CXPButton : public CWnd {
@@ -28,11 +29,11 @@ protected:
 private:
   enum Edge { kLeft, kRight, kTop, kBottom, kEdgeCount };
 
-  HPEN m_hOutlinePen;
-  HPEN m_hNormalPens[kEdgeCount];
-  HPEN m_hFocusedPens[kEdgeCount];
-  HBRUSH m_hHoverBrush;
-  HBRUSH m_hNormalBrush;
+  ScopedPen m_hOutlinePen;
+  ScopedPen m_hNormalPens[kEdgeCount];
+  ScopedPen m_hFocusedPens[kEdgeCount];
+  ScopedBrush m_hHoverBrush;
+  ScopedBrush m_hNormalBrush;
 
   int m_nHover = 0;     // the mouse is over the button
   int m_nTracking = 0;  // a hover and leave request is active

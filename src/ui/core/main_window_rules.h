@@ -47,9 +47,4 @@ inline constexpr SerialNumber kSerialFromReply{0, 0, 65535};
 // associated) gives "74".
 std::wstring HelpFailureKey(std::intptr_t shellResult);
 
-// The keys the main window rewrites before dispatch.
-inline constexpr unsigned kEnterKey = 13;
-inline constexpr unsigned kSpaceKey = 32;
-inline constexpr unsigned kEscapeKey = 27;
-
 }  // namespace main_window
