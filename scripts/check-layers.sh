@@ -17,7 +17,9 @@
 #                   simulator/demo_main.cpp is an entry point like src/app/main.cpp and may
 #                   include app; nothing in src/ includes the simulator
 #   libs/           PelnixLib.dll and Hook.dll, loaded by the program and never linked to it:
-#                   only the portable record and message headers of base/core and config/core
+#                   only the portable record and message headers of base/core and config/core,
+#                   and base's header-only owners of handles (scoped_handle.h), which link
+#                   nothing of the program
 #   tools/          programs of their own: only portable core/ headers of src/ and simulator/
 set -uo pipefail
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
@@ -48,8 +50,8 @@ outside_rule() {
       case "$target" in base|framework|device) return ;; esac
       echo "the simulator is a HID backend: it includes base, framework and device only" ;;
     libs/*)
-      case "$header" in base/core/*|config/core/*) return ;; esac
-      echo "a DLL includes only the portable headers of base/core and config/core" ;;
+      case "$header" in base/core/*|config/core/*|base/scoped_handle.h) return ;; esac
+      echo "a DLL includes only the portable headers of base/core and config/core and base/scoped_handle.h" ;;
     tools/*)
       [[ "$header" == */core/* && "$target" != app ]] && return
       echo "a tool includes only portable core/ headers of src and simulator" ;;
