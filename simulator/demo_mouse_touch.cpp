@@ -9,8 +9,8 @@
 namespace {
 
 // Set once, before the hook's thread starts.
-SimulatedHidSystem* g_system = nullptr;
-MonitorSystem* g_monitors = nullptr;
+SimulatedHidSystem* g_pSystem = nullptr;
+MonitorSystem* g_pMonitors = nullptr;
 
 bool IsFullScreenWindowOfThisProcess(HWND window) {
   HWND root = GetAncestor(window, GA_ROOT);
@@ -26,7 +26,7 @@ bool IsFullScreenWindowOfThisProcess(HWND window) {
 // The monitor under the point, as the program sees monitors (the demo's layout when one is
 // given): its row and rectangle; -1 when the point lies on none.
 int FindMonitor(POINT point, RECT& rect) {
-  const std::vector<RECT> monitors = g_monitors->Monitors();
+  const std::vector<RECT> monitors = g_pMonitors->Monitors();
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     if (PtInRect(&monitors[i], point)) {
       rect = monitors[i];
@@ -43,11 +43,11 @@ void TouchAt(POINT point) {
   const RawPoint raw = DemoRawPoint(point, monitor);
   // The touch screen lying on this monitor (by order) when it streams, else the first that does.
   std::vector<std::shared_ptr<SimulatedTouchScreen>> streaming;
-  for (auto& s : g_system->screens()) {
+  for (auto& s : g_pSystem->screens()) {
     if (s->present() && s->streamOn()) streaming.push_back(s);
   }
   if (streaming.empty()) return;
-  auto screens = g_system->screens();
+  auto screens = g_pSystem->screens();
   if (found < static_cast<int>(screens.size()) && screens[found]->streamOn()) {
     screens[found]->InjectTouch(raw.x, raw.y);
   } else {
@@ -86,8 +86,8 @@ RawPoint DemoRawPoint(POINT point, const RECT& monitor) {
 }
 
 void StartDemoMouseTouch(SimulatedHidSystem& system, MonitorSystem& monitors) {
-  if (g_system) return;
-  g_system = &system;
-  g_monitors = &monitors;
+  if (g_pSystem) return;
+  g_pSystem = &system;
+  g_pMonitors = &monitors;
   if (HANDLE thread = CreateThread(nullptr, 0, &HookThread, nullptr, 0, nullptr)) CloseHandle(thread);
 }

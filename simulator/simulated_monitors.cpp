@@ -1,27 +1,27 @@
 #include "simulator/simulated_monitors.h"
 
 void SimulatedMonitorSystem::SetLayout(std::vector<RECT> monitors) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  layout_ = std::move(monitors);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_layout = std::move(monitors);
 }
 
 std::vector<RECT> SimulatedMonitorSystem::Monitors() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!layout_.empty()) return layout_;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_layout.empty()) return m_layout;
   }
   return SystemMonitors().Monitors();
 }
 
 void SimulatedMonitorSystem::SetPhysicalSize(MonitorMillimetres size) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  size_ = size;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_size = size;
 }
 
 MonitorMillimetres SimulatedMonitorSystem::PhysicalSize(const RECT& area) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (size_.width > 0 && size_.height > 0) return size_;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_size.width > 0 && m_size.height > 0) return m_size;
   }
   return SystemMonitors().PhysicalSize(area);
 }

@@ -17,9 +17,9 @@ public:
   MonitorMillimetres PhysicalSize(const RECT& area) override;
 
 private:
-  std::mutex mutex_;
-  std::vector<RECT> layout_;
-  MonitorMillimetres size_;
+  std::mutex m_mutex;
+  std::vector<RECT> m_layout;
+  MonitorMillimetres m_size;
 };
 
 // The simulated monitors of a test process or of the demo: the system's until a layout is set.

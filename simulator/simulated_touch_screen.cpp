@@ -55,162 +55,162 @@ struct SimulatedHidSystem::Preparsed {
 
 SimulatedTouchScreen::SimulatedTouchScreen(SimulatedHidSystem& system, int serial,
                                            sim::TouchScreenConfig config)
-    : system_(system), serial_(serial), model_(std::move(config)) {
+    : m_system(system), m_nSerial(serial), m_model(std::move(config)) {
   wchar_t text[160];
-  const auto& c = model_.config();
+  const auto& c = m_model.config();
   swprintf(text, 160, L"\\\\?\\hid#vid_%04x&pid_%04x#7&sim%d&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}",
            c.vendorId, c.productId, serial);
-  path_ = text;
+  m_strPath = text;
   if (c.pdoName.empty()) {
     swprintf(text, 160, L"\\Device\\%08X", 0x71 + serial);
-    pdoName_ = text;
+    m_strPdoName = text;
   } else {
-    pdoName_ = c.pdoName;
+    m_strPdoName = c.pdoName;
   }
 }
 
 void SimulatedTouchScreen::Configure(const std::function<void(sim::TouchScreenConfig&)>& change) {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  change(model_.config());
-  system_.changed_.notify_all();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  change(m_model.config());
+  m_system.m_changed.notify_all();
 }
 
 sim::TouchScreenConfig SimulatedTouchScreen::config() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.config();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.config();
 }
 
 bool SimulatedTouchScreen::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint8_t event) {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  if (!present_) return false;
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  if (!m_bPresent) return false;
   const std::uint64_t now = SimulatedHidSystem::NowUs();
-  const bool queued = model_.InjectTouch(rawX, rawY, now, event);
-  system_.DeliverLocked(now);
+  const bool queued = m_model.InjectTouch(rawX, rawY, now, event);
+  m_system.DeliverLocked(now);
   // A touch may be due a little later (one report per interval): the delivery thread waits for it.
-  system_.changed_.notify_all();
+  m_system.m_changed.notify_all();
   return queued;
 }
 
 void SimulatedTouchScreen::InjectReport(const sim::Bytes& report, std::uint32_t delayMs) {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  if (!present_) return;
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  if (!m_bPresent) return;
   const std::uint64_t now = SimulatedHidSystem::NowUs();
-  model_.InjectReport(report, now + sim::Microseconds(delayMs));
-  system_.DeliverLocked(now);
-  system_.changed_.notify_all();
+  m_model.InjectReport(report, now + sim::Microseconds(delayMs));
+  m_system.DeliverLocked(now);
+  m_system.m_changed.notify_all();
 }
 
 void SimulatedTouchScreen::Remove() {
   std::vector<std::pair<HWND, HANDLE>> windows;
   {
-    std::lock_guard<std::mutex> lock(system_.mutex_);
-    if (!present_) return;
-    for (const auto& n : system_.notifications_) {
+    std::lock_guard<std::mutex> lock(m_system.m_mutex);
+    if (!m_bPresent) return;
+    for (const auto& n : m_system.m_notifications) {
       if (n->screen == this) windows.emplace_back(n->window, n->handle);
     }
-    system_.RemoveLocked(*this);
+    m_system.RemoveLocked(*this);
   }
-  system_.Notify(windows);
+  m_system.Notify(windows);
 }
 
 bool SimulatedTouchScreen::present() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return present_;
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_bPresent;
 }
 
 std::vector<sim::Bytes> SimulatedTouchScreen::OutputReports() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.outputReports();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.outputReports();
 }
 
 std::vector<std::uint64_t> SimulatedTouchScreen::OutputReportTimes() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
   std::vector<std::uint64_t> ms;
-  for (std::uint64_t us : model_.outputTimes()) ms.push_back(us / 1000);
+  for (std::uint64_t us : m_model.outputTimes()) ms.push_back(us / 1000);
   return ms;
 }
 
 std::vector<sim::Bytes> SimulatedTouchScreen::FeatureReports() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.featureReports();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.featureReports();
 }
 
 void SimulatedTouchScreen::ClearRecords() {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  model_.ClearRecords();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  m_model.ClearRecords();
 }
 
 bool SimulatedTouchScreen::WaitForOutputReports(std::size_t count, DWORD timeoutMs) const {
-  std::unique_lock<std::mutex> lock(system_.mutex_);
-  return system_.changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                   [&] { return model_.outputReports().size() >= count; });
+  std::unique_lock<std::mutex> lock(m_system.m_mutex);
+  return m_system.m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                   [&] { return m_model.outputReports().size() >= count; });
 }
 
 bool SimulatedTouchScreen::streamOn() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.streamOn();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.streamOn();
 }
 
 std::uint8_t SimulatedTouchScreen::number() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.config().number;
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.config().number;
 }
 
 bool SimulatedTouchScreen::firmwareBegun() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.firmwareBegun();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.firmwareBegun();
 }
 
 bool SimulatedTouchScreen::firmwareFinished() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.firmwareFinished();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.firmwareFinished();
 }
 
 int SimulatedTouchScreen::packetCount() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.packetCount();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.packetCount();
 }
 
 int SimulatedTouchScreen::pendingReads() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return static_cast<int>(std::count_if(system_.pending_.begin(), system_.pending_.end(),
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return static_cast<int>(std::count_if(m_system.m_pending.begin(), m_system.m_pending.end(),
                                         [&](const auto& r) { return r.screen == this; }));
 }
 
 int SimulatedTouchScreen::openHandles() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return openHandles_;
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_nOpenHandles;
 }
 
 std::uint64_t SimulatedTouchScreen::droppedReports() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.droppedReports();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.droppedReports();
 }
 
 std::size_t SimulatedTouchScreen::queuedReports() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.queued();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.queued();
 }
 
 sim::Bytes SimulatedTouchScreen::OpenReply() const {
-  std::lock_guard<std::mutex> lock(system_.mutex_);
-  return model_.OpenReply();
+  std::lock_guard<std::mutex> lock(m_system.m_mutex);
+  return m_model.OpenReply();
 }
 
 // ---- SimulatedHidSystem ----
 
-SimulatedHidSystem::SimulatedHidSystem() : delivery_([this] { DeliveryLoop(); }) {}
+SimulatedHidSystem::SimulatedHidSystem() : m_deliveryThread([this] { DeliveryLoop(); }) {}
 
 SimulatedHidSystem::~SimulatedHidSystem() {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-    for (auto& s : screens_) {
-      if (s->present_) RemoveLocked(*s);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bStopping = true;
+    for (auto& s : m_screens) {
+      if (s->m_bPresent) RemoveLocked(*s);
     }
   }
-  changed_.notify_all();
-  delivery_.join();
+  m_changed.notify_all();
+  m_deliveryThread.join();
 }
 
 double SimulatedHidSystem::PreciseNowMs() {
@@ -219,26 +219,26 @@ double SimulatedHidSystem::PreciseNowMs() {
 }
 
 void SimulatedHidSystem::RecordDeliveries(bool on) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  recordDeliveries_ = on;
-  deliveries_.clear();
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bRecordDeliveries = on;
+  m_deliveries.clear();
 }
 
 std::vector<SimulatedHidSystem::Delivery> SimulatedHidSystem::TakeDeliveries() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return std::exchange(deliveries_, {});
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return std::exchange(m_deliveries, {});
 }
 
 void SimulatedHidSystem::NoteDeliveryLocked(const sim::Bytes& report, std::uint64_t dueUs,
                                             double readStartedMs) {
-  if (!recordDeliveries_) return;
+  if (!m_bRecordDeliveries) return;
   Delivery d;
   d.byte1 = report.size() > 1 ? report[1] : 0;
   d.byte2 = report.size() > 2 ? report[2] : 0;
   d.dueMs = static_cast<double>(dueUs) / 1000.0;
   d.readStartedMs = readStartedMs;
   d.completedMs = PreciseNowMs();
-  deliveries_.push_back(d);
+  m_deliveries.push_back(d);
 }
 
 std::uint64_t SimulatedHidSystem::NowUs() {
@@ -259,48 +259,48 @@ bool RoughFromEnvironment(std::uint32_t* seed) {
 }  // namespace
 
 std::shared_ptr<SimulatedTouchScreen> SimulatedHidSystem::Add(sim::TouchScreenConfig config) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (std::uint32_t seed = 0; RoughFromEnvironment(&seed)) sim::MakeRough(config, seed, nextSerial_);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (std::uint32_t seed = 0; RoughFromEnvironment(&seed)) sim::MakeRough(config, seed, m_nNextSerial);
   std::shared_ptr<SimulatedTouchScreen> screen(
-      new SimulatedTouchScreen(*this, nextSerial_++, std::move(config)));
-  screens_.push_back(screen);
+      new SimulatedTouchScreen(*this, m_nNextSerial++, std::move(config)));
+  m_screens.push_back(screen);
   return screen;
 }
 
 void SimulatedHidSystem::Reset() {
   std::vector<std::shared_ptr<SimulatedTouchScreen>> all = screens();
   for (auto& s : all) s->Remove();
-  std::lock_guard<std::mutex> lock(mutex_);
-  screens_.clear();
-  beginFails_ = false;
-  failAtIndex_ = -1;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_screens.clear();
+  m_bBeginFails = false;
+  m_nFailAtIndex = -1;
 }
 
 std::vector<std::shared_ptr<SimulatedTouchScreen>> SimulatedHidSystem::screens() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return screens_;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_screens;
 }
 
 std::shared_ptr<SimulatedTouchScreen> SimulatedHidSystem::FindByHandle(HANDLE device) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   Handle* h = FindHandleLocked(device);
   return h ? h->screen : nullptr;
 }
 
 void SimulatedHidSystem::SetEnumerationFaults(bool beginFails, int failAtIndex, DWORD error) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  beginFails_ = beginFails;
-  failAtIndex_ = failAtIndex;
-  enumerationError_ = error;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_bBeginFails = beginFails;
+  m_nFailAtIndex = failAtIndex;
+  m_nEnumerationError = error;
 }
 
 int SimulatedHidSystem::registeredNotifications() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return static_cast<int>(notifications_.size());
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return static_cast<int>(m_notifications.size());
 }
 
 SimulatedHidSystem::Handle* SimulatedHidSystem::FindHandleLocked(HANDLE device) const {
-  for (const auto& h : handles_) {
+  for (const auto& h : m_handles) {
     if (reinterpret_cast<HANDLE>(h.get()) == device) return h.get();
   }
   return nullptr;
@@ -312,7 +312,7 @@ SimulatedTouchScreen* SimulatedHidSystem::UsableLocked(HANDLE device) const {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (!h->screen->present_) {
+  if (!h->screen->m_bPresent) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return nullptr;
   }
@@ -320,58 +320,58 @@ SimulatedTouchScreen* SimulatedHidSystem::UsableLocked(HANDLE device) const {
 }
 
 bool SimulatedHidSystem::BeginEnumeration() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  enumeration_.clear();
-  enumerated_ = -1;
-  if (beginFails_) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_enumeration.clear();
+  m_nEnumerated = -1;
+  if (m_bBeginFails) {
     SetLastError(ERROR_GEN_FAILURE);
     return false;
   }
-  for (auto& s : screens_) {
-    if (s->present_) enumeration_.push_back(s);
+  for (auto& s : m_screens) {
+    if (s->m_bPresent) m_enumeration.push_back(s);
   }
   return true;
 }
 
 HidEnumStatus SimulatedHidSystem::EnumerateInterface(DWORD index, std::wstring& devicePath,
                                                      DWORD* error) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   *error = 0;
-  if (failAtIndex_ >= 0 && index == static_cast<DWORD>(failAtIndex_)) {
-    *error = enumerationError_;
+  if (m_nFailAtIndex >= 0 && index == static_cast<DWORD>(m_nFailAtIndex)) {
+    *error = m_nEnumerationError;
     return HidEnumStatus::Failed;
   }
-  if (index >= enumeration_.size()) {
+  if (index >= m_enumeration.size()) {
     *error = ERROR_NO_MORE_ITEMS;
     return HidEnumStatus::NoMoreItems;
   }
-  enumerated_ = static_cast<int>(index);
-  devicePath = enumeration_[index]->path_;
+  m_nEnumerated = static_cast<int>(index);
+  devicePath = m_enumeration[index]->m_strPath;
   return HidEnumStatus::Found;
 }
 
 DWORD SimulatedHidSystem::ReadPdoName(std::wstring& pdoName) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (enumerated_ < 0 || enumerated_ >= static_cast<int>(enumeration_.size())) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_nEnumerated < 0 || m_nEnumerated >= static_cast<int>(m_enumeration.size())) {
     return ERROR_INVALID_PARAMETER;
   }
-  const SimulatedTouchScreen& s = *enumeration_[enumerated_];
-  if (s.model_.config().pdoNameError) return s.model_.config().pdoNameError;
-  pdoName = s.pdoName_;
+  const SimulatedTouchScreen& s = *m_enumeration[m_nEnumerated];
+  if (s.m_model.config().pdoNameError) return s.m_model.config().pdoNameError;
+  pdoName = s.m_strPdoName;
   return 0;
 }
 
 void SimulatedHidSystem::EndEnumeration() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  enumeration_.clear();
-  enumerated_ = -1;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_enumeration.clear();
+  m_nEnumerated = -1;
 }
 
 HANDLE SimulatedHidSystem::Open(const std::wstring& devicePath, bool overlapped) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto& s : screens_) {
-    if (s->path_ != devicePath || !s->present_) continue;
-    const auto& c = s->model_.config();
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (auto& s : m_screens) {
+    if (s->m_strPath != devicePath || !s->m_bPresent) continue;
+    const auto& c = s->m_model.config();
     if (c.failOpen || (overlapped && c.failOverlappedOpen)) {
       SetLastError(ERROR_ACCESS_DENIED);
       return INVALID_HANDLE_VALUE;
@@ -380,8 +380,8 @@ HANDLE SimulatedHidSystem::Open(const std::wstring& devicePath, bool overlapped)
     handle->screen = s;
     handle->overlapped = overlapped;
     HANDLE value = reinterpret_cast<HANDLE>(handle.get());
-    handles_.push_back(std::move(handle));
-    ++s->openHandles_;
+    m_handles.push_back(std::move(handle));
+    ++s->m_nOpenHandles;
     return value;
   }
   SetLastError(ERROR_FILE_NOT_FOUND);
@@ -389,57 +389,57 @@ HANDLE SimulatedHidSystem::Open(const std::wstring& devicePath, bool overlapped)
 }
 
 BOOL SimulatedHidSystem::Close(HANDLE device) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   Handle* h = FindHandleLocked(device);
   if (!h) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   // Closing a handle cancels the I/O still pending on it.
-  for (auto it = pending_.begin(); it != pending_.end();) {
+  for (auto it = m_pending.begin(); it != m_pending.end();) {
     if (it->handle == device) {
       CompleteLocked(*it, kStatusCancelled, 0);
-      it = pending_.erase(it);
+      it = m_pending.erase(it);
     } else {
       ++it;
     }
   }
-  --h->screen->openHandles_;
-  handles_.erase(std::find_if(handles_.begin(), handles_.end(),
+  --h->screen->m_nOpenHandles;
+  m_handles.erase(std::find_if(m_handles.begin(), m_handles.end(),
                               [&](const auto& p) { return p.get() == h; }));
   return TRUE;
 }
 
 BOOLEAN SimulatedHidSystem::GetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA* data) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return FALSE;
-  if (s->model_.config().failPreparsedData) {
+  if (s->m_model.config().failPreparsedData) {
     SetLastError(ERROR_GEN_FAILURE);
     return FALSE;
   }
   auto p = std::make_unique<Preparsed>();
   p->screen = FindHandleLocked(device)->screen;
   *data = reinterpret_cast<PHIDP_PREPARSED_DATA>(p.get());
-  preparsed_.push_back(std::move(p));
+  m_preparsed.push_back(std::move(p));
   return TRUE;
 }
 
 BOOLEAN SimulatedHidSystem::FreePreparsedData(PHIDP_PREPARSED_DATA data) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = std::find_if(preparsed_.begin(), preparsed_.end(), [&](const auto& p) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = std::find_if(m_preparsed.begin(), m_preparsed.end(), [&](const auto& p) {
     return reinterpret_cast<PHIDP_PREPARSED_DATA>(p.get()) == data;
   });
-  if (it == preparsed_.end()) return FALSE;
-  preparsed_.erase(it);
+  if (it == m_preparsed.end()) return FALSE;
+  m_preparsed.erase(it);
   return TRUE;
 }
 
 BOOLEAN SimulatedHidSystem::GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attributes) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return FALSE;
-  const auto& c = s->model_.config();
+  const auto& c = s->m_model.config();
   if (c.failAttributes) {
     SetLastError(ERROR_GEN_FAILURE);
     return FALSE;
@@ -452,12 +452,12 @@ BOOLEAN SimulatedHidSystem::GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attrib
 }
 
 NTSTATUS SimulatedHidSystem::GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = std::find_if(preparsed_.begin(), preparsed_.end(), [&](const auto& p) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = std::find_if(m_preparsed.begin(), m_preparsed.end(), [&](const auto& p) {
     return reinterpret_cast<PHIDP_PREPARSED_DATA>(p.get()) == data;
   });
-  if (it == preparsed_.end()) return kHidpStatusInvalidPreparsed;
-  const auto& c = (*it)->screen->model_.config();
+  if (it == m_preparsed.end()) return kHidpStatusInvalidPreparsed;
+  const auto& c = (*it)->screen->m_model.config();
   *caps = HIDP_CAPS{};
   caps->Usage = 0x04;       // touch screen
   caps->UsagePage = 0x0D;   // digitizer
@@ -468,7 +468,7 @@ NTSTATUS SimulatedHidSystem::GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps)
 }
 
 BOOLEAN SimulatedHidSystem::SetNumInputBuffers(HANDLE device, ULONG count) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return FALSE;
   if (count < 2 || count > 512) {
@@ -477,49 +477,49 @@ BOOLEAN SimulatedHidSystem::SetNumInputBuffers(HANDLE device, ULONG count) {
   }
   // One handle of each touch screen reads: its buffer is the touch screen's. An unbounded one
   // (the kind simulator) stays unbounded.
-  if (s->model_.config().inputBuffer) s->model_.config().inputBuffer = count;
+  if (s->m_model.config().inputBuffer) s->m_model.config().inputBuffer = count;
   return TRUE;
 }
 
 BOOLEAN SimulatedHidSystem::SetOutputReport(HANDLE device, void* report, ULONG length) {
   std::vector<std::pair<HWND, HANDLE>> windows;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(m_mutex);
     SimulatedTouchScreen* s = UsableLocked(device);
     if (!s) return FALSE;
     const std::uint64_t now = NowUs();
-    if (!s->model_.ReceiveOutputReport(static_cast<const std::uint8_t*>(report), length, now)) {
+    if (!s->m_model.ReceiveOutputReport(static_cast<const std::uint8_t*>(report), length, now)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return FALSE;
     }
-    if (s->model_.removalDue()) {
-      for (const auto& n : notifications_) {
+    if (s->m_model.removalDue()) {
+      for (const auto& n : m_notifications) {
         if (n->screen == s) windows.emplace_back(n->window, n->handle);
       }
       RemoveLocked(*s);
     } else {
       DeliverLocked(now);
     }
-    changed_.notify_all();
+    m_changed.notify_all();
   }
   Notify(windows);
   return TRUE;
 }
 
 BOOLEAN SimulatedHidSystem::SetFeature(HANDLE device, void* report, ULONG length) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return FALSE;
-  if (!s->model_.ReceiveFeatureReport(static_cast<const std::uint8_t*>(report), length, NowUs())) {
+  if (!s->m_model.ReceiveFeatureReport(static_cast<const std::uint8_t*>(report), length, NowUs())) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  changed_.notify_all();
+  m_changed.notify_all();
   return TRUE;
 }
 
 BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVERLAPPED* overlapped) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (!overlapped || !overlapped->hEvent) {
     // Every reader of the program reads overlapped with an event of its own.
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -527,18 +527,18 @@ BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVE
   }
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return FALSE;
-  if (length < s->model_.config().inputReportLength) {
+  if (length < s->m_model.config().inputReportLength) {
     SetLastError(ERROR_INVALID_USER_BUFFER);
     return FALSE;
   }
   // The system resets the event when the I/O starts.
   ResetEvent(overlapped->hEvent);
-  const bool othersWaiting = std::any_of(pending_.begin(), pending_.end(),
+  const bool othersWaiting = std::any_of(m_pending.begin(), m_pending.end(),
                                          [&](const auto& r) { return r.screen == s; });
-  const double startedMs = recordDeliveries_ ? PreciseNowMs() : 0;
+  const double startedMs = m_bRecordDeliveries ? PreciseNowMs() : 0;
   if (!othersWaiting) {
     std::uint64_t dueUs = 0;
-    if (auto report = s->model_.TakeDue(NowUs(), &dueUs)) {
+    if (auto report = s->m_model.TakeDue(NowUs(), &dueUs)) {
       NoteDeliveryLocked(*report, dueUs, startedMs);
       PendingRead read{device, s, overlapped, buffer, length};
       const DWORD n = static_cast<DWORD>(std::min<std::size_t>(report->size(), length));
@@ -549,8 +549,8 @@ BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVE
   }
   overlapped->Internal = kStatusPending;
   overlapped->InternalHigh = 0;
-  pending_.push_back(PendingRead{device, s, overlapped, buffer, length, startedMs});
-  changed_.notify_all();
+  m_pending.push_back(PendingRead{device, s, overlapped, buffer, length, startedMs});
+  m_changed.notify_all();
   SetLastError(ERROR_IO_PENDING);
   return FALSE;
 }
@@ -558,7 +558,7 @@ BOOL SimulatedHidSystem::ReadFile(HANDLE device, void* buffer, DWORD length, OVE
 BOOL SimulatedHidSystem::GetOverlappedResult(HANDLE device, OVERLAPPED* overlapped,
                                              DWORD* transferred, BOOL wait) {
   {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(m_mutex);
     if (overlapped->Internal == static_cast<ULONG_PTR>(kStatusPending)) {
       if (!wait) {
         SetLastError(ERROR_IO_INCOMPLETE);
@@ -568,7 +568,7 @@ BOOL SimulatedHidSystem::GetOverlappedResult(HANDLE device, OVERLAPPED* overlapp
       WaitForSingleObject(overlapped->hEvent, INFINITE);
     }
   }
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   const NTSTATUS status = static_cast<NTSTATUS>(overlapped->Internal);
   *transferred = static_cast<DWORD>(overlapped->InternalHigh);
   if (status != kStatusSuccess) {
@@ -579,16 +579,16 @@ BOOL SimulatedHidSystem::GetOverlappedResult(HANDLE device, OVERLAPPED* overlapp
 }
 
 BOOL SimulatedHidSystem::CancelIoEx(HANDLE device, OVERLAPPED* overlapped) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (!FindHandleLocked(device)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   bool found = false;
-  for (auto it = pending_.begin(); it != pending_.end();) {
+  for (auto it = m_pending.begin(); it != m_pending.end();) {
     if (it->handle == device && (!overlapped || it->overlapped == overlapped)) {
       CompleteLocked(*it, kStatusCancelled, 0);
-      it = pending_.erase(it);
+      it = m_pending.erase(it);
       found = true;
     } else {
       ++it;
@@ -602,7 +602,7 @@ BOOL SimulatedHidSystem::CancelIoEx(HANDLE device, OVERLAPPED* overlapped) {
 }
 
 HDEVNOTIFY SimulatedHidSystem::RegisterHandleNotification(HWND window, HANDLE device) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return nullptr;
   if (!IsWindow(window)) {
@@ -611,20 +611,20 @@ HDEVNOTIFY SimulatedHidSystem::RegisterHandleNotification(HWND window, HANDLE de
   }
   auto n = std::make_unique<Notification>(Notification{window, device, s});
   HDEVNOTIFY value = reinterpret_cast<HDEVNOTIFY>(n.get());
-  notifications_.push_back(std::move(n));
+  m_notifications.push_back(std::move(n));
   return value;
 }
 
 BOOL SimulatedHidSystem::UnregisterNotification(HDEVNOTIFY notification) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = std::find_if(notifications_.begin(), notifications_.end(), [&](const auto& n) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  auto it = std::find_if(m_notifications.begin(), m_notifications.end(), [&](const auto& n) {
     return reinterpret_cast<HDEVNOTIFY>(n.get()) == notification;
   });
-  if (it == notifications_.end()) {
+  if (it == m_notifications.end()) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  notifications_.erase(it);
+  m_notifications.erase(it);
   return TRUE;
 }
 
@@ -635,9 +635,9 @@ void SimulatedHidSystem::CompleteLocked(PendingRead& read, NTSTATUS status, DWOR
 }
 
 void SimulatedHidSystem::DeliverLocked(std::uint64_t nowUs) {
-  for (auto it = pending_.begin(); it != pending_.end();) {
+  for (auto it = m_pending.begin(); it != m_pending.end();) {
     std::uint64_t dueUs = 0;
-    auto report = it->screen->model_.TakeDue(nowUs, &dueUs);
+    auto report = it->screen->m_model.TakeDue(nowUs, &dueUs);
     if (!report) {
       ++it;
       continue;
@@ -646,23 +646,23 @@ void SimulatedHidSystem::DeliverLocked(std::uint64_t nowUs) {
     const DWORD n = static_cast<DWORD>(std::min<std::size_t>(report->size(), it->length));
     std::memcpy(it->buffer, report->data(), n);
     CompleteLocked(*it, kStatusSuccess, n);
-    it = pending_.erase(it);
+    it = m_pending.erase(it);
   }
 }
 
 void SimulatedHidSystem::RemoveLocked(SimulatedTouchScreen& screen) {
-  screen.present_ = false;
-  for (auto it = pending_.begin(); it != pending_.end();) {
+  screen.m_bPresent = false;
+  for (auto it = m_pending.begin(); it != m_pending.end();) {
     if (it->screen == &screen) {
       CompleteLocked(*it, kStatusNotConnected, 0);
-      it = pending_.erase(it);
+      it = m_pending.erase(it);
     } else {
       ++it;
     }
   }
-  while (screen.model_.TakeDue(~std::uint64_t{0})) {
+  while (screen.m_model.TakeDue(~std::uint64_t{0})) {
   }
-  changed_.notify_all();
+  m_changed.notify_all();
 }
 
 void SimulatedHidSystem::Notify(const std::vector<std::pair<HWND, HANDLE>>& windows) {
@@ -687,19 +687,19 @@ void SimulatedHidSystem::DeliveryLoop() {
   // next report is due and yields the rest of the way, so that a report reaches its pending
   // read on time to a tenth of a millisecond.
   constexpr std::uint64_t kYieldUs = 2000;
-  std::unique_lock<std::mutex> lock(mutex_);
-  while (!stopping_) {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  while (!m_bStopping) {
     const std::uint64_t now = NowUs();
     DeliverLocked(now);
     // The next report that a pending read waits for.
     std::optional<std::uint64_t> wake;
-    for (const PendingRead& read : pending_) {
-      if (auto due = read.screen->model_.NextDue(); due && (!wake || *due < *wake)) wake = due;
+    for (const PendingRead& read : m_pending) {
+      if (auto due = read.screen->m_model.NextDue(); due && (!wake || *due < *wake)) wake = due;
     }
     if (!wake) {
-      changed_.wait(lock);
+      m_changed.wait(lock);
     } else if (*wake > now + kYieldUs) {
-      changed_.wait_for(lock, std::chrono::microseconds(*wake - now - kYieldUs));
+      m_changed.wait_for(lock, std::chrono::microseconds(*wake - now - kYieldUs));
     } else if (*wake > now) {
       lock.unlock();
       SwitchToThread();

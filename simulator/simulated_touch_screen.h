@@ -60,8 +60,8 @@ public:
   std::size_t queuedReports() const;   // answered but not yet read
   std::uint64_t droppedReports() const;  // lost to a full input buffer
 
-  const std::wstring& path() const { return path_; }
-  const std::wstring& pdoName() const { return pdoName_; }
+  const std::wstring& path() const { return m_strPath; }
+  const std::wstring& pdoName() const { return m_strPdoName; }
   // The model's answers, for building expected bytes in tests.
   sim::Bytes OpenReply() const;
 
@@ -69,13 +69,13 @@ private:
   friend class SimulatedHidSystem;
   SimulatedTouchScreen(SimulatedHidSystem& system, int serial, sim::TouchScreenConfig config);
 
-  SimulatedHidSystem& system_;
-  const int serial_;
-  std::wstring path_;
-  std::wstring pdoName_;
-  sim::TouchScreenModel model_;  // guarded by the system's lock
-  bool present_ = true;
-  int openHandles_ = 0;
+  SimulatedHidSystem& m_system;
+  const int m_nSerial;
+  std::wstring m_strPath;
+  std::wstring m_strPdoName;
+  sim::TouchScreenModel m_model;  // guarded by the system's lock
+  bool m_bPresent = true;
+  int m_nOpenHandles = 0;
 };
 
 class SimulatedHidSystem final : public HidSystem {
@@ -147,23 +147,23 @@ private:
   void Notify(const std::vector<std::pair<HWND, HANDLE>>& windows);
   void DeliveryLoop();
 
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  std::vector<std::shared_ptr<SimulatedTouchScreen>> screens_;
-  std::vector<std::unique_ptr<Handle>> handles_;
-  std::vector<std::unique_ptr<Preparsed>> preparsed_;
-  std::vector<std::unique_ptr<Notification>> notifications_;
-  std::vector<PendingRead> pending_;  // in the order the reads were started
-  std::vector<std::shared_ptr<SimulatedTouchScreen>> enumeration_;
-  int enumerated_ = -1;
-  int nextSerial_ = 0;
-  bool beginFails_ = false;
-  int failAtIndex_ = -1;
-  DWORD enumerationError_ = ERROR_GEN_FAILURE;
-  bool stopping_ = false;
-  bool recordDeliveries_ = false;
-  std::vector<Delivery> deliveries_;
-  std::thread delivery_;
+  mutable std::mutex m_mutex;
+  mutable std::condition_variable m_changed;
+  std::vector<std::shared_ptr<SimulatedTouchScreen>> m_screens;
+  std::vector<std::unique_ptr<Handle>> m_handles;
+  std::vector<std::unique_ptr<Preparsed>> m_preparsed;
+  std::vector<std::unique_ptr<Notification>> m_notifications;
+  std::vector<PendingRead> m_pending;  // in the order the reads were started
+  std::vector<std::shared_ptr<SimulatedTouchScreen>> m_enumeration;
+  int m_nEnumerated = -1;
+  int m_nNextSerial = 0;
+  bool m_bBeginFails = false;
+  int m_nFailAtIndex = -1;
+  DWORD m_nEnumerationError = ERROR_GEN_FAILURE;
+  bool m_bStopping = false;
+  bool m_bRecordDeliveries = false;
+  std::vector<Delivery> m_deliveries;
+  std::thread m_deliveryThread;
 };
 
 // The simulated HID system of a test process (tests link pelnix_simulator), empty until a test

@@ -19,14 +19,14 @@ public:
         create ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                  access, nullptr, &key, nullptr)
                : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key);
-    if (status == ERROR_SUCCESS) key_.reset(key);
+    if (status == ERROR_SUCCESS) m_hKey.reset(key);
   }
 
-  bool IsOpen() const { return key_.valid(); }
+  bool IsOpen() const { return m_hKey.valid(); }
 
   std::int32_t Read(const wchar_t* name, std::int32_t missing) const {
     DWORD value = 0, size = sizeof(value), type = 0;
-    if (!key_ || RegQueryValueExW(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+    if (!m_hKey || RegQueryValueExW(m_hKey.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
                                   &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value))
       return missing;
@@ -35,12 +35,12 @@ public:
 
   bool Write(const wchar_t* name, std::int32_t value) const {
     const DWORD data = static_cast<DWORD>(value);
-    return key_ && RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+    return m_hKey && RegSetValueExW(m_hKey.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                                   sizeof(data)) == ERROR_SUCCESS;
   }
 
 private:
-  ScopedRegKey key_;
+  ScopedRegKey m_hKey;
 };
 
 std::wstring TouchScreenKeyPath(std::int32_t touchScreenNo) {

@@ -15,14 +15,14 @@ std::uint16_t Code(const std::uint8_t* r) { return static_cast<std::uint16_t>(r[
 }  // namespace
 
 TouchScreenModel::TouchScreenModel(TouchScreenConfig config)
-    : config_(std::move(config)), random_(config_.randomSeed ? config_.randomSeed : 1) {}
+    : m_config(std::move(config)), m_nRandom(m_config.randomSeed ? m_config.randomSeed : 1) {}
 
 std::uint32_t TouchScreenModel::Draw(std::uint32_t bound) {
   if (bound == 0) return 0;
-  random_ ^= random_ << 13;
-  random_ ^= random_ >> 17;
-  random_ ^= random_ << 5;
-  return random_ % bound;
+  m_nRandom ^= m_nRandom << 13;
+  m_nRandom ^= m_nRandom >> 17;
+  m_nRandom ^= m_nRandom << 5;
+  return m_nRandom % bound;
 }
 
 void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial) {
@@ -39,13 +39,13 @@ void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial) {
 
 bool TouchScreenModel::ReceiveOutputReport(const std::uint8_t* data, std::size_t length,
                                            std::uint64_t nowUs) {
-  if (config_.failWrites || length == 0) return false;
-  if (config_.strictReportLength && length < config_.outputReportLength) return false;
-  output_.emplace_back(data, data + length);
-  outputTimes_.push_back(nowUs);
-  if (config_.removeAfterOutputReports > 0 &&
-      static_cast<int>(output_.size()) == config_.removeAfterOutputReports) {
-    removalDue_ = true;
+  if (m_config.failWrites || length == 0) return false;
+  if (m_config.strictReportLength && length < m_config.outputReportLength) return false;
+  m_output.emplace_back(data, data + length);
+  m_outputTimes.push_back(nowUs);
+  if (m_config.removeAfterOutputReports > 0 &&
+      static_cast<int>(m_output.size()) == m_config.removeAfterOutputReports) {
+    m_bRemovalDue = true;
     return true;
   }
   Answer(data, length, nowUs);
@@ -54,24 +54,24 @@ bool TouchScreenModel::ReceiveOutputReport(const std::uint8_t* data, std::size_t
 
 bool TouchScreenModel::ReceiveFeatureReport(const std::uint8_t* data, std::size_t length,
                                             std::uint64_t) {
-  if (config_.failWrites || length == 0) return false;
-  if (config_.strictReportLength && length < config_.featureReportLength) return false;
-  feature_.emplace_back(data, data + length);
+  if (m_config.failWrites || length == 0) return false;
+  if (m_config.strictReportLength && length < m_config.featureReportLength) return false;
+  m_feature.emplace_back(data, data + length);
   return true;
 }
 
 void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::uint64_t nowUs) {
   if (length < 3) return;
   const std::uint64_t due =
-      nowUs + Microseconds(config_.replyDelayMs) + Microseconds(Draw(config_.replyJitterMs));
+      nowUs + Microseconds(m_config.replyDelayMs) + Microseconds(Draw(m_config.replyJitterMs));
   if (r[0] == kFirmwareId) {
     AnswerPacket(nowUs);
     return;
   }
   if (r[0] != kCommandId) return;
-  const bool answer = !config_.silent;
+  const bool answer = !m_config.silent;
   // The LED test is answered only right after the held reply came back, as the frame expects.
-  const bool afterEcho = std::exchange(echoed_, false);
+  const bool afterEcho = std::exchange(m_bEchoed, false);
   switch (Code(r)) {
     case 0x6F00:  // "o"
       if (answer) {
@@ -80,8 +80,8 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       }
       return;
     case 0x7676: {  // "vv"
-      const auto& v = config_.version;
-      Bytes reply = config_.unversioned ? Report({kInputReportId, 'V', 'v', 0x20})
+      const auto& v = m_config.version;
+      Bytes reply = m_config.unversioned ? Report({kInputReportId, 'V', 'v', 0x20})
                                         : Report({kInputReportId, 'V', 'v', v[0], v[1], v[2], v[3], v[4], v[5]});
       if (answer) {
         Queue(std::move(reply), due);
@@ -90,7 +90,7 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       return;
     }
     case 0x7673: {  // "vs"
-      const auto& s = config_.serial;
+      const auto& s = m_config.serial;
       if (answer) {
         Queue(Report({kInputReportId, 'V', 's', s[0], s[1], s[2], s[3], s[4], s[5]}), due);
         Queue(EndOfReply('A', r[2]), due);
@@ -99,13 +99,13 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
     }
     case 0x7631:  // "v1"
       if (answer) {
-        Queue(Report({kInputReportId, 'V', '1', config_.number}), due);
+        Queue(Report({kInputReportId, 'V', '1', m_config.number}), due);
         Queue(EndOfReply('A', r[2]), due);
       }
       return;
     case 0x5631:  // "V1" n
-      config_.number = length > 3 ? r[3] : 0;
-      if (answer && config_.numberWriteData) Queue(Report({kInputReportId, 'V', '1', config_.number}), due);
+      m_config.number = length > 3 ? r[3] : 0;
+      if (answer && m_config.numberWriteData) Queue(Report({kInputReportId, 'V', '1', m_config.number}), due);
       if (answer) Queue(EndOfReply('A', r[2]), due);
       return;
     case 0x5A76:  // "Zv"
@@ -115,30 +115,30 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
       if (answer && afterEcho) QueueStream(LedStatusStream(), r[2], due);
       return;
     case 0x5262:  // "Rb"
-      firmwareBegun_ = true;
-      firmwareFinished_ = false;
-      if (config_.firmware.acknowledgeBegin && !config_.firmware.silent && answer) {
-        Queue(Report({kInputReportId, config_.firmware.ackByte}), due + Microseconds(config_.firmware.ackDelayMs));
+      m_bFirmwareBegun = true;
+      m_bFirmwareFinished = false;
+      if (m_config.firmware.acknowledgeBegin && !m_config.firmware.silent && answer) {
+        Queue(Report({kInputReportId, m_config.firmware.ackByte}), due + Microseconds(m_config.firmware.ackDelayMs));
       }
       return;
     case 0x5263:  // "Rc"
-      firmwareFinished_ = true;
+      m_bFirmwareFinished = true;
       return;
     case 0xAA50:
-      streamOn_ = true;
+      m_bStreamOn = true;
       return;
     case 0xAA55:
-      streamOn_ = false;
+      m_bStreamOn = false;
       return;
     default:
       if (!answer) return;
       if (IsEcho(r, length)) {
-        echoed_ = true;
+        m_bEchoed = true;
         const std::uint64_t echoDue =
-            due + Microseconds(config_.echoDelayMs) + Microseconds(Draw(config_.echoJitterMs));
-        if (config_.answerEcho) Queue(EndOfReply('A', r[2]), echoDue);
-        if (config_.answerEcho && config_.answerEchoTwice) Queue(EndOfReply('A', r[2]), echoDue);
-      } else if (config_.answerUnknown) {
+            due + Microseconds(m_config.echoDelayMs) + Microseconds(Draw(m_config.echoJitterMs));
+        if (m_config.answerEcho) Queue(EndOfReply('A', r[2]), echoDue);
+        if (m_config.answerEcho && m_config.answerEchoTwice) Queue(EndOfReply('A', r[2]), echoDue);
+      } else if (m_config.answerUnknown) {
         Queue(EndOfReply('N', r[2]), due);
       }
       return;
@@ -146,14 +146,14 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
 }
 
 void TouchScreenModel::AnswerPacket(std::uint64_t nowUs) {
-  const int number = packets_++;
-  const FirmwareConfig& fw = config_.firmware;
+  const int number = m_nPackets++;
+  const FirmwareConfig& fw = m_config.firmware;
   PacketAck ack;
   if (auto it = fw.packets.find(number); it != fw.packets.end()) ack = it->second;
-  if (config_.silent || fw.silent || ack.silent) return;
+  if (m_config.silent || fw.silent || ack.silent) return;
   const std::uint8_t byte1 = ack.byte1.value_or(fw.ackByte);
   Queue(Report({kInputReportId, byte1}),
-        nowUs + Microseconds(std::uint64_t{config_.replyDelayMs} + fw.ackDelayMs + ack.delayMs));
+        nowUs + Microseconds(std::uint64_t{m_config.replyDelayMs} + fw.ackDelayMs + ack.delayMs));
 }
 
 bool TouchScreenModel::IsEcho(const std::uint8_t* r, std::size_t length) const {
@@ -164,57 +164,57 @@ bool TouchScreenModel::IsEcho(const std::uint8_t* r, std::size_t length) const {
 
 bool TouchScreenModel::InjectTouch(std::uint16_t rawX, std::uint16_t rawY, std::uint64_t nowUs,
                                    std::uint8_t event) {
-  if (!streamOn_) return false;
+  if (!m_bStreamOn) return false;
   Queue(TouchReport(rawX, rawY, event), nowUs);
   return true;
 }
 
 void TouchScreenModel::InjectReport(const Bytes& report, std::uint64_t dueUs) {
   Bytes bytes = report;
-  if (bytes.size() < config_.inputReportLength) bytes.resize(config_.inputReportLength, 0);
+  if (bytes.size() < m_config.inputReportLength) bytes.resize(m_config.inputReportLength, 0);
   // Due when the test says, whatever was answered before it.
-  queue_.push_back(QueuedReport{std::move(bytes), dueUs});
+  m_queue.push_back(QueuedReport{std::move(bytes), dueUs});
 }
 
 std::optional<Bytes> TouchScreenModel::TakeDue(std::uint64_t nowUs, std::uint64_t* dueUs) {
   // A bounded input buffer keeps only the newest reports that arrived and were not read.
-  if (config_.inputBuffer > 0) {
+  if (m_config.inputBuffer > 0) {
     std::size_t due = 0;
-    for (const QueuedReport& q : queue_) due += q.dueUs <= nowUs;
-    for (auto it = queue_.begin(); due > config_.inputBuffer && it != queue_.end();) {
+    for (const QueuedReport& q : m_queue) due += q.dueUs <= nowUs;
+    for (auto it = m_queue.begin(); due > m_config.inputBuffer && it != m_queue.end();) {
       if (it->dueUs <= nowUs) {
-        it = queue_.erase(it);
+        it = m_queue.erase(it);
         --due;
-        ++dropped_;
+        ++m_nDropped;
       } else {
         ++it;
       }
     }
   }
   // The earliest due report; among equally due ones, the first queued.
-  auto best = queue_.end();
-  for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-    if (it->dueUs <= nowUs && (best == queue_.end() || it->dueUs < best->dueUs)) best = it;
+  auto best = m_queue.end();
+  for (auto it = m_queue.begin(); it != m_queue.end(); ++it) {
+    if (it->dueUs <= nowUs && (best == m_queue.end() || it->dueUs < best->dueUs)) best = it;
   }
-  if (best == queue_.end()) return std::nullopt;
+  if (best == m_queue.end()) return std::nullopt;
   if (dueUs) *dueUs = best->dueUs;
   Bytes bytes = std::move(best->bytes);
-  queue_.erase(best);
+  m_queue.erase(best);
   return bytes;
 }
 
 std::optional<std::uint64_t> TouchScreenModel::NextDue() const {
   std::optional<std::uint64_t> next;
-  for (const QueuedReport& q : queue_) {
+  for (const QueuedReport& q : m_queue) {
     if (!next || q.dueUs < *next) next = q.dueUs;
   }
   return next;
 }
 
 void TouchScreenModel::ClearRecords() {
-  output_.clear();
-  outputTimes_.clear();
-  feature_.clear();
+  m_output.clear();
+  m_outputTimes.clear();
+  m_feature.clear();
 }
 
 namespace {
@@ -227,11 +227,11 @@ Bytes Padded(std::initializer_list<std::uint8_t> head, std::size_t length) {
 }  // namespace
 
 Bytes TouchScreenModel::Report(std::initializer_list<std::uint8_t> head) const {
-  return Padded(head, config_.inputReportLength);
+  return Padded(head, m_config.inputReportLength);
 }
 
 Bytes TouchScreenModel::OpenReply() const {
-  const auto& s = config_.session;
+  const auto& s = m_config.session;
   return Report({kInputReportId, 'O', 'K', s[0], s[1], s[2], s[3]});
 }
 
@@ -247,7 +247,7 @@ Bytes TouchScreenModel::TouchReport(std::uint16_t rawX, std::uint16_t rawY, std:
 }
 
 Bytes TouchScreenModel::LedLevelStream() const {
-  const LedTestConfig& l = config_.leds;
+  const LedTestConfig& l = m_config.leds;
   if (l.zvStream) return *l.zvStream;
   const int leds = l.xCount + 1 + l.yCount;  // index xCount is reported by neither axis
   const int low = l.stepByte & 0x0F;
@@ -263,7 +263,7 @@ Bytes TouchScreenModel::LedLevelStream() const {
 }
 
 Bytes TouchScreenModel::LedStatusStream() const {
-  const LedTestConfig& l = config_.leds;
+  const LedTestConfig& l = m_config.leds;
   if (l.zgStream) return *l.zgStream;
   const int leds = l.xCount + 1 + l.yCount;
   Bytes zg{'Z', 'g', l.xCount, l.yCount, 0, 0, 0, 0};
@@ -276,7 +276,7 @@ Bytes TouchScreenModel::LedStatusStream() const {
 
 void TouchScreenModel::QueueStream(const Bytes& stream, std::uint8_t endByte2, std::uint64_t due) {
   for (std::size_t at = 0; at < stream.size(); at += kStreamBytesPerReport) {
-    Bytes report(config_.inputReportLength, 0);
+    Bytes report(m_config.inputReportLength, 0);
     report[0] = kInputReportId;
     const std::size_t n = std::min<std::size_t>(kStreamBytesPerReport, stream.size() - at);
     std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(at), n, report.begin() + 1);
@@ -286,14 +286,14 @@ void TouchScreenModel::QueueStream(const Bytes& stream, std::uint8_t endByte2, s
 }
 
 void TouchScreenModel::Queue(Bytes bytes, std::uint64_t dueUs) {
-  if (config_.lossPercent && Draw(100) < config_.lossPercent) {
-    ++lost_;
+  if (m_config.lossPercent && Draw(100) < m_config.lossPercent) {
+    ++m_nLost;
     return;
   }
   // A device sends its reports one after the other: none overtakes one answered before it.
-  if (lastDueUs_) dueUs = std::max(dueUs, lastDueUs_ + config_.reportIntervalUs);
-  lastDueUs_ = dueUs;
-  queue_.push_back(QueuedReport{std::move(bytes), dueUs});
+  if (m_nLastDueUs) dueUs = std::max(dueUs, m_nLastDueUs + m_config.reportIntervalUs);
+  m_nLastDueUs = dueUs;
+  m_queue.push_back(QueuedReport{std::move(bytes), dueUs});
 }
 
 }  // namespace sim

@@ -117,8 +117,8 @@ class TouchScreenModel {
 public:
   explicit TouchScreenModel(TouchScreenConfig config = {});
 
-  TouchScreenConfig& config() { return config_; }
-  const TouchScreenConfig& config() const { return config_; }
+  TouchScreenConfig& config() { return m_config; }
+  const TouchScreenConfig& config() const { return m_config; }
 
   // An output report from the host: recorded, then answered. False when the report is
   // refused (failWrites, or shorter than the output report length); a refused report is not
@@ -137,21 +137,21 @@ public:
   std::optional<Bytes> TakeDue(std::uint64_t nowUs, std::uint64_t* dueUs = nullptr);
   // When the next queued report becomes due, if any is queued.
   std::optional<std::uint64_t> NextDue() const;
-  std::size_t queued() const { return queue_.size(); }
+  std::size_t queued() const { return m_queue.size(); }
   // Reports dropped from a full input buffer, and reports lost on the way.
-  std::uint64_t droppedReports() const { return dropped_; }
-  std::uint64_t lostReports() const { return lost_; }
+  std::uint64_t droppedReports() const { return m_nDropped; }
+  std::uint64_t lostReports() const { return m_nLost; }
 
-  bool streamOn() const { return streamOn_; }
-  bool firmwareBegun() const { return firmwareBegun_; }
-  bool firmwareFinished() const { return firmwareFinished_; }
-  int packetCount() const { return packets_; }
+  bool streamOn() const { return m_bStreamOn; }
+  bool firmwareBegun() const { return m_bFirmwareBegun; }
+  bool firmwareFinished() const { return m_bFirmwareFinished; }
+  int packetCount() const { return m_nPackets; }
   // The n-th output report has just arrived with removeAfterOutputReports = n.
-  bool removalDue() const { return removalDue_; }
+  bool removalDue() const { return m_bRemovalDue; }
 
-  const std::vector<Bytes>& outputReports() const { return output_; }
-  const std::vector<Bytes>& featureReports() const { return feature_; }
-  const std::vector<std::uint64_t>& outputTimes() const { return outputTimes_; }  // when each arrived (us)
+  const std::vector<Bytes>& outputReports() const { return m_output; }
+  const std::vector<Bytes>& featureReports() const { return m_feature; }
+  const std::vector<std::uint64_t>& outputTimes() const { return m_outputTimes; }  // when each arrived (us)
   void ClearRecords();
 
   // The answers, also used by tests to state what a reply must look like.
@@ -169,21 +169,21 @@ private:
   bool IsEcho(const std::uint8_t* report, std::size_t length) const;
   Bytes Report(std::initializer_list<std::uint8_t> head) const;
 
-  TouchScreenConfig config_;
-  std::deque<QueuedReport> queue_;
-  std::vector<Bytes> output_;
-  std::vector<std::uint64_t> outputTimes_;
-  std::vector<Bytes> feature_;
-  bool streamOn_ = false;
-  bool firmwareBegun_ = false;
-  bool firmwareFinished_ = false;
-  bool removalDue_ = false;
-  bool echoed_ = false;  // the last command report was the echoed held reply
-  int packets_ = 0;
-  std::uint64_t lastDueUs_ = 0;  // reports arrive in the order they were answered
-  std::uint64_t dropped_ = 0;
-  std::uint64_t lost_ = 0;
-  std::uint32_t random_ = 0;     // state of the draws (xorshift)
+  TouchScreenConfig m_config;
+  std::deque<QueuedReport> m_queue;
+  std::vector<Bytes> m_output;
+  std::vector<std::uint64_t> m_outputTimes;
+  std::vector<Bytes> m_feature;
+  bool m_bStreamOn = false;
+  bool m_bFirmwareBegun = false;
+  bool m_bFirmwareFinished = false;
+  bool m_bRemovalDue = false;
+  bool m_bEchoed = false;  // the last command report was the echoed held reply
+  int m_nPackets = 0;
+  std::uint64_t m_nLastDueUs = 0;  // reports arrive in the order they were answered
+  std::uint64_t m_nDropped = 0;
+  std::uint64_t m_nLost = 0;
+  std::uint32_t m_nRandom = 0;     // state of the draws (xorshift)
   std::uint32_t Draw(std::uint32_t bound);  // 0 .. bound - 1; 0 for a bound of 0
 };
 

@@ -16,7 +16,7 @@ BOOL CPelnixCplApp::InitInstance() {
   RegisterMouseHookMessages();
 
   // One copy at a time: a second one brings the running copy's window to the front and ends.
-  m_hInstanceMutex = CreateMutexW(nullptr, FALSE, m_pszExeName.c_str());
+  m_hInstanceMutex = CreateMutexW(nullptr, FALSE, m_strExeName.c_str());
   const bool anotherCopyRuns = !m_hInstanceMutex || GetLastError() == ERROR_ALREADY_EXISTS;
 
   {

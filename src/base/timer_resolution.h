@@ -14,10 +14,10 @@ public:
   FineTimerResolution(const FineTimerResolution&) = delete;
   FineTimerResolution& operator=(const FineTimerResolution&) = delete;
 
-  bool raised() const { return raised_; }
+  bool raised() const { return m_bRaised; }
 
 private:
-  bool raised_ = false;
+  bool m_bRaised = false;
 };
 
 // Raises of this process not yet given back, and raises made since it started (for tests).

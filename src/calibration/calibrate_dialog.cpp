@@ -81,13 +81,13 @@ void CCalibrateDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDOK, m_btnOK);
   DDX_Control(dx, IDC_RECALIBRATE, m_btnReCalibrate);
   DDX_Control(dx, IDC_CALIBRATE_CANCEL, m_btnCancel);
-  for (int i = 0; i < 7; ++i) DDX_Control(dx, kHintIds[i], m_hints[i]);
-  DDX_Control(dx, IDC_TOUCHES_DISAGREE, m_disagreement);
+  for (int i = 0; i < 7; ++i) DDX_Control(dx, kHintIds[i], m_ctrlHints[i]);
+  DDX_Control(dx, IDC_TOUCHES_DISAGREE, m_ctrlDisagreement);
 }
 
 HWND CCalibrateDlg::MainWindow() const { return m_pParent ? m_pParent->m_hWnd : nullptr; }
 
-bool CCalibrateDlg::disagreementShown() const { return m_disagreement.IsWindowVisible() != FALSE; }
+bool CCalibrateDlg::disagreementShown() const { return m_ctrlDisagreement.IsWindowVisible() != FALSE; }
 
 BOOL CCalibrateDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -99,14 +99,14 @@ BOOL CCalibrateDlg::OnInitDialog() {
   HideCursor();
   ShowOpeningHints(m_bFullScreen);
   ShowAfterHints(false);
-  m_disagreement.ShowWindow(SW_HIDE);
+  m_ctrlDisagreement.ShowWindow(SW_HIDE);
   ShowButtons(false);
 
   DriverLibrary& library = GetDriverLibrary();
   DriverParameters driver{};
   library.GetDriverParameters(driver);
   m_nSavedMode = driver.Mode;
-  m_bTouchEnabled = driver.EnableTouch;
+  m_bTouchEnabled = driver.EnableTouch != 0;
   driver.Mode = kClickOnRelease;
   library.SetDriverParameters(driver);
 
@@ -120,10 +120,11 @@ BOOL CCalibrateDlg::OnInitDialog() {
 }
 
 bool CCalibrateDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  const auto touch = [this](UINT m, std::unique_ptr<DeviceReport> report) {
+    if (m == UM_TOUCH_POINT) OnTouchPoint(std::move(report));
+  };
+  if (device_client::DispatchReply(msg, lp, touch)) return true;
   switch (msg) {
-    case UM_TOUCH_POINT:
-      OnTouchPoint(lp);
-      return true;
     case UM_DEVICE_REMOVED:
       OnDeviceRemoved(lp);
       return true;
@@ -174,14 +175,14 @@ void CCalibrateDlg::LayoutControls(int width, int height) {
   input.width = width;
   input.height = height;
   input.button = WindowSize(m_btnCancel);
-  for (int i = 0; i < 7; ++i) input.hints[i] = WindowSize(m_hints[i]);
-  if (disagreementShown()) input.warning = WindowSize(m_disagreement);
+  for (int i = 0; i < 7; ++i) input.hints[i] = WindowSize(m_ctrlHints[i]);
+  if (disagreementShown()) input.warning = WindowSize(m_ctrlDisagreement);
   const calibration::Layout layout = calibration::LayOutControls(input);
   Place(m_btnOK, layout.ok);
   Place(m_btnReCalibrate, layout.recalibrate);
   Place(m_btnCancel, layout.cancel);
-  for (int i = 0; i < 7; ++i) Place(m_hints[i], layout.hints[i]);
-  Place(m_disagreement, layout.warning);
+  for (int i = 0; i < 7; ++i) Place(m_ctrlHints[i], layout.hints[i]);
+  Place(m_ctrlDisagreement, layout.warning);
 }
 
 void CCalibrateDlg::DrawTarget(HDC dc, int width, int height) const {
@@ -201,8 +202,7 @@ void CCalibrateDlg::DrawTarget(HDC dc, int width, int height) const {
   ::SetROP2(dc, oldMode);
 }
 
-void CCalibrateDlg::OnTouchPoint(LPARAM reply) {
-  const std::unique_ptr<DeviceReport> report = device_client::TakeReply(reply);
+void CCalibrateDlg::OnTouchPoint(std::unique_ptr<DeviceReport> report) {
   // A lift-off queued before the touch screen went is no point of this calibration.
   if (!report || !m_bTouchEnabled || !m_bDevicePresent || m_nStep >= calibration::kTargetCount) return;
   m_ptRaw[m_nStep] = calibration::RawPointFromReport(report->report);
@@ -255,23 +255,23 @@ void CCalibrateDlg::ShowDisagreement() {
   const RECT client = GetClientRect();
   const calibration::CalibrationCheck check = CheckThisCalibration(client.right, client.bottom);
   if (check.warning == calibration::CalibrationWarning::None) {
-    m_disagreement.ShowWindow(SW_HIDE);
+    m_ctrlDisagreement.ShowWindow(SW_HIDE);
     return;
   }
   const std::wstring text =
       calibration::FillInAmount(LoadLangString(calibration::WarningTextKey(check.warning)), check.amount);
-  m_disagreement.SetWindowText(text);
+  m_ctrlDisagreement.SetWindowText(text);
 
   // As wide as the opening hints, never wider than the window; as high as the text needs.
-  RECT bounds{0, 0, std::min<LONG>(WindowSize(m_hints[0]).cx, client.right - 8), 0};
+  RECT bounds{0, 0, std::min<LONG>(WindowSize(m_ctrlHints[0]).cx, client.right - 8), 0};
   {
-    ClientDC dc(m_disagreement);
-    SelectionScope font(dc, reinterpret_cast<HFONT>(::SendMessageW(m_disagreement, WM_GETFONT, 0, 0)));
+    ClientDC dc(m_ctrlDisagreement);
+    SelectionScope font(dc, reinterpret_cast<HFONT>(::SendMessageW(m_ctrlDisagreement, WM_GETFONT, 0, 0)));
     ::DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
   }
-  ::SetWindowPos(m_disagreement, nullptr, 0, 0, bounds.right, bounds.bottom,
+  ::SetWindowPos(m_ctrlDisagreement, nullptr, 0, 0, bounds.right, bounds.bottom,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-  m_disagreement.ShowWindow(SW_SHOW);
+  m_ctrlDisagreement.ShowWindow(SW_SHOW);
   Invalidate();  // the layout makes room for the warning
 }
 
@@ -322,7 +322,7 @@ void CCalibrateDlg::OnReCalibrate() {
   HideCursor();
   ShowOpeningHints(m_bFullScreen);
   ShowAfterHints(false);
-  m_disagreement.ShowWindow(SW_HIDE);
+  m_ctrlDisagreement.ShowWindow(SW_HIDE);
   ShowButtons(false);
   m_nTick = 0;
   m_nStep = 0;
@@ -449,11 +449,11 @@ void CCalibrateDlg::PostStreamOff() {
 }
 
 void CCalibrateDlg::ShowOpeningHints(bool show) {
-  for (int i = 0; i < 4; ++i) m_hints[i].ShowWindow(show ? SW_SHOW : SW_HIDE);
+  for (int i = 0; i < 4; ++i) m_ctrlHints[i].ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
 void CCalibrateDlg::ShowAfterHints(bool show) {
-  for (int i = 4; i < 7; ++i) m_hints[i].ShowWindow(show ? SW_SHOW : SW_HIDE);
+  for (int i = 4; i < 7; ++i) m_ctrlHints[i].ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
 void CCalibrateDlg::ShowButtons(bool show) {

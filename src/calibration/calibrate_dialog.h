@@ -23,6 +23,7 @@
 #include "framework/dialog.h"
 
 class DeviceServices;
+struct DeviceReport;
 
 class CCalibrateDlg : public CDialog {
 public:
@@ -61,7 +62,7 @@ protected:
 
 private:
   // Messages.
-  void OnTouchPoint(LPARAM reply);
+  void OnTouchPoint(std::unique_ptr<DeviceReport> report);
   void OnCountdown();
   void OnReCalibrate();
   void OnCancelButton();
@@ -103,14 +104,14 @@ private:
   void DrawTarget(HDC dc, int width, int height) const;
 
   CXPButton m_btnOK, m_btnReCalibrate, m_btnCancel;
-  std::array<CStatic, 7> m_hints;  // 1090 to 1096
-  CStatic m_disagreement;          // 1097
+  std::array<CStatic, 7> m_ctrlHints;  // 1090 to 1096
+  CStatic m_ctrlDisagreement;          // 1097
 
   int m_nStep = 0;
   std::array<calibration::Point, calibration::kTargetCount> m_ptRaw{};
   DeviceParameters m_savedParams{};
   std::int32_t m_nSavedMode = 0;
-  std::int32_t m_bTouchEnabled = 0;
+  bool m_bTouchEnabled = false;
   int m_nTick = 0;
   // The touch screen as it was at opening: its record is written back under its own key
   // even after it was unplugged and another touch screen moved into its slot.

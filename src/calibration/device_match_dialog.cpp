@@ -87,10 +87,11 @@ BOOL CDeviceMatchDlg::PreTranslateMessage(MSG* msg) {
 }
 
 bool CDeviceMatchDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  const auto touch = [this](UINT m, std::unique_ptr<DeviceReport> report) {
+    if (m == UM_TOUCH_POINT) OnTouch(std::move(report));
+  };
+  if (device_client::DispatchReply(msg, lp, touch)) return true;
   switch (msg) {
-    case UM_TOUCH_POINT:
-      OnTouch(lp);
-      return true;
     case UM_DEVICE_REMOVED:
       OnDeviceRemoved();
       return true;
@@ -127,8 +128,7 @@ void CDeviceMatchDlg::OnDestroy() {
   Closing(false);
 }
 
-void CDeviceMatchDlg::OnTouch(LPARAM lp) {
-  const std::unique_ptr<DeviceReport> report = device_client::TakeReply(lp);
+void CDeviceMatchDlg::OnTouch(std::unique_ptr<DeviceReport> report) {
   if (!report || !m_bTouchEnabled || m_bFinished) return;
   TouchScreenList& list = m_devices.list();
   const int slot = report->deviceIndex;

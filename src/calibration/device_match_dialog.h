@@ -18,6 +18,7 @@
 #include "framework/gdi.h"
 
 class DeviceServices;
+struct DeviceReport;
 
 class CDeviceMatchDlg : public CDialog {
 public:
@@ -49,7 +50,7 @@ protected:
 
 private:
   void StartMonitorTimer();
-  void OnTouch(LPARAM report);
+  void OnTouch(std::unique_ptr<DeviceReport> report);
   void OnTimeout();
   void MapTouchScreen(int slot, int monitor);
   void NextMonitor();

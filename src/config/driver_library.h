@@ -31,7 +31,7 @@ public:
   bool Load();
   // The library at this path (tests load the one they built).
   bool LoadFrom(const std::wstring& path);
-  bool IsLoaded() const { return module_.valid(); }
+  bool IsLoaded() const { return m_hModule.valid(); }
 
   bool GetDriverParameters(DriverParameters& parameters) const;
   bool SetDriverParameters(const DriverParameters& parameters) const;
@@ -47,11 +47,11 @@ private:
   using SetDeviceFn = I(__stdcall*)(std::uint32_t, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I,
                                     I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I, I);
 
-  ScopedModule module_;
-  SetDriverFn setDriver_ = nullptr;
-  GetDriverFn getDriver_ = nullptr;
-  GetDeviceFn getDevice_ = nullptr;
-  SetDeviceFn setDevice_ = nullptr;
+  ScopedModule m_hModule;
+  SetDriverFn m_pSetDriver = nullptr;
+  GetDriverFn m_pGetDriver = nullptr;
+  GetDeviceFn m_pGetDevice = nullptr;
+  SetDeviceFn m_pSetDevice = nullptr;
 };
 
 // The process's one library, loaded on first use.

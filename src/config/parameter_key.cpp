@@ -9,7 +9,7 @@ bool ParameterKey::Open(const std::wstring& path) {
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &opened) !=
       ERROR_SUCCESS)
     return false;
-  key_.reset(opened);
+  m_hKey.reset(opened);
   return true;
 }
 
@@ -27,11 +27,11 @@ bool ParameterKey::OpenOrCreate(const std::wstring& path) {
 }
 
 std::int32_t ParameterKey::ReadDword(const wchar_t* name) const {
-  if (!key_) return 0;
+  if (!m_hKey) return 0;
   DWORD value = 0;
   DWORD size = sizeof(value);
   const LONG status =
-      RegQueryValueExW(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+      RegQueryValueExW(m_hKey.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
   if (status != ERROR_SUCCESS) {
     // A value that is not there reads as 0 by design; any other failure is worth a record.
     if (status != ERROR_FILE_NOT_FOUND)
@@ -43,10 +43,10 @@ std::int32_t ParameterKey::ReadDword(const wchar_t* name) const {
 }
 
 bool ParameterKey::WriteDword(const wchar_t* name, std::int32_t value) const {
-  if (!key_) return false;
+  if (!m_hKey) return false;
   const DWORD data = static_cast<DWORD>(value);
-  return RegSetValueExW(key_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+  return RegSetValueExW(m_hKey.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                         sizeof(data)) == ERROR_SUCCESS;
 }
 
-void ParameterKey::Close() { key_.reset(); }
+void ParameterKey::Close() { m_hKey.reset(); }

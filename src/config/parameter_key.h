@@ -30,8 +30,8 @@ public:
   bool WriteDword(const wchar_t* name, std::int32_t value) const;
 
   void Close();
-  bool IsOpen() const { return key_.valid(); }
+  bool IsOpen() const { return m_hKey.valid(); }
 
 private:
-  ScopedRegKey key_;
+  ScopedRegKey m_hKey;
 };

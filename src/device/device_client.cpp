@@ -97,22 +97,24 @@ std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam) {
   return std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(lParam));
 }
 
+bool IsReplyMessage(UINT message) { return reply_windows::IsReplyMessage(message); }
+
 bool QueryWaits::Pause(DWORD ms) const {
-  if (!cancel_) {
+  if (!m_hCancel) {
     Sleep(ms);
     return true;
   }
-  return WaitForSingleObject(cancel_, ms) == WAIT_TIMEOUT;
+  return WaitForSingleObject(m_hCancel, ms) == WAIT_TIMEOUT;
 }
 
 bool QueryWaits::Cancelled() const {
-  return cancel_ && WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0;
+  return m_hCancel && WaitForSingleObject(m_hCancel, 0) == WAIT_OBJECT_0;
 }
 
 void ReplyWaiter::Expect(UINT replyMessage, int replyIndex) {
-  expected_.store(static_cast<std::uint64_t>(replyMessage) << 32 |
+  m_nExpected.store(static_cast<std::uint64_t>(replyMessage) << 32 |
                   static_cast<std::uint32_t>(replyIndex + 1));
-  if (event_) ResetEvent(event_);
+  if (m_hEvent) ResetEvent(m_hEvent);
 }
 
 void ReplyWaiter::Offer(UINT replyMessage, const DeviceReport& reply) {
@@ -121,26 +123,26 @@ void ReplyWaiter::Offer(UINT replyMessage, const DeviceReport& reply) {
                               static_cast<std::uint32_t>(reply.deviceIndex + 1);
   std::uint64_t expected = ended;
   // Once: a second end of the same exchange must not end the next wait.
-  if (expected_.compare_exchange_strong(expected, 0) && event_) SetEvent(event_);
+  if (m_nExpected.compare_exchange_strong(expected, 0) && m_hEvent) SetEvent(m_hEvent);
 }
 
-void QueryWaits::Reset() const { ResetEvent(ended_); }
+void QueryWaits::Reset() const { ResetEvent(m_hEnded); }
 
 void QueryWaits::Send(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
                       std::uint8_t command2, std::uint8_t payload) const {
   const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, payload};
-  if (waiter_) {
-    waiter_->Expect(protocol::LookupCommand(protocol::CommandCode(report)).replyMessage, replyIndex);
+  if (m_pWaiter) {
+    m_pWaiter->Expect(protocol::LookupCommand(protocol::CommandCode(report)).replyMessage, replyIndex);
   } else {
     Reset();
   }
   // A request that cannot be posted is released; the wait then runs into its time-out.
-  client_.PostReport(replyWindow, deviceHandle, replyIndex, report, sizeof report);
+  m_client.PostReport(replyWindow, deviceHandle, replyIndex, report, sizeof report);
 }
 
 bool QueryWaits::WaitForEnd(DWORD timeoutMs) const {
-  if (!cancel_) return WaitForSingleObject(ended_, timeoutMs) == WAIT_OBJECT_0;
-  const HANDLE events[] = {ended_, cancel_};
+  if (!m_hCancel) return WaitForSingleObject(m_hEnded, timeoutMs) == WAIT_OBJECT_0;
+  const HANDLE events[] = {m_hEnded, m_hCancel};
   return WaitForMultipleObjects(2, events, FALSE, timeoutMs) == WAIT_OBJECT_0;
 }
 

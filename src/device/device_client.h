@@ -104,6 +104,17 @@ namespace device_client {
 // from now on (null for a message without one).
 std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam);
 
+// A window's one entry for the replies: when `message` carries a reply record, the record is
+// taken here, once, and handed to `handler(message, reply)` (the reply may be null); true then.
+// A reply message the window does not expect is released all the same.
+bool IsReplyMessage(UINT message);
+template <typename Handler>
+bool DispatchReply(UINT message, LPARAM lParam, Handler&& handler) {
+  if (!IsReplyMessage(message)) return false;
+  handler(message, TakeReply(lParam));
+  return true;
+}
+
 // ---- Query sequences: the exchanges that wait for each end of reply ----
 
 inline constexpr DWORD kExchangeWaitMs = 3000;  // the longest wait for one exchange to end
@@ -116,16 +127,16 @@ inline constexpr DWORD kAfterTimeoutMs = 500;   // the pause after an exchange t
 class ReplyWaiter {
 public:
   // `event`: the window's manual-reset reply event (its lifetime is the window's).
-  void Attach(HANDLE event) { event_ = event; }
-  HANDLE event() const { return event_; }
+  void Attach(HANDLE event) { m_hEvent = event; }
+  HANDLE event() const { return m_hEvent; }
   // Before the request is posted: the event is reset and the exchange named.
   void Expect(UINT replyMessage, int replyIndex);
   // A reply reached the window (on its thread): signals when it ends the awaited exchange.
   void Offer(UINT replyMessage, const DeviceReport& reply);
 
 private:
-  HANDLE event_ = nullptr;
-  std::atomic<std::uint64_t> expected_{0};  // reply message << 32 | reply index + 1; 0: none
+  HANDLE m_hEvent = nullptr;
+  std::atomic<std::uint64_t> m_nExpected{0};  // reply message << 32 | reply index + 1; 0: none
 };
 
 // How a query sequence of `client` waits. `exchangeEnded` is the manual-reset event that the
@@ -137,11 +148,11 @@ private:
 class QueryWaits {
 public:
   QueryWaits(DeviceClient& client, HANDLE exchangeEnded, HANDLE cancel = nullptr)
-      : client_(client), ended_(exchangeEnded), cancel_(cancel) {}
+      : m_client(client), m_hEnded(exchangeEnded), m_hCancel(cancel) {}
   QueryWaits(DeviceClient& client, ReplyWaiter& waiter, HANDLE cancel)
-      : client_(client), ended_(waiter.event()), cancel_(cancel), waiter_(&waiter) {}
+      : m_client(client), m_hEnded(waiter.event()), m_hCancel(cancel), m_pWaiter(&waiter) {}
 
-  DeviceClient& client() const { return client_; }
+  DeviceClient& client() const { return m_client; }
 
   // Sleeps `ms`; false (at once) when cancelled.
   bool Pause(DWORD ms) const;
@@ -157,10 +168,10 @@ public:
                 std::uint8_t command2, std::uint8_t payload = 0) const;
 
 private:
-  DeviceClient& client_;
-  HANDLE ended_;
-  HANDLE cancel_;
-  ReplyWaiter* waiter_ = nullptr;
+  DeviceClient& m_client;
+  HANDLE m_hEnded;
+  HANDLE m_hCancel;
+  ReplyWaiter* m_pWaiter = nullptr;
 };
 
 enum class QueryResult { Answered, TimedOut, Cancelled };

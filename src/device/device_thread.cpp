@@ -9,11 +9,11 @@
 
 CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
   auto* thread = new CDeviceThread(context);
-  thread->ready_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!thread->ready_) RecordSystemFailure(L"CreateEventW", L"device thread ready event");
-  thread->thread_.reset(
-      CreateThread(nullptr, 0, &CDeviceThread::ThreadMain, thread, CREATE_SUSPENDED, &thread->id_));
-  if (!thread->thread_) {
+  thread->m_hReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!thread->m_hReady) RecordSystemFailure(L"CreateEventW", L"device thread ready event");
+  thread->m_hThread.reset(
+      CreateThread(nullptr, 0, &CDeviceThread::ThreadMain, thread, CREATE_SUSPENDED, &thread->m_nThreadId));
+  if (!thread->m_hThread) {
     RecordSystemFailure(L"CreateThread", L"device thread");
     delete thread;
     return nullptr;
@@ -22,15 +22,15 @@ CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
 }
 
 bool CDeviceThread::Resume() {
-  if (ResumeThread(thread_.get()) == static_cast<DWORD>(-1)) return false;
+  if (ResumeThread(m_hThread.get()) == static_cast<DWORD>(-1)) return false;
   // Requests posted before the queue exists would be lost: wait for it (briefly).
-  if (ready_) WaitForSingleObject(ready_.get(), 5000);
+  if (m_hReady) WaitForSingleObject(m_hReady.get(), 5000);
   return true;
 }
 
 bool CDeviceThread::Stop(DWORD timeoutMs) {
-  if (!PostThreadMessageW(id_, WM_QUIT, 0, 0)) return WaitForSingleObject(thread_.get(), 0) == WAIT_OBJECT_0;
-  return WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
+  if (!PostThreadMessageW(m_nThreadId, WM_QUIT, 0, 0)) return WaitForSingleObject(m_hThread.get(), 0) == WAIT_OBJECT_0;
+  return WaitForSingleObject(m_hThread.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 DWORD WINAPI CDeviceThread::ThreadMain(void* self) {
@@ -42,8 +42,8 @@ void CDeviceThread::Run() {
   MSG msg;
   // Creates the thread's message queue before anything can be posted to it.
   PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  if (ready_) SetEvent(ready_.get());
-  const DeviceContext context = context_;  // the object may be deleted while the thread runs
+  if (m_hReady) SetEvent(m_hReady.get());
+  const DeviceContext context = m_context;  // the object may be deleted while the thread runs
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == UM_DEVICE_REQUEST && msg.lParam) {
       Dispatch(context, std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(msg.lParam)));

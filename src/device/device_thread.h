@@ -24,8 +24,8 @@ public:
   CDeviceThread(const CDeviceThread&) = delete;
   CDeviceThread& operator=(const CDeviceThread&) = delete;
 
-  DWORD id() const { return id_; }
-  HANDLE handle() const { return thread_.get(); }
+  DWORD id() const { return m_nThreadId; }
+  HANDLE handle() const { return m_hThread.get(); }
   bool Resume();
   // Ends the message loop and waits for the thread; false when it did not end in time.
   // The program never calls it; tests do.
@@ -35,12 +35,12 @@ public:
   static void Dispatch(const DeviceContext& context, std::unique_ptr<DeviceReport> request);
 
 private:
-  explicit CDeviceThread(const DeviceContext& context) : context_(context) {}
+  explicit CDeviceThread(const DeviceContext& context) : m_context(context) {}
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
 
-  DeviceContext context_;
-  ScopedHandle thread_;
-  DWORD id_ = 0;
-  ScopedHandle ready_;  // set once the message queue exists
+  DeviceContext m_context;
+  ScopedHandle m_hThread;
+  DWORD m_nThreadId = 0;
+  ScopedHandle m_hReady;  // set once the message queue exists
 };

@@ -1,7 +1,7 @@
 #include "device/exchange_timing.h"
 
 namespace exchange_timing {
-std::atomic<ExchangeObserver> g_observer{nullptr};
+std::atomic<ExchangeObserver> g_pObserver{nullptr};
 }
 
-void SetExchangeObserver(ExchangeObserver observer) { exchange_timing::g_observer.store(observer); }
+void SetExchangeObserver(ExchangeObserver observer) { exchange_timing::g_pObserver.store(observer); }

@@ -20,10 +20,10 @@ using ExchangeObserver = void (*)(ExchangeStep step, std::uint16_t code, bool ec
 void SetExchangeObserver(ExchangeObserver observer);
 
 namespace exchange_timing {
-extern std::atomic<ExchangeObserver> g_observer;
+extern std::atomic<ExchangeObserver> g_pObserver;
 }
 
 inline void NoteExchangeStep(ExchangeStep step, std::uint16_t code, bool echo = false) {
-  if (ExchangeObserver observer = exchange_timing::g_observer.load(std::memory_order_relaxed))
+  if (ExchangeObserver observer = exchange_timing::g_pObserver.load(std::memory_order_relaxed))
     observer(step, code, echo);
 }

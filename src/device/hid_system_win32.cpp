@@ -12,21 +12,21 @@ public:
   bool BeginEnumeration() override {
     GUID hidGuid;
     HidD_GetHidGuid(&hidGuid);
-    hidGuid_ = hidGuid;
-    set_ = SetupDiGetClassDevsW(&hidGuid_, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    return set_ != INVALID_HANDLE_VALUE;
+    m_hidGuid = hidGuid;
+    m_hDevInfo = SetupDiGetClassDevsW(&m_hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    return m_hDevInfo != INVALID_HANDLE_VALUE;
   }
 
   HidEnumStatus EnumerateInterface(DWORD index, std::wstring& devicePath, DWORD* error) override {
     *error = 0;
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof(interfaceData);
-    if (!SetupDiEnumDeviceInterfaces(set_, nullptr, &hidGuid_, index, &interfaceData)) {
+    if (!SetupDiEnumDeviceInterfaces(m_hDevInfo, nullptr, &m_hidGuid, index, &interfaceData)) {
       *error = GetLastError();
       return *error == ERROR_NO_MORE_ITEMS ? HidEnumStatus::NoMoreItems : HidEnumStatus::Failed;
     }
     DWORD required = 0;
-    SetupDiGetDeviceInterfaceDetailW(set_, &interfaceData, nullptr, 0, &required, nullptr);
+    SetupDiGetDeviceInterfaceDetailW(m_hDevInfo, &interfaceData, nullptr, 0, &required, nullptr);
     if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
       *error = GetLastError();
       return HidEnumStatus::Failed;
@@ -34,10 +34,10 @@ public:
     std::vector<BYTE> buffer(required);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    deviceInfo_ = SP_DEVINFO_DATA{};
-    deviceInfo_.cbSize = sizeof(deviceInfo_);
-    if (!SetupDiGetDeviceInterfaceDetailW(set_, &interfaceData, detail, required, nullptr,
-                                          &deviceInfo_)) {
+    m_deviceInfo = SP_DEVINFO_DATA{};
+    m_deviceInfo.cbSize = sizeof(m_deviceInfo);
+    if (!SetupDiGetDeviceInterfaceDetailW(m_hDevInfo, &interfaceData, detail, required, nullptr,
+                                          &m_deviceInfo)) {
       *error = GetLastError();
       return HidEnumStatus::Failed;
     }
@@ -47,7 +47,7 @@ public:
 
   DWORD ReadPdoName(std::wstring& pdoName) override {
     DWORD size = 0;
-    SetupDiGetDeviceRegistryPropertyW(set_, &deviceInfo_, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
+    SetupDiGetDeviceRegistryPropertyW(m_hDevInfo, &m_deviceInfo, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
                                       nullptr, nullptr, 0, &size);
     if (size == 0) return GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
     std::vector<BYTE> buffer;
@@ -56,7 +56,7 @@ public:
     } catch (...) {
       return ERROR_NOT_ENOUGH_MEMORY;
     }
-    if (!SetupDiGetDeviceRegistryPropertyW(set_, &deviceInfo_, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
+    if (!SetupDiGetDeviceRegistryPropertyW(m_hDevInfo, &m_deviceInfo, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
                                            nullptr, buffer.data(), size, nullptr)) {
       return GetLastError();
     }
@@ -66,8 +66,8 @@ public:
   }
 
   void EndEnumeration() override {
-    if (set_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set_);
-    set_ = INVALID_HANDLE_VALUE;
+    if (m_hDevInfo != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(m_hDevInfo);
+    m_hDevInfo = INVALID_HANDLE_VALUE;
   }
 
   HANDLE Open(const std::wstring& devicePath, bool overlapped) override {
@@ -124,9 +124,9 @@ public:
   }
 
 private:
-  GUID hidGuid_{};
-  HDEVINFO set_ = INVALID_HANDLE_VALUE;
-  SP_DEVINFO_DATA deviceInfo_{};
+  GUID m_hidGuid{};
+  HDEVINFO m_hDevInfo = INVALID_HANDLE_VALUE;
+  SP_DEVINFO_DATA m_deviceInfo{};
 };
 
 }  // namespace

@@ -23,6 +23,12 @@ constexpr UINT kReplyMessages[] = {UM_REPLY_VV,     UM_REPLY_VS,      UM_REPLY_Z
 
 }  // namespace
 
+bool IsReplyMessage(UINT message) {
+  for (UINT reply : kReplyMessages)
+    if (reply == message) return true;
+  return false;
+}
+
 void Open(HWND window) {
   if (!window) return;
   std::lock_guard<std::mutex> lock(g_mutex);

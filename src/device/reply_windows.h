@@ -16,6 +16,10 @@
 
 namespace reply_windows {
 
+// The messages that carry a reply record (UM_REPLY_*, UM_TOUCH_POINT), owned by the window
+// they reach.
+bool IsReplyMessage(UINT message);
+
 // A request names `window` as its reply window: the window takes replies (again).
 void Open(HWND window);
 

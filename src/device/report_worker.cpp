@@ -18,9 +18,9 @@
 
 namespace {
 
-std::atomic<int> g_exchanges{0};
-std::atomic<std::uint64_t> g_strays{0};
-std::atomic<std::uint64_t> g_unansweredEchoes{0};
+std::atomic<int> g_nExchanges{0};
+std::atomic<std::uint64_t> g_nStrays{0};
+std::atomic<std::uint64_t> g_nUnansweredEchoes{0};
 
 // Milliseconds of the performance counter: the 80 ms between an echo and its command are
 // measured finer than the tick count goes.
@@ -149,7 +149,7 @@ void ReleaseStrayReplies(HidSystem& hid, HANDLE device, HANDLE event) {
       hid.CancelIoEx(device, &overlapped);
       if (!hid.GetOverlappedResult(device, &overlapped, &transferred, TRUE)) return;
     }
-    g_strays.fetch_add(1);
+    g_nStrays.fetch_add(1);
   }
 }
 
@@ -178,13 +178,13 @@ bool SendEcho(const DeviceContext& context, HANDLE device, HANDLE event, DeviceR
     if (outcome != ReadOutcome::Completed) return false;
     NoteExchangeStep(ExchangeStep::ReadCompleted, code, true);
     if (answered) {
-      g_strays.fetch_add(1);  // a second answer to the echo
+      g_nStrays.fetch_add(1);  // a second answer to the echo
     } else {
       answered = protocol::IsEndOfReply(reply.report);
     }
   }
   if (!answered) {
-    g_unansweredEchoes.fetch_add(1);
+    g_nUnansweredEchoes.fetch_add(1);
     return false;
   }
   // Timed waits end up to a millisecond early: the command goes no sooner than 80 ms after.
@@ -206,7 +206,7 @@ bool ResumeStreamAfter(HANDLE device, Exchange& exchange) {
     const std::uint16_t code = protocol::CommandCode(waiting.request->report);
     if (code == protocol::kStreamOn || code == protocol::kStreamOff) return false;
   }
-  g_exchanges.fetch_add(1);
+  g_nExchanges.fetch_add(1);
   lane.queue.push_back(Exchange{exchange.context, nullptr, std::move(exchange.request), true});
   return true;
 }
@@ -306,7 +306,7 @@ bool RunExchange(Exchange& exchange, HANDLE readEvent, HANDLE interrupt, bool re
 // Works off one lane's queue on a pooled thread, one exchange after the other.
 class LaneJob final : public PooledJob {
 public:
-  explicit LaneJob(HANDLE device) : device_(device) {}
+  explicit LaneJob(HANDLE device) : m_hDevice(device) {}
   void Run(HANDLE readEvent) override {
     for (;;) {
       Exchange exchange;
@@ -314,7 +314,7 @@ public:
       bool readOffFirst = false;
       {
         std::lock_guard<std::mutex> lock(g_lanesMutex);
-        Lane& lane = Lanes()[device_];
+        Lane& lane = Lanes()[m_hDevice];
         if (lane.queue.empty()) {
           lane.running = false;
           return;
@@ -328,21 +328,21 @@ public:
       const bool settled = RunExchange(exchange, readEvent, interrupt, readOffFirst);
       {
         std::lock_guard<std::mutex> lock(g_lanesMutex);
-        if (!settled) Lanes()[device_].unsettled = true;
+        if (!settled) Lanes()[m_hDevice].unsettled = true;
       }
       exchange = Exchange{};  // the requests go before the exchange counts as ended
-      g_exchanges.fetch_sub(1);
+      g_nExchanges.fetch_sub(1);
     }
   }
 
 private:
-  HANDLE device_;
+  HANDLE m_hDevice;
 };
 
 // Queues `exchange` on its lane and starts the lane's thread when it is idle.
 bool Queue(Exchange exchange) {
   HANDLE device = static_cast<HANDLE>(exchange.request->deviceHandle);
-  g_exchanges.fetch_add(1);
+  g_nExchanges.fetch_add(1);
   {
     std::lock_guard<std::mutex> lock(g_lanesMutex);
     Lane& lane = Lanes()[device];
@@ -366,15 +366,15 @@ bool Queue(Exchange exchange) {
     dropped.swap(lane.queue);
     lane.running = false;
   }
-  g_exchanges.fetch_sub(static_cast<int>(dropped.size()));
+  g_nExchanges.fetch_sub(static_cast<int>(dropped.size()));
   return false;
 }
 
 }  // namespace
 
-int RunningReportWorkers() { return g_exchanges.load(); }
-std::uint64_t StrayReplies() { return g_strays.load(); }
-std::uint64_t UnansweredEchoes() { return g_unansweredEchoes.load(); }
+int RunningReportWorkers() { return g_nExchanges.load(); }
+std::uint64_t StrayReplies() { return g_nStrays.load(); }
+std::uint64_t UnansweredEchoes() { return g_nUnansweredEchoes.load(); }
 
 bool StartReportWorker(const DeviceContext& context, std::unique_ptr<DeviceReport> echo,
                        std::unique_ptr<DeviceReport> request) {

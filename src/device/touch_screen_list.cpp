@@ -8,20 +8,20 @@
 #include "base/system_failure.h"
 
 TouchScreenList::TouchScreenList(HidSystem& hid, MonitorSystem& monitors)
-    : hid_(hid), monitorSystem_(monitors) {
+    : m_hid(hid), m_monitorSystem(monitors) {
   EnumerateTouchScreens();
   EnumerateMonitors();
 }
 
 TouchScreenList::~TouchScreenList() {
-  for (auto& slot : devices_) {
+  for (auto& slot : m_devices) {
     if (slot && slot->open) CloseHidInfo(slot->HidInfo);
   }
 }
 
 TouchScreenDevice* TouchScreenList::device(int index) const {
   if (index < 0 || index >= kMaxTouchScreens) return nullptr;
-  return devices_[index].get();
+  return m_devices[index].get();
 }
 
 HANDLE TouchScreenList::handle(int index) const {
@@ -30,14 +30,14 @@ HANDLE TouchScreenList::handle(int index) const {
 }
 
 void TouchScreenList::EnumerateTouchScreens() {
-  if (!hid_.BeginEnumeration()) {
+  if (!m_hid.BeginEnumeration()) {
     RecordSystemFailure(L"SetupDiGetClassDevsW", L"HID interfaces");
     return;
   }
   for (DWORD index = 0;; ++index) {
     std::wstring path;
     DWORD error = 0;
-    const HidEnumStatus status = hid_.EnumerateInterface(index, path, &error);
+    const HidEnumStatus status = m_hid.EnumerateInterface(index, path, &error);
     // A failing step ends the enumeration: the touch screens accepted so far stay listed,
     // and no index is retried.
     if (status == HidEnumStatus::Failed) {
@@ -48,7 +48,7 @@ void TouchScreenList::EnumerateTouchScreens() {
 
     HidDevice info;
     if (!OpenTouchScreen(path, info)) continue;
-    if (count_ >= kMaxTouchScreens) {
+    if (m_nCount >= kMaxTouchScreens) {
       // The list is full: a 65th touch screen is closed again and not listed.
       CloseHidInfo(info);
       continue;
@@ -56,7 +56,7 @@ void TouchScreenList::EnumerateTouchScreens() {
     auto record = std::make_unique<TouchScreenDevice>();
     record->HidInfo = info;
     std::wstring pdo;
-    const DWORD pdoError = hid_.ReadPdoName(pdo);
+    const DWORD pdoError = m_hid.ReadPdoName(pdo);
     if (pdoError == ERROR_NOT_ENOUGH_MEMORY) {
       std::printf("Insufficient memory.\n");
     } else if (pdoError != 0) {
@@ -68,27 +68,27 @@ void TouchScreenList::EnumerateTouchScreens() {
     }
     record->open = 1;
     // Slots fill from 0 upwards and stay dense during enumeration.
-    devices_[count_] = std::move(record);
-    ++count_;
+    m_devices[m_nCount] = std::move(record);
+    ++m_nCount;
   }
-  hid_.EndEnumeration();
+  m_hid.EndEnumeration();
 }
 
 bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info) {
-  HANDLE handle = hid_.Open(path, false);
+  HANDLE handle = m_hid.Open(path, false);
   if (handle == INVALID_HANDLE_VALUE) {
     // Other programs' HID devices may well refuse to be opened: worth a record all the same.
     RecordSystemFailure(L"CreateFileW", path);
     return false;
   }
   info.handle = handle;
-  if (!hid_.GetPreparsedData(handle, &info.preparsed)) {
+  if (!m_hid.GetPreparsedData(handle, &info.preparsed)) {
     RecordSystemFailure(L"HidD_GetPreparsedData", path);
     info.preparsed = nullptr;
     CloseHidInfo(info);
     return false;
   }
-  if (!hid_.GetAttributes(handle, &info.attributes)) {
+  if (!m_hid.GetAttributes(handle, &info.attributes)) {
     RecordSystemFailure(L"HidD_GetAttributes", path);
     CloseHidInfo(info);
     return false;
@@ -97,53 +97,53 @@ bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info)
     CloseHidInfo(info);
     return false;
   }
-  hid_.GetCaps(info.preparsed, &info.caps);  // its status does not reject the device
+  m_hid.GetCaps(info.preparsed, &info.caps);  // its status does not reject the device
 
   // Reopened for overlapped I/O, so that the device thread can read and write with events.
-  hid_.Close(info.handle);
-  info.handle = hid_.Open(path, true);
+  m_hid.Close(info.handle);
+  info.handle = m_hid.Open(path, true);
   if (info.handle == INVALID_HANDLE_VALUE) {
     RecordSystemFailure(L"CreateFileW", path + L" (overlapped)");
     CloseHidInfo(info);
     return false;
   }
   // The system's 32 reports would do while the reader keeps up; a failure leaves them.
-  if (!hid_.SetNumInputBuffers(info.handle, kInputBuffers))
+  if (!m_hid.SetNumInputBuffers(info.handle, kInputBuffers))
     RecordSystemFailure(L"HidD_SetNumInputBuffers", path);
   return true;
 }
 
 void TouchScreenList::CloseHidInfo(HidDevice& info) {
-  if (info.handle != INVALID_HANDLE_VALUE) hid_.Close(info.handle);
+  if (info.handle != INVALID_HANDLE_VALUE) m_hid.Close(info.handle);
   info.handle = INVALID_HANDLE_VALUE;
-  if (info.preparsed) hid_.FreePreparsedData(info.preparsed);
+  if (info.preparsed) m_hid.FreePreparsedData(info.preparsed);
   info.preparsed = nullptr;
 }
 
 void TouchScreenList::AddMonitor(const RECT& rect) {
   // A 65th monitor is not recorded.
-  if (monitorCount_ >= kMaxMonitors) return;
-  monitors_[monitorCount_] = MonitorEntry{rect.left, rect.top, rect.right, rect.bottom, monitorCount_};
-  ++monitorCount_;
+  if (m_nMonitorCount >= kMaxMonitors) return;
+  m_monitors[m_nMonitorCount] = MonitorEntry{rect.left, rect.top, rect.right, rect.bottom, m_nMonitorCount};
+  ++m_nMonitorCount;
 }
 
 void TouchScreenList::EnumerateMonitors() {
-  for (const RECT& rect : monitorSystem_.Monitors()) AddMonitor(rect);
+  for (const RECT& rect : m_monitorSystem.Monitors()) AddMonitor(rect);
 }
 
 void TouchScreenList::RefreshMonitors() {
-  monitorCount_ = 0;
+  m_nMonitorCount = 0;
   EnumerateMonitors();
 }
 
 void TouchScreenList::RegisterDeviceNotifications(HWND window) {
-  for (std::uint32_t i = 0; i < count_ && i < kMaxTouchScreens;) {
-    TouchScreenDevice* d = devices_[i].get();
+  for (std::uint32_t i = 0; i < m_nCount && i < kMaxTouchScreens;) {
+    TouchScreenDevice* d = m_devices[i].get();
     if (!d) {
       ++i;
       continue;
     }
-    HDEVNOTIFY notify = hid_.RegisterHandleNotification(window, d->HidInfo.handle);
+    HDEVNOTIFY notify = m_hid.RegisterHandleNotification(window, d->HidInfo.handle);
     if (notify) {
       d->DeviceNotify = notify;
       d->open = 1;
@@ -159,8 +159,8 @@ void TouchScreenList::RegisterDeviceNotifications(HWND window) {
 }
 
 int TouchScreenList::FindByHandle(HANDLE handle) const {
-  for (std::uint32_t i = 0; i < count_ && i < kMaxTouchScreens; ++i) {
-    if (devices_[i] && devices_[i]->HidInfo.handle == handle) return static_cast<int>(i);
+  for (std::uint32_t i = 0; i < m_nCount && i < kMaxTouchScreens; ++i) {
+    if (m_devices[i] && m_devices[i]->HidInfo.handle == handle) return static_cast<int>(i);
   }
   return -1;
 }
@@ -176,13 +176,13 @@ void TouchScreenList::RemoveAt(int index) {
   TouchScreenDevice* d = device(index);
   if (!d) return;
   if (d->open) CloseHidInfo(d->HidInfo);
-  --count_;
-  devices_[index].reset();
-  mapping_[index].monitorNo = -1;
-  for (int j = index + 1; j < kMaxTouchScreens && devices_[j]; ++j) {
-    devices_[j - 1] = std::move(devices_[j]);
-    mapping_[j - 1] = MappingEntry{reinterpret_cast<std::intptr_t>(devices_[j - 1]->HidInfo.handle),
-                                   mapping_[j].monitorNo, j - 1};
-    mapping_[j] = MappingEntry{};
+  --m_nCount;
+  m_devices[index].reset();
+  m_mapping[index].monitorNo = -1;
+  for (int j = index + 1; j < kMaxTouchScreens && m_devices[j]; ++j) {
+    m_devices[j - 1] = std::move(m_devices[j]);
+    m_mapping[j - 1] = MappingEntry{reinterpret_cast<std::intptr_t>(m_devices[j - 1]->HidInfo.handle),
+                                   m_mapping[j].monitorNo, j - 1};
+    m_mapping[j] = MappingEntry{};
   }
 }

@@ -67,19 +67,19 @@ public:
   TouchScreenList(const TouchScreenList&) = delete;
   TouchScreenList& operator=(const TouchScreenList&) = delete;
 
-  HidSystem& hid() { return hid_; }
-  MonitorSystem& monitorSystem() { return monitorSystem_; }
+  HidSystem& hid() { return m_hid; }
+  MonitorSystem& monitorSystem() { return m_monitorSystem; }
 
   // Slots 0 .. count()-1.
-  std::uint32_t count() const { return count_.load(); }
+  std::uint32_t count() const { return m_nCount.load(); }
   TouchScreenDevice* device(int index) const;
   HANDLE handle(int index) const;  // INVALID_HANDLE_VALUE for an empty slot or index
 
-  int monitorCount() const { return monitorCount_; }
-  const MonitorEntry& monitor(int index) const { return monitors_[index]; }
+  int monitorCount() const { return m_nMonitorCount; }
+  const MonitorEntry& monitor(int index) const { return m_monitors[index]; }
   void RefreshMonitors();  // monitor count 0, then enumerate again into the same table
 
-  MappingEntry& mapping(int index) { return mapping_[index]; }
+  MappingEntry& mapping(int index) { return m_mapping[index]; }
 
   // Registers the window for removal notifications of every listed handle. A touch screen
   // whose registration fails is removed as an unplugged one is (RemoveAt): it is closed and
@@ -97,11 +97,11 @@ private:
   void EnumerateMonitors();
   void AddMonitor(const RECT& rect);
 
-  HidSystem& hid_;
-  MonitorSystem& monitorSystem_;
-  std::array<std::unique_ptr<TouchScreenDevice>, kMaxTouchScreens> devices_;
-  std::atomic<std::uint32_t> count_{0};
-  std::array<MonitorEntry, kMaxMonitors> monitors_{};
-  int monitorCount_ = 0;
-  std::array<MappingEntry, kMaxTouchScreens> mapping_{};
+  HidSystem& m_hid;
+  MonitorSystem& m_monitorSystem;
+  std::array<std::unique_ptr<TouchScreenDevice>, kMaxTouchScreens> m_devices;
+  std::atomic<std::uint32_t> m_nCount{0};
+  std::array<MonitorEntry, kMaxMonitors> m_monitors{};
+  int m_nMonitorCount = 0;
+  std::array<MappingEntry, kMaxTouchScreens> m_mapping{};
 };

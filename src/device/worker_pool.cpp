@@ -20,10 +20,10 @@ class WorkerPool {
 public:
   bool Start(std::unique_ptr<PooledJob> job) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!waiting_.empty()) {
-        PooledThread* thread = waiting_.back();
-        waiting_.pop_back();
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (!m_waiting.empty()) {
+        PooledThread* thread = m_waiting.back();
+        m_waiting.pop_back();
         thread->job = std::move(job);
         // Signalled under the lock: the thread cannot end between being chosen and woken.
         SetEvent(thread->wake.get());
@@ -33,7 +33,7 @@ public:
     return StartThread(std::move(job));
   }
 
-  int count() const { return threads_.load(); }
+  int count() const { return m_nThreads.load(); }
 
 private:
   bool StartThread(std::unique_ptr<PooledJob> job) {
@@ -51,7 +51,7 @@ private:
       RecordSystemFailure(L"CreateThread", L"report worker");
       return false;
     }
-    threads_.fetch_add(1);
+    m_nThreads.fetch_add(1);
     thread.release();  // the thread owns itself now
     if (!SetThreadPriority(handle.get(), THREAD_PRIORITY_HIGHEST)) RecordSystemFailure(L"SetThreadPriority");
     ResumeThread(handle.get());
@@ -61,9 +61,9 @@ private:
   static DWORD WINAPI ThreadMain(void* parameter);
   void Serve(PooledThread* thread);
 
-  std::mutex mutex_;
-  std::vector<PooledThread*> waiting_;  // threads without a job, the latest last
-  std::atomic<int> threads_{0};
+  std::mutex m_mutex;
+  std::vector<PooledThread*> m_waiting;  // threads without a job, the latest last
+  std::atomic<int> m_nThreads{0};
 };
 
 // Never destroyed: pooled threads may still wait on it while the process ends.
@@ -81,15 +81,15 @@ void WorkerPool::Serve(PooledThread* thread) {
   for (;;) {
     std::unique_ptr<PooledJob> job;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::lock_guard<std::mutex> lock(m_mutex);
       job = std::move(thread->job);
     }
     if (job) {
       job->Run(thread->readEvent.get());
       job.reset();
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    waiting_.push_back(thread);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_waiting.push_back(thread);
     for (;;) {
       lock.unlock();
       const DWORD wait = WaitForSingleObject(thread->wake.get(), kPooledThreadIdleMs);
@@ -98,9 +98,9 @@ void WorkerPool::Serve(PooledThread* thread) {
       if (thread->job) break;
       if (wait != WAIT_OBJECT_0) {
         // Idle long enough (or the wait failed): leave the pool.
-        waiting_.erase(std::find(waiting_.begin(), waiting_.end(), thread));
+        m_waiting.erase(std::find(m_waiting.begin(), m_waiting.end(), thread));
         lock.unlock();
-        threads_.fetch_sub(1);
+        m_nThreads.fetch_sub(1);
         delete thread;
         return;
       }

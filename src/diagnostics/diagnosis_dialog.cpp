@@ -103,9 +103,24 @@ void CDiagnosis::StartRun() {
   PostStep('o', 0);
 }
 
-void CDiagnosis::OnOpenReply(LPARAM lp) {
-  std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
+void CDiagnosis::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply) {
   if (!reply) return;
+  switch (msg) {
+    case UM_REPLY_O:
+      OnOpenReply(std::move(reply));
+      break;
+    case UM_REPLY_ZV:
+      if (m_run.OnLevelsReply(reply->report, kReportSize) == led::LedTestRun::Action::PostStatuses) PostStep('Z', 'g');
+      break;
+    case UM_REPLY_ZG:
+      if (m_run.OnStatusesReply(reply->report, kReportSize) == led::LedTestRun::Action::Finish) FinishRun();
+      break;
+    default:
+      break;
+  }
+}
+
+void CDiagnosis::OnOpenReply(std::unique_ptr<DeviceReport> reply) {
   switch (m_run.OnOpenReply(reply->report, kReportSize)) {
     case led::LedTestRun::Action::HoldReply:
       m_devices.client().HoldReply(std::move(reply));
@@ -115,20 +130,6 @@ void CDiagnosis::OnOpenReply(LPARAM lp) {
       break;
     default:
       break;
-  }
-}
-
-void CDiagnosis::OnLevelsReply(LPARAM lp) {
-  std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
-  if (reply && m_run.OnLevelsReply(reply->report, kReportSize) == led::LedTestRun::Action::PostStatuses) {
-    PostStep('Z', 'g');
-  }
-}
-
-void CDiagnosis::OnStatusesReply(LPARAM lp) {
-  std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
-  if (reply && m_run.OnStatusesReply(reply->report, kReportSize) == led::LedTestRun::Action::Finish) {
-    FinishRun();
   }
 }
 
@@ -194,14 +195,11 @@ void CDiagnosis::Export() {
 }
 
 bool CDiagnosis::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case UM_REPLY_O: OnOpenReply(lp); break;
-    case UM_REPLY_ZV: OnLevelsReply(lp); break;
-    case UM_REPLY_ZG: OnStatusesReply(lp); break;
-    case UM_DEVICE_REMOVED: OnRemoved(static_cast<int>(lp)); break;
-    default: return CDialog::OnMessage(msg, wp, lp, result);
-  }
   result = 0;
+  if (device_client::DispatchReply(msg, lp, [this](UINT m, auto reply) { OnReply(m, std::move(reply)); }))
+    return true;
+  if (msg != UM_DEVICE_REMOVED) return CDialog::OnMessage(msg, wp, lp, result);
+  OnRemoved(static_cast<int>(lp));
   return true;
 }
 

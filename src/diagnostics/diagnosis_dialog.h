@@ -2,6 +2,7 @@
 // CDiagnosis: the modal "Diagnostics" dialog of one touch screen. A run asks the touch screen
 // for its LED test ("o", then "Zv", then "Zg") through the device client, shows the decoded
 // report line by line in its list box, and Export appends the list to a text file.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,8 @@ protected:
 
 private:
   void StartRun();
-  void OnOpenReply(LPARAM lp);
-  void OnLevelsReply(LPARAM lp);
-  void OnStatusesReply(LPARAM lp);
+  void OnReply(UINT msg, std::unique_ptr<DeviceReport> reply);  // "o", "Zv" and "Zg"
+  void OnOpenReply(std::unique_ptr<DeviceReport> reply);
   void FinishRun();
   void ShowReport(const std::vector<std::string>& lines);
   void AbandonRun();  // a run under way ends unfinished (removal, closing)

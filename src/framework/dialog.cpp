@@ -9,7 +9,7 @@
 namespace {
 // The dialog being created on this thread: it is bound on the first message it receives
 // (WM_SETFONT comes before WM_INITDIALOG).
-thread_local CDialog* t_creating = nullptr;
+thread_local CDialog* g_pCreating = nullptr;
 
 bool ReturnsValueDirectly(UINT msg) {
   switch (msg) {
@@ -54,11 +54,11 @@ HWND CDialog::CreateFromTemplate(HWND owner) {
     RecordSystemFailure(L"LoadResource", name);
     return nullptr;
   }
-  t_creating = this;
+  g_pCreating = this;
   HWND hwnd = ::CreateDialogIndirectParamW(instance, dialogTemplate, owner, &CDialog::DialogProc,
                                            reinterpret_cast<LPARAM>(this));
   if (!hwnd) RecordSystemFailure(L"CreateDialogIndirectParamW", name);
-  t_creating = nullptr;
+  g_pCreating = nullptr;
   return hwnd;
 }
 
@@ -168,9 +168,9 @@ HBRUSH CDialog::OnCtlColor(HDC dc, HWND control, UINT type) {
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = static_cast<CDialog*>(FromHandlePermanent(hwnd));
-  if (!self && t_creating) {
-    self = t_creating;
-    t_creating = nullptr;
+  if (!self && g_pCreating) {
+    self = g_pCreating;
+    g_pCreating = nullptr;
     self->Bind(hwnd);
   }
   if (!self) return FALSE;

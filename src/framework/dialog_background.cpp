@@ -1,18 +1,18 @@
 #include "framework/dialog_background.h"
 
 DialogBackground::DialogBackground(COLORREF color, COLORREF textColor)
-    : brush_(::CreateSolidBrush(color)), textColor_(textColor) {}
+    : m_hBrush(::CreateSolidBrush(color)), m_textColor(textColor) {}
 
 bool DialogBackground::Erase(HWND window, HDC dc) const {
   RECT client{};
   ::GetClientRect(window, &client);
-  ::FillRect(dc, &client, brush_);
+  ::FillRect(dc, &client, m_hBrush);
   return true;
 }
 
 HBRUSH DialogBackground::CtlColor(HDC dc, UINT type) const {
   if (type != CTLCOLOR_DLG && type != CTLCOLOR_STATIC && type != CTLCOLOR_BTN) return nullptr;
   ::SetBkMode(dc, TRANSPARENT);
-  if (textColor_ != CLR_INVALID && type != CTLCOLOR_BTN) ::SetTextColor(dc, textColor_);
-  return brush_;
+  if (m_textColor != CLR_INVALID && type != CTLCOLOR_BTN) ::SetTextColor(dc, m_textColor);
+  return m_hBrush;
 }

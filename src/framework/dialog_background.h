@@ -24,9 +24,9 @@ public:
   // For a window's OnCtlColor: the brush for dialogs, statics and buttons, else null. The text
   // colour goes to the dialog and its statics; push buttons draw their captions their own way.
   HBRUSH CtlColor(HDC dc, UINT type) const;
-  HBRUSH brush() const { return brush_; }
+  HBRUSH brush() const { return m_hBrush; }
 
 private:
-  ScopedBrush brush_;
-  COLORREF textColor_;
+  ScopedBrush m_hBrush;
+  COLORREF m_textColor;
 };

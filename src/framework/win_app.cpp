@@ -5,16 +5,16 @@
 #include "framework/wnd.h"
 
 namespace {
-CWinApp* g_app = nullptr;
+CWinApp* g_pApp = nullptr;
 }
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() { g_pApp = this; }
 CWinApp::~CWinApp() {
-  if (g_app == this) g_app = nullptr;
+  if (g_pApp == this) g_pApp = nullptr;
 }
 
-CWinApp* AfxGetApp() { return g_app; }
-HINSTANCE AfxGetInstanceHandle() { return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleW(nullptr); }
+CWinApp* AfxGetApp() { return g_pApp; }
+HINSTANCE AfxGetInstanceHandle() { return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleW(nullptr); }
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
 void CCommandLineInfo::ParseParam(const wchar_t* param, BOOL flag, BOOL) {
@@ -55,7 +55,7 @@ int AfxWinMain(HINSTANCE instance) {
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring name = path;
   name = name.substr(name.find_last_of(L"\\/") + 1);
-  app->m_pszExeName = name.substr(0, name.find_last_of(L'.'));
+  app->m_strExeName = name.substr(0, name.find_last_of(L'.'));
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();
 }

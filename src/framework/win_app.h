@@ -33,7 +33,7 @@ public:
 
   HINSTANCE m_hInstance = nullptr;
   CWnd* m_pMainWnd = nullptr;
-  std::wstring m_pszExeName;  // the executable's file name without its extension
+  std::wstring m_strExeName;  // the executable's file name without its extension
 };
 
 CWinApp* AfxGetApp();

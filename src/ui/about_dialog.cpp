@@ -29,13 +29,13 @@ constexpr const wchar_t* kMakerSiteUrl = L"https://www.pelnix.example/";
 
 CVersion::CVersion(DeviceServices& devices, CWnd* parent) : CDialog(IDD_ABOUT, parent), m_devices(devices) {
   SetBackground(kDialogBackgroundColor);
-  m_link.SetURL(kMakerSiteUrl);
+  m_ctrlLink.SetURL(kMakerSiteUrl);
 }
 
 void CVersion::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
-  DDX_Control(dx, IDC_ABOUT_LINK, m_link);
-  DDX_Control(dx, IDC_ABOUT_LOGO, m_picture);
+  DDX_Control(dx, IDC_ABOUT_LINK, m_ctrlLink);
+  DDX_Control(dx, IDC_ABOUT_LOGO, m_ctrlPicture);
   DDX_Control(dx, IDOK, m_btnOK);
 }
 
@@ -43,14 +43,14 @@ BOOL CVersion::OnInitDialog() {
   CDialog::OnInitDialog();
   SetWindowText(LoadLangString(L"78"));
   SetControlTexts(m_hWnd, kCaptions);
-  m_link.SetLinkText(LoadLangString(L"82"));  // and the link fits its new text
-  m_picture.SetDpi(WindowDpi(m_hWnd));
+  m_ctrlLink.SetLinkText(LoadLangString(L"82"));  // and the link fits its new text
+  m_ctrlPicture.SetDpi(WindowDpi(m_hWnd));
   return TRUE;
 }
 
 bool CVersion::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   // The logo follows the monitor; the dialog manager scales the window and its texts.
-  if (msg == WM_DPICHANGED) m_picture.SetDpi(LOWORD(wp));
+  if (msg == WM_DPICHANGED) m_ctrlPicture.SetDpi(LOWORD(wp));
   return CDialog::OnMessage(msg, wp, lp, result);
 }
 

@@ -13,7 +13,7 @@ class CVersion : public CDialog {
 public:
   // `devices`: the touch screens the update dialog would update.
   explicit CVersion(DeviceServices& devices, CWnd* parent = nullptr);
-  int logoBitmap() const { return m_picture.bitmapId(); }
+  int logoBitmap() const { return m_ctrlPicture.bitmapId(); }
 
 protected:
   BOOL OnInitDialog() override;
@@ -25,7 +25,7 @@ private:
   void OnUpdate();
 
   DeviceServices& m_devices;
-  CHyperLink m_link;
-  CImageStatic m_picture;
+  CHyperLink m_ctrlLink;
+  CImageStatic m_ctrlPicture;
   CXPButton m_btnOK;
 };

@@ -78,8 +78,8 @@ CPelnixCplDlg::~CPelnixCplDlg() {
 }
 
 void CPelnixCplDlg::DoDataExchange(CDataExchange* dx) {
-  DDX_Control(dx, IDC_TOUCHSCREEN_LIST, m_listTouchScreens);
-  DDX_Control(dx, IDC_LOGO_PICTURE, m_picture);
+  DDX_Control(dx, IDC_TOUCHSCREEN_LIST, m_ctrlTouchScreens);
+  DDX_Control(dx, IDC_LOGO_PICTURE, m_ctrlPicture);
   DDX_Control(dx, IDOK, m_btnExit);
   DDX_Control(dx, IDC_HELP_MANUAL, m_btnHelp);
   DDX_Control(dx, IDC_ABOUT, m_btnAbout);
@@ -95,7 +95,7 @@ BOOL CPelnixCplDlg::OnInitDialog() {
   SetIcon(m_hIcon.get(), TRUE);
   SetIcon(m_hSmallIcon ? m_hSmallIcon.get() : m_hIcon.get(), FALSE);
   // Enter presses the focused control, as Space does, but the list's own Enter stays its own.
-  SetEnterKey(EnterKey::PressesFocused, m_listTouchScreens.m_hWnd);
+  SetEnterKey(EnterKey::PressesFocused, m_ctrlTouchScreens.m_hWnd);
   RegisterNotifications();
   m_nSelected = 0;
   SetUpListView();
@@ -117,20 +117,20 @@ void CPelnixCplDlg::RegisterNotifications() {
 
 void CPelnixCplDlg::SetUpListView() {
   RECT client{};
-  ::GetClientRect(m_listTouchScreens, &client);
+  ::GetClientRect(m_ctrlTouchScreens, &client);
   const int quarter = (client.right - client.left) / 4;
   // The icon view does not show them; a report view would.
-  m_listTouchScreens.InsertColumn(0, L"Item Name", LVCFMT_LEFT, quarter);
-  m_listTouchScreens.InsertColumn(1, L"Value", LVCFMT_LEFT, quarter);
-  m_listTouchScreens.InsertColumn(2, L"Time", LVCFMT_LEFT, quarter);
+  m_ctrlTouchScreens.InsertColumn(0, L"Item Name", LVCFMT_LEFT, quarter);
+  m_ctrlTouchScreens.InsertColumn(1, L"Value", LVCFMT_LEFT, quarter);
+  m_ctrlTouchScreens.InsertColumn(2, L"Time", LVCFMT_LEFT, quarter);
 
   SetDpiImages(WindowDpi(m_hWnd));
-  m_listTouchScreens.Send(WM_SETREDRAW, TRUE);
+  m_ctrlTouchScreens.Send(WM_SETREDRAW, TRUE);
 }
 
 void CPelnixCplDlg::SetDpiImages(unsigned dpi) {
   m_imageScale = dpi::ImageScaleForDpi(dpi);
-  m_picture.SetDpi(dpi);
+  m_ctrlPicture.SetDpi(dpi);
   // A new list of the new size goes in before the old one goes.
   HIMAGELIST old = m_imageList.m_hImageList;
   m_imageList.m_hImageList = nullptr;
@@ -142,11 +142,11 @@ void CPelnixCplDlg::SetDpiImages(unsigned dpi) {
     m_imageList.AddMasked(uncalibrated, RGB(255, 0, 255));
   if (const ScopedBitmap calibrated{::LoadBitmapW(instance, MAKEINTRESOURCEW(kCalibratedImage.For(m_imageScale)))})
     m_imageList.AddMasked(calibrated, RGB(0, 0, 0));
-  m_listTouchScreens.SetImageList(m_imageList.m_hImageList, LVSIL_NORMAL);
+  m_ctrlTouchScreens.SetImageList(m_imageList.m_hImageList, LVSIL_NORMAL);
   if (old) ImageList_Destroy(old);
   RECT client{};
-  ::GetClientRect(m_listTouchScreens, &client);
-  m_listTouchScreens.SetIconSpacing(ListItemWidth(), (client.bottom - client.top) + TransparentRows());
+  ::GetClientRect(m_ctrlTouchScreens, &client);
+  m_ctrlTouchScreens.SetIconSpacing(ListItemWidth(), (client.bottom - client.top) + TransparentRows());
 }
 
 int CPelnixCplDlg::TransparentRows() const { return dpi::ScaledPixels(kImageTransparentRows, m_imageScale); }
@@ -154,11 +154,11 @@ int CPelnixCplDlg::TransparentRows() const { return dpi::ScaledPixels(kImageTran
 int CPelnixCplDlg::ListItemWidth() {
   // Wide enough for the longest line of the text, which then never wraps into a third line.
   const std::wstring widest = main_window::ListItemText(88, 88);
-  const ClientDC dc(m_listTouchScreens);
-  const SelectionScope font(dc, reinterpret_cast<HFONT>(m_listTouchScreens.Send(WM_GETFONT)));
+  const ClientDC dc(m_ctrlTouchScreens);
+  const SelectionScope font(dc, reinterpret_cast<HFONT>(m_ctrlTouchScreens.Send(WM_GETFONT)));
   RECT text{};
   ::DrawTextW(dc, widest.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX);
-  return std::max<int>(m_listTouchScreens.GetItemSpacing().cx, text.right + kLabelSidePadding);
+  return std::max<int>(m_ctrlTouchScreens.GetItemSpacing().cx, text.right + kLabelSidePadding);
 }
 
 void CPelnixCplDlg::ApplyLanguage() {
@@ -178,12 +178,12 @@ void CPelnixCplDlg::RefreshList() {
     if (item == static_cast<int>(m_shownItems.size())) {
       // The item's data is the slot: items and slots differ once a slot is empty.
       const ShownItem shown = Shown(i, *device);
-      m_listTouchScreens.InsertItem(item, main_window::ListItemText(shown.touchScreenNo, shown.monitorNo),
+      m_ctrlTouchScreens.InsertItem(item, main_window::ListItemText(shown.touchScreenNo, shown.monitorNo),
                                     shown.image, i);
       m_shownItems.push_back(shown);
     } else {
       if (m_shownItems[item].slot != i) {
-        m_listTouchScreens.SetItemData(item, i);
+        m_ctrlTouchScreens.SetItemData(item, i);
         m_shownItems[item].slot = i;
       }
       ShowItem(item, *device);
@@ -191,12 +191,12 @@ void CPelnixCplDlg::RefreshList() {
     ++item;
   }
   while (static_cast<int>(m_shownItems.size()) > item) {
-    m_listTouchScreens.Send(LVM_DELETEITEM, m_shownItems.size() - 1);
+    m_ctrlTouchScreens.Send(LVM_DELETEITEM, m_shownItems.size() - 1);
     m_shownItems.pop_back();
   }
   if (!m_shownItems.empty()) {
     // Item 0 selected and focused; the selection follows it as it does when it is chosen.
-    m_listTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_ctrlTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     m_nSelected = m_shownItems[0].slot;
   }
   ScrollPastTransparentRows();
@@ -206,7 +206,7 @@ void CPelnixCplDlg::RefreshList() {
 }
 
 void CPelnixCplDlg::ScrollPastTransparentRows() {
-  m_listTouchScreens.Scroll(0, TransparentRows() - m_listTouchScreens.GetOrigin().y);
+  m_ctrlTouchScreens.Scroll(0, TransparentRows() - m_ctrlTouchScreens.GetOrigin().y);
 }
 
 CPelnixCplDlg::ShownItem CPelnixCplDlg::Shown(int slot, const TouchScreenDevice& device) {
@@ -216,7 +216,7 @@ CPelnixCplDlg::ShownItem CPelnixCplDlg::Shown(int slot, const TouchScreenDevice&
 void CPelnixCplDlg::ShowItem(int item, const TouchScreenDevice& device) {
   const ShownItem now = Shown(m_shownItems[item].slot, device);
   if (now == m_shownItems[item]) return;
-  m_listTouchScreens.SetItem(item, main_window::ListItemText(now.touchScreenNo, now.monitorNo), now.image);
+  m_ctrlTouchScreens.SetItem(item, main_window::ListItemText(now.touchScreenNo, now.monitorNo), now.image);
   m_shownItems[item] = now;
 }
 
@@ -280,16 +280,13 @@ BOOL CPelnixCplDlg::PreTranslateMessage(MSG* msg) {
 }
 
 bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  const auto reply = [this](UINT m, std::unique_ptr<DeviceReport> record) {
+    m_workers.OnReply(m, std::move(record), m_bListReady);
+  };
+  if (device_client::DispatchReply(msg, lp, reply)) return true;
   switch (msg) {
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wp, lp);
-      return true;
-    case UM_REPLY_O:
-    case UM_REPLY_VV:
-    case UM_REPLY_VS:
-    case UM_REPLY_V1_READ:
-    case UM_REPLY_V1_WRITE:
-      m_workers.OnReply(msg, device_client::TakeReply(lp), m_bListReady);
       return true;
     case UM_UNREGISTER_NOTIFY:
       m_devices.hid().UnregisterNotification(reinterpret_cast<HDEVNOTIFY>(lp));
@@ -384,12 +381,12 @@ bool CPelnixCplDlg::OnNotify(const NMHDR& header, LRESULT& result) {
     if (change.iItem < 0 || !(change.uChanged & LVIF_STATE) ||
         !((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
       return false;
-    m_nSelected = static_cast<int>(m_listTouchScreens.GetItemData(change.iItem));
+    m_nSelected = static_cast<int>(m_ctrlTouchScreens.GetItemData(change.iItem));
     UpdateButtons();
     return true;
   }
   if (header.code == NM_DBLCLK) {
-    if (m_listTouchScreens.GetNextSelectedItem() >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_devices.list(), m_nSelected);
+    if (m_ctrlTouchScreens.GetNextSelectedItem() >= 0 && m_nSelected >= 0) RunPropertiesDialog(this, m_devices.list(), m_nSelected);
     return true;
   }
   return false;

@@ -35,7 +35,7 @@ public:
   int selected() const { return m_nSelected.load(); }
   // The drawings the window shows: the list's image size and the logo's bitmap.
   HIMAGELIST listImages() const { return m_imageList.m_hImageList; }
-  int logoBitmap() const { return m_picture.bitmapId(); }
+  int logoBitmap() const { return m_ctrlPicture.bitmapId(); }
 
   BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -88,8 +88,8 @@ private:
   void PaintMinimized();
 
   DeviceServices& m_devices;
-  CListCtrl m_listTouchScreens;
-  CImageStatic m_picture;
+  CListCtrl m_ctrlTouchScreens;
+  CImageStatic m_ctrlPicture;
   MainWindowButton m_btnExit, m_btnHelp, m_btnAbout, m_btnDiagnostics, m_btnSettings,
       m_btnMapping, m_btnCalibrate, m_btnRegionCalibrate;
   ScopedIcon m_hIcon;

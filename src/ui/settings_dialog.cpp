@@ -62,7 +62,7 @@ void CBasicprop::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDCANCEL, m_btnCancel);
   DDX_Control(dx, IDC_APPLY, m_btnApply);
   for (int i = 0; i < kSettingsSliderCount; ++i)
-    DDX_Control(dx, SettingsSliders()[i].id, m_sliders[i]);
+    DDX_Control(dx, SettingsSliders()[i].id, m_ctrlSliders[i]);
   DDX_Radio(dx, IDC_MODE_CLICK_ON_TOUCH, m_nMode);
 }
 
@@ -88,7 +88,7 @@ void CBasicprop::LoadSettings() {
 }
 
 void CBasicprop::SetupSlider(const SettingsSlider& slider, int position) {
-  const CSliderCtrl& control = m_sliders[&slider - SettingsSliders().data()];
+  const CSliderCtrl& control = m_ctrlSliders[&slider - SettingsSliders().data()];
   control.SetPageSize(slider.pageSize);
   control.SetTicFreq(slider.tickFrequency);
   control.SetLineSize(slider.lineSize);

@@ -41,5 +41,5 @@ private:
   CXPButton m_btnOK;
   CXPButton m_btnCancel;
   CXPButton m_btnApply;
-  std::array<CSliderCtrl, kSettingsSliderCount> m_sliders;
+  std::array<CSliderCtrl, kSettingsSliderCount> m_ctrlSliders;
 };

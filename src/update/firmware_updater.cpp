@@ -49,27 +49,27 @@ std::wstring ReportName(const std::uint8_t* bytes, std::size_t length) {
 }  // namespace
 
 FirmwareUpdater::FirmwareUpdater(HidSystem& hid, std::wstring imagePath)
-    : hid_(hid), path_(std::move(imagePath)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-  if (!event_) RecordSystemFailure(L"CreateEventW", L"firmware acknowledgement event");
+    : m_hid(hid), m_strPath(std::move(imagePath)), m_hEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  if (!m_hEvent) RecordSystemFailure(L"CreateEventW", L"firmware acknowledgement event");
 }
 
 FirmwareUpdater::~FirmwareUpdater() = default;
 
 bool FirmwareUpdater::LoadImage() {
-  image_.clear();
-  streamLength_ = 0;
+  m_image.clear();
+  m_nStreamLength = 0;
   // Opened by its wide name, so every name the file system has can be read.
-  const ScopedFileHandle file(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  const ScopedFileHandle file(CreateFileW(m_strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   bool readable = file.valid();
-  if (!readable) RecordSystemFailure(L"CreateFileW", path_);
-  HexDecoder decoder(image_);
+  if (!readable) RecordSystemFailure(L"CreateFileW", m_strPath);
+  HexDecoder decoder(m_image);
   if (readable) {
     std::vector<std::uint8_t> block(kFileReadBlock);
     for (;;) {
       DWORD got = 0;
       if (!::ReadFile(file.get(), block.data(), kFileReadBlock, &got, nullptr)) {
-        RecordSystemFailure(L"ReadFile", path_);
+        RecordSystemFailure(L"ReadFile", m_strPath);
         readable = false;
         break;
       }
@@ -77,17 +77,17 @@ bool FirmwareUpdater::LoadImage() {
     }
   }
   if (!readable) {
-    std::printf(kMsgCannotOpen, ToAnsi(path_).c_str());
-    image_.clear();
+    std::printf(kMsgCannotOpen, ToAnsi(m_strPath).c_str());
+    m_image.clear();
     return false;
   }
   ImageCheck check = decoder.Finish() == HexDecoder::Status::TooLarge
                          ? ImageCheck::TooLarge
-                         : CheckImage(image_, &streamLength_);
+                         : CheckImage(m_image, &m_nStreamLength);
   if (check != ImageCheck::Valid) {
     std::fputs(CheckMessage(check), stdout);
-    image_.clear();
-    streamLength_ = 0;
+    m_image.clear();
+    m_nStreamLength = 0;
     return false;
   }
   return true;
@@ -97,7 +97,7 @@ void FirmwareUpdater::SendCommand(const HidDevice& device, const std::uint8_t* b
                                   std::size_t length) {
   std::vector<std::uint8_t> report(ReportLength(length, device.caps.OutputReportByteLength), 0);
   std::copy(bytes, bytes + length, report.begin());
-  if (!hid_.SetOutputReport(device.handle, report.data(), static_cast<ULONG>(report.size())))
+  if (!m_hid.SetOutputReport(device.handle, report.data(), static_cast<ULONG>(report.size())))
     RecordSystemFailure(L"HidD_SetOutputReport", ReportName(bytes, length));
 }
 
@@ -105,13 +105,13 @@ void FirmwareUpdater::SendFeature(const HidDevice& device, const std::uint8_t* b
                                   std::size_t length) {
   std::vector<std::uint8_t> report(ReportLength(length, device.caps.FeatureReportByteLength), 0);
   std::copy(bytes, bytes + length, report.begin());
-  if (!hid_.SetFeature(device.handle, report.data(), static_cast<ULONG>(report.size())))
+  if (!m_hid.SetFeature(device.handle, report.data(), static_cast<ULONG>(report.size())))
     RecordSystemFailure(L"HidD_SetFeature", ReportName(bytes, length));
 }
 
 bool FirmwareUpdater::Update(const HidDevice& device, const Progress& progress) {
-  if (image_.empty() || !event_) return false;
-  abandonedRead_ = false;
+  if (m_image.empty() || !m_hEvent) return false;
+  m_bAbandonedRead = false;
   // The 500 ms and 20 ms pauses and the acknowledgement waits set the transfer's pace.
   const FineTimerResolution fineTimer;
 
@@ -121,13 +121,13 @@ bool FirmwareUpdater::Update(const HidDevice& device, const Progress& progress) 
 
   std::vector<std::uint8_t> packet(ReportLength(kPacketReportBytes, device.caps.OutputReportByteLength));
   std::vector<std::uint8_t> reply(ReportLength(kAckReportBytes, device.caps.InputReportByteLength));
-  ChunkCutter cutter(image_, kImageStreamOffset, streamLength_);
+  ChunkCutter cutter(m_image, kImageStreamOffset, m_nStreamLength);
   for (Chunk chunk; cutter.Next(chunk);) {
-    if (progress) progress(chunk.blockStart, streamLength_);
+    if (progress) progress(chunk.blockStart, m_nStreamLength);
     std::fill(packet.begin(), packet.end(), 0);
     packet[0] = kFirmwareReportId;
     packet[1] = chunk.mark;
-    std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(chunk.offset), chunk.length,
+    std::copy_n(m_image.begin() + static_cast<std::ptrdiff_t>(chunk.offset), chunk.length,
                 packet.begin() + 2);
     if (!SendChunk(device, packet, reply)) return false;
   }
@@ -153,8 +153,8 @@ FirmwareUpdater::Ack FirmwareUpdater::Attempt(const HidDevice& device,
                                               std::vector<std::uint8_t>& packet,
                                               std::vector<std::uint8_t>& reply) {
   Sleep(kPacketPauseMs);
-  if (abandonedRead_) DiscardWaitingInput(device, reply);
-  if (!hid_.SetOutputReport(device.handle, packet.data(), static_cast<ULONG>(packet.size()))) {
+  if (m_bAbandonedRead) DiscardWaitingInput(device, reply);
+  if (!m_hid.SetOutputReport(device.handle, packet.data(), static_cast<ULONG>(packet.size()))) {
     RecordSystemFailure(L"HidD_SetOutputReport", L"firmware packet");
     return Ack::Missing;
   }
@@ -162,23 +162,23 @@ FirmwareUpdater::Ack FirmwareUpdater::Attempt(const HidDevice& device,
   // The whole buffer is cleared, so a read that brings nothing cannot show an old 0x11.
   std::fill(reply.begin(), reply.end(), 0);
   OVERLAPPED overlapped{};
-  overlapped.hEvent = event_.get();
+  overlapped.hEvent = m_hEvent.get();
   DWORD transferred = 0;
-  if (!hid_.ReadFile(device.handle, reply.data(), static_cast<DWORD>(reply.size()), &overlapped)) {
+  if (!m_hid.ReadFile(device.handle, reply.data(), static_cast<DWORD>(reply.size()), &overlapped)) {
     if (GetLastError() != ERROR_IO_PENDING) {
       RecordSystemFailure(L"ReadFile", L"firmware acknowledgement");
       return Ack::Missing;
     }
-    if (WaitForSingleObject(event_.get(), kAckTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(m_hEvent.get(), kAckTimeoutMs) != WAIT_OBJECT_0) {
       // Abandoned: cancelled, and waited for, before the buffer is used again.
-      hid_.CancelIoEx(device.handle, &overlapped);
-      const BOOL completed = hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE);
-      abandonedRead_ = true;
+      m_hid.CancelIoEx(device.handle, &overlapped);
+      const BOOL completed = m_hid.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE);
+      m_bAbandonedRead = true;
       // The acknowledgement may have come in the instant before the cancel took effect.
       if (!completed || transferred < 2) return Ack::Missing;
     }
   }
-  if (!hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, FALSE) || transferred < 2)
+  if (!m_hid.GetOverlappedResult(device.handle, &overlapped, &transferred, FALSE) || transferred < 2)
     return Ack::Missing;
   return reply[1] == kAckAccepted ? Ack::Accepted : Ack::Refused;
 }
@@ -188,13 +188,13 @@ void FirmwareUpdater::DiscardWaitingInput(const HidDevice& device,
   // Bounded: a device that streams input without end must not keep the transfer here.
   for (int i = 0; i < 64; ++i) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event_.get();
+    overlapped.hEvent = m_hEvent.get();
     DWORD transferred = 0;
-    if (hid_.ReadFile(device.handle, scratch.data(), static_cast<DWORD>(scratch.size()), &overlapped))
+    if (m_hid.ReadFile(device.handle, scratch.data(), static_cast<DWORD>(scratch.size()), &overlapped))
       continue;  // one was waiting: dropped
     if (GetLastError() != ERROR_IO_PENDING) return;
-    hid_.CancelIoEx(device.handle, &overlapped);
-    if (!hid_.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE)) return;
+    m_hid.CancelIoEx(device.handle, &overlapped);
+    if (!m_hid.GetOverlappedResult(device.handle, &overlapped, &transferred, TRUE)) return;
     // Completed after all, just before the cancel: dropped too, and look again.
   }
 }

@@ -33,8 +33,8 @@ public:
   // a chunk failed four attempts or was refused; no finish reports are sent then.
   bool Update(const HidDevice& device, const Progress& progress = {});
 
-  const std::wstring& imagePath() const { return path_; }
-  std::uint32_t streamLength() const { return streamLength_; }
+  const std::wstring& imagePath() const { return m_strPath; }
+  std::uint32_t streamLength() const { return m_nStreamLength; }
 
 private:
   enum class Ack { Accepted, Refused, Missing };
@@ -50,10 +50,10 @@ private:
   // abandoned attempt must not be taken for the next one.
   void DiscardWaitingInput(const HidDevice& device, std::vector<std::uint8_t>& scratch);
 
-  HidSystem& hid_;
-  std::wstring path_;
-  std::vector<std::uint8_t> image_;
-  std::uint32_t streamLength_ = 0;
-  ScopedHandle event_;  // manual reset, for the overlapped reads
-  bool abandonedRead_ = false;  // an attempt of this transfer gave up on its acknowledgement
+  HidSystem& m_hid;
+  std::wstring m_strPath;
+  std::vector<std::uint8_t> m_image;
+  std::uint32_t m_nStreamLength = 0;
+  ScopedHandle m_hEvent;  // manual reset, for the overlapped reads
+  bool m_bAbandonedRead = false;  // an attempt of this transfer gave up on its acknowledgement
 };

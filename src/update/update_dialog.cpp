@@ -157,9 +157,10 @@ bool CUpdate::OnTimer(UINT_PTR id) {
 }
 
 bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg != UM_REPLY_UPDATE) return CDialog::OnMessage(msg, wp, lp, result);
-  const std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lp);
-  if (reply) OnReply(*reply);
+  const auto update = [this](UINT m, std::unique_ptr<DeviceReport> reply) {
+    if (m == UM_REPLY_UPDATE && reply) OnReply(*reply);
+  };
+  if (!device_client::DispatchReply(msg, lp, update)) return CDialog::OnMessage(msg, wp, lp, result);
   result = 0;
   return true;
 }

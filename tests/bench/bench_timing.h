@@ -49,10 +49,10 @@ inline void PrintLoad(const char* when) {
 // simulator's calls made on threads that count (see Counts below).
 class TimedHidSystem final : public HidSystem {
 public:
-  explicit TimedHidSystem(HidSystem& inner) : inner_(inner) {}
+  explicit TimedHidSystem(HidSystem& inner) : m_inner(inner) {}
 
   // Milliseconds spent inside the simulator's calls since the last Take.
-  double TakeSimulatorMs() { return static_cast<double>(nanoseconds_.exchange(0)) / 1e6; }
+  double TakeSimulatorMs() { return static_cast<double>(m_nNanoseconds.exchange(0)) / 1e6; }
   // Threads whose calls are not on the path of the exchange (the echo's worker) are left out.
   static void CountThisThread(bool counts) { Counts() = counts; }
   // Each SetOutputReport's start and end, and each completed read's end, when asked for.
@@ -61,69 +61,69 @@ public:
     double ms;
   };
   void RecordStamps(bool on) {
-    if (on) stamps_.clear();
-    recording_ = on;
+    if (on) m_stamps.clear();
+    m_bRecording = on;
   }
-  const std::vector<Stamp>& stamps() const { return stamps_; }
+  const std::vector<Stamp>& stamps() const { return m_stamps; }
 
-  bool BeginEnumeration() override { return inner_.BeginEnumeration(); }
+  bool BeginEnumeration() override { return m_inner.BeginEnumeration(); }
   HidEnumStatus EnumerateInterface(DWORD index, std::wstring& path, DWORD* error) override {
-    return inner_.EnumerateInterface(index, path, error);
+    return m_inner.EnumerateInterface(index, path, error);
   }
-  DWORD ReadPdoName(std::wstring& name) override { return inner_.ReadPdoName(name); }
-  void EndEnumeration() override { inner_.EndEnumeration(); }
-  HANDLE Open(const std::wstring& path, bool overlapped) override { return inner_.Open(path, overlapped); }
-  BOOL Close(HANDLE device) override { return inner_.Close(device); }
+  DWORD ReadPdoName(std::wstring& name) override { return m_inner.ReadPdoName(name); }
+  void EndEnumeration() override { m_inner.EndEnumeration(); }
+  HANDLE Open(const std::wstring& path, bool overlapped) override { return m_inner.Open(path, overlapped); }
+  BOOL Close(HANDLE device) override { return m_inner.Close(device); }
   BOOLEAN GetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA* data) override {
-    return inner_.GetPreparsedData(device, data);
+    return m_inner.GetPreparsedData(device, data);
   }
-  BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA data) override { return inner_.FreePreparsedData(data); }
+  BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA data) override { return m_inner.FreePreparsedData(data); }
   BOOLEAN GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attributes) override {
-    return inner_.GetAttributes(device, attributes);
+    return m_inner.GetAttributes(device, attributes);
   }
-  NTSTATUS GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) override { return inner_.GetCaps(data, caps); }
+  NTSTATUS GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) override { return m_inner.GetCaps(data, caps); }
   BOOLEAN SetOutputReport(HANDLE device, void* report, ULONG length) override {
     const double start = NowMs();
-    if (recording_) stamps_.push_back({'w', start});
-    const BOOLEAN result = inner_.SetOutputReport(device, report, length);
+    if (m_bRecording) m_stamps.push_back({'w', start});
+    const BOOLEAN result = m_inner.SetOutputReport(device, report, length);
     const double end = NowMs();
-    if (recording_) stamps_.push_back({'W', end});
+    if (m_bRecording) m_stamps.push_back({'W', end});
     Add(start, end);
     return result;
   }
   BOOLEAN SetNumInputBuffers(HANDLE device, ULONG count) override {
-    return inner_.SetNumInputBuffers(device, count);
+    return m_inner.SetNumInputBuffers(device, count);
   }
   BOOLEAN SetFeature(HANDLE device, void* report, ULONG length) override {
-    return Timed([&] { return inner_.SetFeature(device, report, length); });
+    return Timed([&] { return m_inner.SetFeature(device, report, length); });
   }
   BOOL ReadFile(HANDLE device, void* buffer, DWORD length, OVERLAPPED* overlapped) override {
     const double start = NowMs();
-    const BOOL result = inner_.ReadFile(device, buffer, length, overlapped);
+    const BOOL result = m_inner.ReadFile(device, buffer, length, overlapped);
     const DWORD error = GetLastError();
     const double end = NowMs();
-    if (recording_ && result) stamps_.push_back({'R', end});
+    if (m_bRecording && result) m_stamps.push_back({'R', end});
     Add(start, end);
     SetLastError(error);
     return result;
   }
   BOOL GetOverlappedResult(HANDLE device, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) override {
     const double start = NowMs();
-    const BOOL result = inner_.GetOverlappedResult(device, overlapped, transferred, wait);
+    const BOOL result = m_inner.GetOverlappedResult(device, overlapped, transferred, wait);
     const DWORD error = GetLastError();
     const double end = NowMs();
-    if (recording_ && result && !wait) stamps_.push_back({'R', end});
+    if (m_bRecording && result && !wait) m_stamps.push_back({'R', end});
     if (!wait) Add(start, end);  // a waiting call waits for the device, not for the simulator
     SetLastError(error);
     return result;
   }
   BOOL CancelIoEx(HANDLE device, OVERLAPPED* overlapped) override {
-    return Timed([&] { return inner_.CancelIoEx(device, overlapped); });
+    return Timed([&] { return m_inner.CancelIoEx(device, overlapped); });
   }
   HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) override {
-    return inner_.RegisterHandleNotification(window, device);
+    return m_inner.RegisterHandleNotification(window, device);
   }
-  BOOL UnregisterNotification(HDEVNOTIFY notification) override { return inner_.UnregisterNotification(notification); }
+  BOOL UnregisterNotification(HDEVNOTIFY notification) override { return m_inner.UnregisterNotification(notification); }
 
 private:
   static bool& Counts() {
@@ -131,7 +131,7 @@ private:
     return counts;
   }
   void Add(double start, double end) {
-    if (Counts()) nanoseconds_.fetch_add(static_cast<long long>((end - start) * 1e6));
+    if (Counts()) m_nNanoseconds.fetch_add(static_cast<long long>((end - start) * 1e6));
   }
   template <class Call>
   auto Timed(Call call) -> decltype(call()) {
@@ -143,10 +143,10 @@ private:
     return result;
   }
 
-  HidSystem& inner_;
-  std::atomic<long long> nanoseconds_{0};
-  bool recording_ = false;  // stamps: one transfer on one thread
-  std::vector<Stamp> stamps_;
+  HidSystem& m_inner;
+  std::atomic<long long> m_nNanoseconds{0};
+  bool m_bRecording = false;  // stamps: one transfer on one thread
+  std::vector<Stamp> m_stamps;
 };
 
 }  // namespace bench

@@ -119,7 +119,7 @@ constexpr double kFalseWarningShare = 0.01;
 
 class Simulation {
 public:
-  explicit Simulation(const Case& c) : case_(c), pitch_(MonitorPitch(c.monitorW, c.monitorH, Mm(c.monitorW), Mm(c.monitorH))) {}
+  explicit Simulation(const Case& c) : m_case(c), m_pitch(MonitorPitch(c.monitorW, c.monitorH, Mm(c.monitorW), Mm(c.monitorH))) {}
 
   // What the best check could catch of a fixed miss at scatter s. The miss's map, fitted on the
   // targets in millimetres, differs by g (3 coefficients per axis about the targets' centroid);
@@ -133,8 +133,8 @@ public:
     FixedMiss(miss, dx, dy);
     std::array<Vec2, kTargetCount> at, moved;
     for (int k = 0; k < kTargetCount; ++k) {
-      at[k] = Vec2{targets_[k].x * pitch_.x, targets_[k].y * pitch_.y};
-      moved[k] = Vec2{at[k].x + dx[k] * pitch_.x, at[k].y + dy[k] * pitch_.y};
+      at[k] = Vec2{m_targets[k].x * m_pitch.x, m_targets[k].y * m_pitch.y};
+      moved[k] = Vec2{at[k].x + dx[k] * m_pitch.x, at[k].y + dy[k] * m_pitch.y};
     }
     const auto map = FitAffine(at, moved);
     const auto normal = map ? Inverse(map->inverseNormal) : std::nullopt;
@@ -167,22 +167,22 @@ public:
     for (int run = 0; run < kRuns; ++run) {
       const Frame frame = RandomFrame(random);
       std::optional<EarlierCalibration> earlier;
-      if (withEarlier) earlier = EarlierCalibration{Touch(random, frame, scatterMm, Miss::None), targets_};
+      if (withEarlier) earlier = EarlierCalibration{Touch(random, frame, scatterMm, Miss::None), m_targets};
       const auto raw = Touch(random, frame, scatterMm, miss);
-      if (CheckCalibration(raw, targets_, pitch_, earlier).warning != CalibrationWarning::None) ++warned;
+      if (CheckCalibration(raw, m_targets, m_pitch, earlier).warning != CalibrationWarning::None) ++warned;
     }
     return 100.0 * warned / kRuns;
   }
 
 private:
-  std::int32_t Mm(std::int32_t pixels) const { return static_cast<std::int32_t>(std::lround(pixels * 25.4 / case_.dpi)); }
+  std::int32_t Mm(std::int32_t pixels) const { return static_cast<std::int32_t>(std::lround(pixels * 25.4 / m_case.dpi)); }
 
   Frame RandomFrame(std::mt19937_64& random) const {
     std::uniform_real_distribution<double> unit(-1, 1);
     const double angle = unit(random) * std::numbers::pi / 180;
     // About 4000 raw steps across the monitor, as the frames give.
-    return Frame{300 + 100 * unit(random), 250 + 100 * unit(random), 4000.0 / case_.monitorW * (1 + 0.03 * unit(random)),
-                 4000.0 / case_.monitorH * (1 + 0.03 * unit(random)), std::cos(angle), std::sin(angle)};
+    return Frame{300 + 100 * unit(random), 250 + 100 * unit(random), 4000.0 / m_case.monitorW * (1 + 0.03 * unit(random)),
+                 4000.0 / m_case.monitorH * (1 + 0.03 * unit(random)), std::cos(angle), std::sin(angle)};
   }
 
   std::array<Point, kTargetCount> Touch(std::mt19937_64& random, const Frame& frame, double scatterMm, Miss miss) const {
@@ -196,8 +196,8 @@ private:
       case Miss::OneBy25Mm: {
         const int k = which(random);
         const double a = turn(random);
-        dx[k] = 25 * std::cos(a) / pitch_.x;
-        dy[k] = 25 * std::sin(a) / pitch_.y;
+        dx[k] = 25 * std::cos(a) / m_pitch.x;
+        dy[k] = 25 * std::sin(a) / m_pitch.y;
         break;
       }
       case Miss::TopTwoLow:
@@ -207,16 +207,16 @@ private:
     }
     std::array<Point, kTargetCount> raw;
     for (int k = 0; k < kTargetCount; ++k) {
-      const double x = case_.window.left + targets_[k].x + dx[k] + scatter(random) / pitch_.x;
-      const double y = case_.window.top + targets_[k].y + dy[k] + scatter(random) / pitch_.y;
+      const double x = m_case.window.left + m_targets[k].x + dx[k] + scatter(random) / m_pitch.x;
+      const double y = m_case.window.top + m_targets[k].y + dy[k] + scatter(random) / m_pitch.y;
       raw[k] = frame.Raw(x, y);
     }
     return raw;
   }
 
-  Case case_;
-  PixelPitch pitch_;
-  std::array<Point, kTargetCount> targets_ = WindowTargets(case_.window.width(), case_.window.height());
+  Case m_case;
+  PixelPitch m_pitch;
+  std::array<Point, kTargetCount> m_targets = WindowTargets(m_case.window.width(), m_case.window.height());
 };
 
 const char* Mark(bool met) { return met ? "ok" : "MISSED"; }

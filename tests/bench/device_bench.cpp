@@ -31,7 +31,7 @@
 
 namespace {
 
-bench::TimedHidSystem* g_hid = nullptr;
+bench::TimedHidSystem* g_pHid = nullptr;
 
 // The stamps of the request's exchange (its echo runs first, on the same thread).
 struct Stamps {
@@ -72,7 +72,7 @@ Sample Exchange(DeviceServices& devices, std::uint8_t b1, std::uint8_t b2, bool 
   static HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const std::uint8_t request[] = {0x31, b1, b2};
   g_stamps = {};
-  g_hid->TakeSimulatorMs();
+  g_pHid->TakeSimulatorMs();
   SimulatedHid().TakeDeliveries();
   const double posted = bench::NowMs();
   devices.client().PostReport(window, devices.list().handle(0), 0, request, sizeof request);
@@ -97,7 +97,7 @@ Sample Exchange(DeviceServices& devices, std::uint8_t b1, std::uint8_t b2, bool 
 
   Sample s;
   s.total = handled - posted;
-  s.simulator = g_hid->TakeSimulatorMs();
+  s.simulator = g_pHid->TakeSimulatorMs();
   for (const auto& d : SimulatedHid().TakeDeliveries()) {
     s.simulator += std::max(0.0, d.completedMs - std::max(d.dueMs, d.readStartedMs));
     s.latestDue = std::max(s.latestDue, d.dueMs - g_stamps.written);
@@ -144,7 +144,7 @@ void Report(const char* name, const std::vector<Sample>& samples, double floorMs
 void RealStackDeviceThread(int exchanges) {
   std::unique_ptr<HidSystem> system = MakeSystemHid();
   bench::TimedHidSystem hid(*system);
-  g_hid = &hid;
+  g_pHid = &hid;
   DeviceServices devices(hid, SystemMonitors());
   if (devices.list().count() == 0) {
     std::printf("real stack: no touch screen through the system's HID\n");
@@ -280,7 +280,7 @@ int main(int argc, char** argv) {
   bench::PrintLoad("before");
   SimulatedHid().Add();
   bench::TimedHidSystem hid(SimulatedHid());
-  g_hid = &hid;
+  g_pHid = &hid;
   // Never destroyed: the idle stream's reader runs on to the end.
   DeviceServices& devices = *new DeviceServices(hid, SystemMonitors());
   devices.StartDeviceThread();

@@ -45,22 +45,22 @@ double MsSinceProcessStart() {
 // Device side of the awaited exchanges ("o", "vv", "vs"): from the dispatch to the last reply
 // posted by the request's own worker. Exchanges of the query run one after another.
 double g_dispatched = 0, g_lastPosted = 0, g_deviceSideMs = 0;
-std::uint16_t g_code = 0;
+std::uint16_t g_nCode = 0;
 
 void CloseExchange() {
-  if (g_code && g_code != 0x7631 && g_lastPosted > g_dispatched)  // "v1" is not awaited
-    g_deviceSideMs += g_lastPosted - g_dispatched - (protocol::LookupCommand(g_code).echo ? 80.0 : 0.0);
-  g_code = 0;
+  if (g_nCode && g_nCode != 0x7631 && g_lastPosted > g_dispatched)  // "v1" is not awaited
+    g_deviceSideMs += g_lastPosted - g_dispatched - (protocol::LookupCommand(g_nCode).echo ? 80.0 : 0.0);
+  g_nCode = 0;
 }
 
 void Observe(ExchangeStep step, std::uint16_t code, bool echo) {
   const double now = bench::NowMs();
   if (step == ExchangeStep::Dispatched) {
     CloseExchange();
-    g_code = code;
+    g_nCode = code;
     g_dispatched = now;
     g_lastPosted = 0;
-  } else if (step == ExchangeStep::ReplyPosted && !echo && code == g_code) {
+  } else if (step == ExchangeStep::ReplyPosted && !echo && code == g_nCode) {
     g_lastPosted = now;
   }
 }

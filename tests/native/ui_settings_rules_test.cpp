@@ -12,13 +12,13 @@ namespace {
 class ControlTable : public SettingsControls {
 public:
   bool IsChecked(int id) const override { return Find(id).checked; }
-  void SetChecked(int id, bool checked) override { controls_[id].checked = checked; }
+  void SetChecked(int id, bool checked) override { m_controls[id].checked = checked; }
   bool IsEnabled(int id) const override { return Find(id).enabled; }
-  void Enable(int id, bool enabled) override { controls_[id].enabled = enabled; }
+  void Enable(int id, bool enabled) override { m_controls[id].enabled = enabled; }
   int SliderPos(int id) const override { return Find(id).position; }
-  void SetSliderPos(int id, int position) { controls_[id].position = position; }
+  void SetSliderPos(int id, int position) { m_controls[id].position = position; }
   // A click on an auto check box or radio: the button changes its check itself.
-  void Toggle(int id) { controls_[id].checked = !controls_[id].checked; }
+  void Toggle(int id) { m_controls[id].checked = !m_controls[id].checked; }
 
 private:
   struct State {
@@ -27,10 +27,10 @@ private:
     int position = 0;
   };
   State Find(int id) const {
-    auto at = controls_.find(id);
-    return at == controls_.end() ? State{} : at->second;
+    auto at = m_controls.find(id);
+    return at == m_controls.end() ? State{} : at->second;
   }
-  std::map<int, State> controls_;
+  std::map<int, State> m_controls;
 };
 
 DriverParameters Record(int mode) {

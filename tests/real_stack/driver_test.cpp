@@ -15,48 +15,48 @@ namespace {
 
 class Handle {
 public:
-  explicit Handle(HANDLE h) : h_(h) {}
+  explicit Handle(HANDLE h) : m_hHandle(h) {}
   ~Handle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    if (m_hHandle != INVALID_HANDLE_VALUE) CloseHandle(m_hHandle);
   }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
+  HANDLE get() const { return m_hHandle; }
 
 private:
-  HANDLE h_;
+  HANDLE m_hHandle;
 };
 
 // One overlapped 100-byte read, waited for up to timeoutMs; the bytes, or empty on an error.
 struct Read {
-  explicit Read(HANDLE device) : device_(device) {
-    overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!ReadFile(device_, buffer_.data(), 100, nullptr, &overlapped_) && GetLastError() != ERROR_IO_PENDING)
-      error_ = GetLastError();
+  explicit Read(HANDLE device) : m_hDevice(device) {
+    m_overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ReadFile(m_hDevice, m_buffer.data(), 100, nullptr, &m_overlapped) && GetLastError() != ERROR_IO_PENDING)
+      m_nError = GetLastError();
   }
   ~Read() {
-    if (!done_) {
-      CancelIoEx(device_, &overlapped_);
+    if (!m_bDone) {
+      CancelIoEx(m_hDevice, &m_overlapped);
       DWORD n = 0;
-      GetOverlappedResult(device_, &overlapped_, &n, TRUE);
+      GetOverlappedResult(m_hDevice, &m_overlapped, &n, TRUE);
     }
-    CloseHandle(overlapped_.hEvent);
+    CloseHandle(m_overlapped.hEvent);
   }
   bool Wait(DWORD timeoutMs) {
-    if (error_) return done_ = true, false;
-    if (WaitForSingleObject(overlapped_.hEvent, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (m_nError) return m_bDone = true, false;
+    if (WaitForSingleObject(m_overlapped.hEvent, timeoutMs) != WAIT_OBJECT_0) return false;
     DWORD n = 0;
-    done_ = true;
-    if (!GetOverlappedResult(device_, &overlapped_, &n, FALSE)) return error_ = GetLastError(), false;
-    length_ = n;
+    m_bDone = true;
+    if (!GetOverlappedResult(m_hDevice, &m_overlapped, &n, FALSE)) return m_nError = GetLastError(), false;
+    m_nLength = n;
     return true;
   }
-  HANDLE device_;
-  OVERLAPPED overlapped_{};
-  std::vector<BYTE> buffer_ = std::vector<BYTE>(100);
-  DWORD length_ = 0;
-  DWORD error_ = 0;
-  bool done_ = false;
+  HANDLE m_hDevice;
+  OVERLAPPED m_overlapped{};
+  std::vector<BYTE> m_buffer = std::vector<BYTE>(100);
+  DWORD m_nLength = 0;
+  DWORD m_nError = 0;
+  bool m_bDone = false;
 };
 
 std::vector<BYTE> Command(std::size_t length, BYTE b1, BYTE b2) {
@@ -101,16 +101,16 @@ TEST(VirtualTouchScreenDriver, ShortOutputReportIsRefusedAndAFullOneIsAnswered) 
   std::vector<BYTE> report = Command(100, 'o', 0);
   Read reply(device.get());
   ASSERT_TRUE(HidD_SetOutputReport(device.get(), report.data(), 100)) << GetLastError();
-  ASSERT_TRUE(reply.Wait(5000)) << "no reply, error " << reply.error_;
-  EXPECT_EQ(reply.length_, 100u);
-  EXPECT_EQ(reply.buffer_[0], 0x30);
-  EXPECT_EQ(reply.buffer_[1], 'O');
-  EXPECT_EQ(reply.buffer_[2], 'K');
+  ASSERT_TRUE(reply.Wait(5000)) << "no reply, error " << reply.m_nError;
+  EXPECT_EQ(reply.m_nLength, 100u);
+  EXPECT_EQ(reply.m_buffer[0], 0x30);
+  EXPECT_EQ(reply.m_buffer[1], 'O');
+  EXPECT_EQ(reply.m_buffer[2], 'K');
   // The end of the exchange arrives too; it waited in this handle's input buffer.
   Read end(device.get());
   ASSERT_TRUE(end.Wait(5000));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&end.buffer_[1]), 1), "A");
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&end.buffer_[3]), 3), "000");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&end.m_buffer[1]), 1), "A");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&end.m_buffer[3]), 3), "000");
 }
 
 // Unlike the simulator, whose one queue per touch screen serves whichever read comes first.
@@ -124,10 +124,10 @@ TEST(VirtualTouchScreenDriver, EveryOpenHandleGetsItsOwnCopyOfEachInputReport) {
   for (HANDLE h : {first.get(), second.get()}) {
     Read reply(h);
     ASSERT_TRUE(reply.Wait(5000));
-    EXPECT_EQ(reply.buffer_[1], 'O');
+    EXPECT_EQ(reply.m_buffer[1], 'O');
     Read end(h);
     ASSERT_TRUE(end.Wait(5000));
-    EXPECT_EQ(end.buffer_[1], 'A');
+    EXPECT_EQ(end.m_buffer[1], 'A');
   }
 }
 
@@ -139,10 +139,10 @@ TEST(VirtualTouchScreenDriver, UnplugEndsAPendingReadWithAnError) {
   EXPECT_FALSE(pending.Wait(200)) << "a read completed with nothing sent";
   ASSERT_EQ(Vts("unplug 2"), "ok");
   EXPECT_FALSE(pending.Wait(5000));
-  EXPECT_TRUE(pending.done_) << "the pending read did not end";
+  EXPECT_TRUE(pending.m_bDone) << "the pending read did not end";
   std::printf("Wine ends the read with error %lu where Windows gives ERROR_DEVICE_NOT_CONNECTED (1167)\n",
-              pending.error_);
-  EXPECT_TRUE(pending.error_ == ERROR_ACCESS_DENIED || pending.error_ == ERROR_DEVICE_NOT_CONNECTED);
+              pending.m_nError);
+  EXPECT_TRUE(pending.m_nError == ERROR_ACCESS_DENIED || pending.m_nError == ERROR_DEVICE_NOT_CONNECTED);
   std::vector<BYTE> report = Command(100, 'o', 0);
   EXPECT_FALSE(HidD_SetOutputReport(device.get(), report.data(), 100));
   // The other touch screens stay.

@@ -31,37 +31,37 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
 class RunningProgram {
 public:
   explicit RunningProgram(const std::wstring& folder = {}) {
-    process_ = StartProgram(DistProgram(), folder.empty() ? folder_.path() : folder);
-    if (process_) main_ = WaitForMainWindow(GetProcessId(process_), 30000);
-    if (process_ && !main_) Describe();
+    m_hProcess = StartProgram(DistProgram(), folder.empty() ? m_folder.path() : folder);
+    if (m_hProcess) m_hMain = WaitForMainWindow(GetProcessId(m_hProcess), 30000);
+    if (m_hProcess && !m_hMain) Describe();
   }
   ~RunningProgram() {
-    if (!process_) return;
-    if (main_) PostMessageW(main_, WM_COMMAND, IDOK, 0);  // Exit
-    if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
-    CloseHandle(process_);
+    if (!m_hProcess) return;
+    if (m_hMain) PostMessageW(m_hMain, WM_COMMAND, IDOK, 0);  // Exit
+    if (WaitForSingleObject(m_hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(m_hProcess, 1);
+    CloseHandle(m_hProcess);
   }
-  HWND main() const { return main_; }
-  DWORD id() const { return GetProcessId(process_); }
+  HWND main() const { return m_hMain; }
+  DWORD id() const { return GetProcessId(m_hProcess); }
 
 private:
   // What the program shows instead of a ready main window, for the failure's record.
   void Describe() const {
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(m_hProcess, &code);
     std::printf("the program %s", code == STILL_ACTIVE ? "runs" : ("ended with " + std::to_string(code)).c_str());
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
       DWORD owner = 0;
       GetWindowThreadProcessId(w, &owner);
-      if (owner == GetProcessId(process_) && IsWindowVisible(w))
+      if (owner == GetProcessId(m_hProcess) && IsWindowVisible(w))
         std::printf("; window \"%ls\"", WindowText(w).c_str());
     }
     std::printf("\n");
   }
 
-  TempFolder folder_;
-  HANDLE process_ = nullptr;
-  HWND main_ = nullptr;
+  TempFolder m_folder;
+  HANDLE m_hProcess = nullptr;
+  HWND m_hMain = nullptr;
 };
 
 }  // namespace

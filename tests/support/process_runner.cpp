@@ -91,15 +91,15 @@ TempFolder::TempFolder() {
   GetTempPathW(MAX_PATH, base);
   static LONG counter = 0;
   for (;;) {
-    path_ = std::wstring(base) + L"pelnix-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    m_strPath = std::wstring(base) + L"pelnix-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(InterlockedIncrement(&counter));
-    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+    if (CreateDirectoryW(m_strPath.c_str(), nullptr)) break;
   }
 }
 
 TempFolder::~TempFolder() {
   // SHFileOperation wants a double-null-terminated list.
-  std::wstring from = path_ + L'\0';
+  std::wstring from = m_strPath + L'\0';
   SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
   op.pFrom = from.c_str();

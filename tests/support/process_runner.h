@@ -43,11 +43,11 @@ public:
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-  const std::wstring& path() const { return path_; }  // no trailing backslash
-  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+  const std::wstring& path() const { return m_strPath; }  // no trailing backslash
+  std::wstring File(const std::wstring& name) const { return m_strPath + L"\\" + name; }
 
 private:
-  std::wstring path_;
+  std::wstring m_strPath;
 };
 
 std::string ReadFileBytes(const std::wstring& path);

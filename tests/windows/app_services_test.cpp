@@ -24,13 +24,13 @@ void WriteLanguageFile(const std::wstring& path, const std::wstring& body) {
 class CurrentFolder {
 public:
   explicit CurrentFolder(const std::wstring& path) {
-    GetCurrentDirectoryW(MAX_PATH, previous_);
+    GetCurrentDirectoryW(MAX_PATH, m_previous);
     SetCurrentDirectoryW(path.c_str());
   }
-  ~CurrentFolder() { SetCurrentDirectoryW(previous_); }
+  ~CurrentFolder() { SetCurrentDirectoryW(m_previous); }
 
 private:
-  wchar_t previous_[MAX_PATH] = {};
+  wchar_t m_previous[MAX_PATH] = {};
 };
 
 TEST(LanguageStrings, KeyPresentMissingAndFileMissing) {

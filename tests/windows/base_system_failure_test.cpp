@@ -12,38 +12,38 @@ namespace {
 class DebugOutputListener {
 public:
   DebugOutputListener() {
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+    m_hMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
                                   L"DBWIN_BUFFER");
-    buffer_ready_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
-    data_ready_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
-    view_ = mapping_ ? MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 4096) : nullptr;
-    if (buffer_ready_) SetEvent(buffer_ready_);
+    m_hBufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+    m_hDataReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+    m_pView = m_hMapping ? MapViewOfFile(m_hMapping, FILE_MAP_READ, 0, 0, 4096) : nullptr;
+    if (m_hBufferReady) SetEvent(m_hBufferReady);
   }
   ~DebugOutputListener() {
-    if (view_) UnmapViewOfFile(view_);
-    for (HANDLE handle : {mapping_, buffer_ready_, data_ready_})
+    if (m_pView) UnmapViewOfFile(m_pView);
+    for (HANDLE handle : {m_hMapping, m_hBufferReady, m_hDataReady})
       if (handle) CloseHandle(handle);
   }
-  bool Ready() const { return view_ != nullptr && buffer_ready_ && data_ready_; }
+  bool Ready() const { return m_pView != nullptr && m_hBufferReady && m_hDataReady; }
 
   // The next line written to the debug output by this process, or "" after `timeout` ms.
   std::string Next(DWORD timeout) {
-    while (WaitForSingleObject(data_ready_, timeout) == WAIT_OBJECT_0) {
-      const auto* record = static_cast<const char*>(view_);
+    while (WaitForSingleObject(m_hDataReady, timeout) == WAIT_OBJECT_0) {
+      const auto* record = static_cast<const char*>(m_pView);
       DWORD process = 0;
       memcpy(&process, record, sizeof process);
       std::string text(record + sizeof process);
-      SetEvent(buffer_ready_);
+      SetEvent(m_hBufferReady);
       if (process == GetCurrentProcessId()) return text;
     }
     return "";
   }
 
 private:
-  HANDLE mapping_ = nullptr;
-  HANDLE buffer_ready_ = nullptr;
-  HANDLE data_ready_ = nullptr;
-  void* view_ = nullptr;
+  HANDLE m_hMapping = nullptr;
+  HANDLE m_hBufferReady = nullptr;
+  HANDLE m_hDataReady = nullptr;
+  void* m_pView = nullptr;
 };
 
 TEST(SystemFailure, AFailingCallReachesTheDebugOutputByNameWithTheSystemText) {

@@ -73,30 +73,30 @@ HWND FindThreadWindow(DWORD thread, const std::function<bool(HWND)>& match) {
 class Mapping {
 public:
   Mapping() {
-    EXPECT_TRUE(run_.WaitForListReady());
-    thread_ = ::GetWindowThreadProcessId(run_.dialog().window(), nullptr);
+    EXPECT_TRUE(m_run.WaitForListReady());
+    m_nThreadId = ::GetWindowThreadProcessId(m_run.dialog().window(), nullptr);
     for (auto& screen : Screens()) screen->ClearRecords();
   }
 
-  MainWindowRun& run() { return run_; }
+  MainWindowRun& run() { return m_run; }
 
   HWND Open() {
-    run_.dialog().Click(IDC_MAPPING);
-    window_ = FindThreadWindow(thread_, [](HWND w) {
+    m_run.dialog().Click(IDC_MAPPING);
+    m_hWindow = FindThreadWindow(m_nThreadId, [](HWND w) {
       return ::IsWindowVisible(w) && (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     });
     // Every touch screen streams once the window is up.
     EXPECT_TRUE(ModalDialogThread::WaitUntil([] {
       return std::all_of(Screens().begin(), Screens().end(), [](auto& s) { return s->streamOn(); });
     }));
-    return window_;
+    return m_hWindow;
   }
-  HWND window() const { return window_; }
-  bool IsOpen() const { return window_ && ::IsWindow(window_); }
+  HWND window() const { return m_hWindow; }
+  bool IsOpen() const { return m_hWindow && ::IsWindow(m_hWindow); }
 
   RECT Where() const {
     RECT rect{};
-    ::GetWindowRect(window_, &rect);
+    ::GetWindowRect(m_hWindow, &rect);
     return rect;
   }
   bool At(const RECT& expected) const {
@@ -109,28 +109,28 @@ public:
     const RECT before = Where();
     ASSERT_TRUE(Screens()[slot]->InjectTouch(2000, 2000));
     ModalDialogThread::WaitUntil([&] { return !IsOpen() || !At(before); }, 30000);
-    run_.dialog().Sync();
+    m_run.dialog().Sync();
   }
-  void Timeout() { ::SendMessageW(window_, WM_TIMER, kMappingTimer, 0); }
+  void Timeout() { ::SendMessageW(m_hWindow, WM_TIMER, kMappingTimer, 0); }
   void Escape() {
-    ::PostMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 1);
+    ::PostMessageW(m_hWindow, WM_KEYDOWN, VK_ESCAPE, 1);
     ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !IsOpen(); }));
   }
   // The mapping has ended and its save has run: the main window is enabled, the touch screens
   // that were saved got their "V1".
   bool WaitForEnd(DWORD timeoutMs = 30000) {
-    return ModalDialogThread::WaitUntil([&] { return !IsOpen() && ::IsWindowEnabled(run_.dialog().window()); }, timeoutMs);
+    return ModalDialogThread::WaitUntil([&] { return !IsOpen() && ::IsWindowEnabled(m_run.dialog().window()); }, timeoutMs);
   }
   HWND FindMessageBox(const wchar_t* text) const {
-    return FindThreadWindow(thread_, [text](HWND w) {
+    return FindThreadWindow(m_nThreadId, [text](HWND w) {
       return ::IsWindowVisible(w) && ::FindWindowExW(w, nullptr, L"Static", text) != nullptr;
     });
   }
 
 private:
-  MainWindowRun run_;
-  DWORD thread_ = 0;
-  HWND window_ = nullptr;
+  MainWindowRun m_run;
+  DWORD m_nThreadId = 0;
+  HWND m_hWindow = nullptr;
 };
 
 class MappingTest : public ::testing::Test {

@@ -100,9 +100,9 @@ HWND FindTopmostDialog(DWORD thread, SIZE size = {0, 0}) {
 // One calibration, driven from the main window.
 class Calibration {
 public:
-  explicit Calibration(MainWindowRun& run) : run_(run) {}
+  explicit Calibration(MainWindowRun& run) : m_run(run) {}
 
-  DWORD thread() const { return ::GetWindowThreadProcessId(run_.dialog().window(), nullptr); }
+  DWORD thread() const { return ::GetWindowThreadProcessId(m_run.dialog().window(), nullptr); }
   bool Open(int item) {
     // The stream of an earlier calibration has ended and its reader with it: a touch goes
     // to this window.
@@ -111,27 +111,27 @@ public:
         if (screen->present() && screen->streamOn()) return false;
       return RunningReportWorkers() == 0;
     }));
-    run_.Select(item);
-    ::PostMessageW(run_.dialog().Item(IDC_CALIBRATE), BM_CLICK, 0, 0);
+    m_run.Select(item);
+    ::PostMessageW(m_run.dialog().Item(IDC_CALIBRATE), BM_CLICK, 0, 0);
     return Find();
   }
   bool Find(DWORD timeoutMs = 5000) {
-    return ModalDialogThread::WaitUntil([&] { return (window_ = FindTopmostDialog(thread())) != nullptr; }, timeoutMs);
+    return ModalDialogThread::WaitUntil([&] { return (m_hWindow = FindTopmostDialog(thread())) != nullptr; }, timeoutMs);
   }
-  HWND window() const { return window_; }
-  CCalibrateDlg& dialog() const { return *static_cast<CCalibrateDlg*>(CWnd::FromHandlePermanent(window_)); }
+  HWND window() const { return m_hWindow; }
+  CCalibrateDlg& dialog() const { return *static_cast<CCalibrateDlg*>(CWnd::FromHandlePermanent(m_hWindow)); }
   RECT rect() const {
     RECT r{};
-    ::GetWindowRect(window_, &r);
+    ::GetWindowRect(m_hWindow, &r);
     return r;
   }
   bool Closed() const {
     return ModalDialogThread::WaitUntil(
-        [&] { return !::IsWindow(window_) && ::IsWindowEnabled(run_.dialog().window()); });
+        [&] { return !::IsWindow(m_hWindow) && ::IsWindowEnabled(m_run.dialog().window()); });
   }
-  void Sync() const { ::SendMessageW(window_, WM_NULL, 0, 0); }
-  bool Visible(int id) const { return ::IsWindowVisible(::GetDlgItem(window_, id)) != FALSE; }
-  std::wstring Text(int id) const { return run_.dialog().Text(::GetDlgItem(window_, id)); }
+  void Sync() const { ::SendMessageW(m_hWindow, WM_NULL, 0, 0); }
+  bool Visible(int id) const { return ::IsWindowVisible(::GetDlgItem(m_hWindow, id)) != FALSE; }
+  std::wstring Text(int id) const { return m_run.dialog().Text(::GetDlgItem(m_hWindow, id)); }
 
   // The raw point a frame mounted askew reports for a point of the window.
   static calibration::Point Raw(calibration::Point p) {
@@ -162,7 +162,7 @@ public:
   }
   void PressKey(UINT key) const {
     const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-    HWND focus = window_;
+    HWND focus = m_hWindow;
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     if (::GetGUIThreadInfo(thread(), &info) && info.hwndFocus) focus = info.hwndFocus;
@@ -171,8 +171,8 @@ public:
   }
 
 private:
-  MainWindowRun& run_;
-  HWND window_ = nullptr;
+  MainWindowRun& m_run;
+  HWND m_hWindow = nullptr;
 };
 
 bool SentStreamOff(const SimulatedTouchScreen& screen) {
@@ -443,27 +443,27 @@ TEST(CalibrationWindow, MissedTargetsShowAWarning) {
 // Runs `work` on the thread of `window`, between two of its messages (the window is
 // subclassed for one sent message), so that a test can line up what that thread handles next.
 LRESULT CALLBACK RunOnThreadProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-WNDPROC g_originalProc = nullptr;
+WNDPROC g_pOriginalProc = nullptr;
 const UINT kRunOnThread = ::RegisterWindowMessageW(L"PelnixCalibrationTestRunOnThread");
 LRESULT CALLBACK RunOnThreadProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   if (message == kRunOnThread) {
     (*reinterpret_cast<const std::function<void()>*>(lp))();
     return 0;
   }
-  return ::CallWindowProcW(g_originalProc, window, message, wp, lp);
+  return ::CallWindowProcW(g_pOriginalProc, window, message, wp, lp);
 }
 void RunOnWindowThread(HWND window, const std::function<void()>& work) {
-  g_originalProc = reinterpret_cast<WNDPROC>(
+  g_pOriginalProc = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RunOnThreadProc)));
   ::SendMessageW(window, kRunOnThread, 0, reinterpret_cast<LPARAM>(&work));
-  ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_originalProc));
+  ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pOriginalProc));
 }
 
 // Region drawing: the hook's messages reach the main window with the cursor where the test
 // put it; the hook library beside the test tells whether a hook still runs.
 class RegionDrawing {
 public:
-  explicit RegionDrawing(MainWindowRun& run) : run_(run), hook_(GetModuleDirectory() + L"\\Hook.dll") {}
+  explicit RegionDrawing(MainWindowRun& run) : m_run(run), m_hook(GetModuleDirectory() + L"\\Hook.dll") {}
 
   static std::wstring GetModuleDirectory() {
     wchar_t path[MAX_PATH] = {};
@@ -479,12 +479,12 @@ public:
     auto stop = reinterpret_cast<Stop>(reinterpret_cast<void*>(::GetProcAddress(module, "StopMouseHook")));
     return stop && !stop(other);
   }
-  DWORD thread() const { return ::GetWindowThreadProcessId(run_.dialog().window(), nullptr); }
+  DWORD thread() const { return ::GetWindowThreadProcessId(m_run.dialog().window(), nullptr); }
   HWND Hint() const { return FindTopmostDialog(thread(), SIZE{182, 54}); }
 
   void Begin() {
     ::SetCursorPos(300, 200);
-    ::PostMessageW(run_.dialog().Item(IDC_REGION_CALIBRATE), BM_CLICK, 0, 0);
+    ::PostMessageW(m_run.dialog().Item(IDC_REGION_CALIBRATE), BM_CLICK, 0, 0);
     ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return Hint() != nullptr; }));
     RECT r{};
     ::GetWindowRect(Hint(), &r);
@@ -494,19 +494,19 @@ public:
   }
   void Drag(POINT from, POINT to) {
     const MouseHookMessages& hook = GetMouseHookMessages();
-    HWND main = run_.dialog().window();
+    HWND main = m_run.dialog().window();
     ::SetCursorPos(from.x, from.y);
     ::PostMessageW(main, hook.down, 0, 0);
     ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return Hint() == nullptr; }));
     ::SetCursorPos(to.x, to.y);
     ::PostMessageW(main, hook.up, 0, 0);
     ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return !HookRunning(); }));
-    run_.dialog().Sync();
+    m_run.dialog().Sync();
   }
 
 private:
-  MainWindowRun& run_;
-  MouseHookLibrary hook_;  // keeps the library loaded for the probe
+  MainWindowRun& m_run;
+  MouseHookLibrary m_hook;  // keeps the library loaded for the probe
 };
 
 TEST(CalibrationWindow, RegionDrawnWithTheMouse) {

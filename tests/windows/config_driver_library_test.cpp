@@ -14,9 +14,9 @@ class ConfigDriverLibrary : public DriverRegistryTest {
 protected:
   void SetUp() override {
     DriverRegistryTest::SetUp();
-    ASSERT_TRUE(library_.LoadFrom(DistPath(kDriverLibraryName)));
+    ASSERT_TRUE(m_library.LoadFrom(DistPath(kDriverLibraryName)));
   }
-  DriverLibrary library_;
+  DriverLibrary m_library;
 };
 
 }  // namespace
@@ -34,9 +34,9 @@ TEST_F(ConfigDriverLibrary, ExportsTheFourOrdinalsAndNoNames) {
 TEST_F(ConfigDriverLibrary, EveryDriverFieldSurvivesSetThenGet) {
   DriverParameters written;
   for (int i = 0; i < DriverParameters::kFieldCount; ++i) written.Set(i, 1000 * i - 7);
-  ASSERT_TRUE(library_.SetDriverParameters(written));
+  ASSERT_TRUE(m_library.SetDriverParameters(written));
   DriverParameters read;
-  ASSERT_TRUE(library_.GetDriverParameters(read));
+  ASSERT_TRUE(m_library.GetDriverParameters(read));
   for (int i = 0; i < DriverParameters::kFieldCount; ++i) EXPECT_EQ(read.Get(i), written.Get(i)) << i;
 
   // The store is the DriverParameters key, by name, where the export reads it.
@@ -48,12 +48,12 @@ TEST_F(ConfigDriverLibrary, EveryDriverFieldSurvivesSetThenGet) {
 
 TEST_F(ConfigDriverLibrary, NothingStoredGivesTheFallbacks) {
   DriverParameters read;
-  library_.GetDriverParameters(read);
+  m_library.GetDriverParameters(read);
   EXPECT_EQ(read.EnableTouch, 1);
   EXPECT_EQ(read.DoubleClickTime, 500);
   DeviceParameters device;
   device.TouchScreenNo = 3;
-  library_.GetDeviceParameters(device);
+  m_library.GetDeviceParameters(device);
   EXPECT_EQ(device.AreaRight, 65536);
   EXPECT_EQ(device.AreaPixelWidth, 1280);
   EXPECT_EQ(device.IsCalibrate, 0);
@@ -66,11 +66,11 @@ TEST_F(ConfigDriverLibrary, EveryDeviceFieldSurvivesSetThenGet) {
     for (int i = 0; i < DeviceParameters::kFieldCount; ++i)
       written.Set(i, (i + 1) * 111 * (i % 2 ? -1 : 1) + number);
     written.TouchScreenNo = number;
-    ASSERT_TRUE(library_.SetDeviceParameters(0x1234 + number, written));
+    ASSERT_TRUE(m_library.SetDeviceParameters(0x1234 + number, written));
 
     DeviceParameters read;
     read.TouchScreenNo = number;
-    ASSERT_TRUE(library_.GetDeviceParameters(read));
+    ASSERT_TRUE(m_library.GetDeviceParameters(read));
     for (int i = 0; i < DeviceParameters::kFieldCount; ++i)
       EXPECT_EQ(read.Get(i), written.Get(i)) << "touch screen " << number << " field " << i;
 
@@ -89,12 +89,12 @@ TEST_F(ConfigDriverLibrary, NumbersOutsideTheRangeAreTouchScreenZero) {
   DeviceParameters written;
   written.TouchScreenNo = 255;
   written.M2Y = 42;
-  library_.SetDeviceParameters(1, written);
+  m_library.SetDeviceParameters(1, written);
   EXPECT_EQ(Subkeys(kDevicePath), std::vector<std::wstring>{L"TouchScreen0"});
 
   DeviceParameters read;
   read.TouchScreenNo = -4;
-  library_.GetDeviceParameters(read);
+  m_library.GetDeviceParameters(read);
   EXPECT_EQ(read.M2Y, 42);
   EXPECT_EQ(read.TouchScreenNo, 0);  // set to 0 by the caller side before the call
 }

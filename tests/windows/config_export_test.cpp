@@ -19,7 +19,7 @@ const std::string kCompleted = kStart + "Export completed!\r\n" + kPrompt;
 class ConfigExport : public DriverRegistryTest {
 protected:
   ProgramResult Export(const std::wstring& argument) {
-    ProgramResult result = RunProgram(DistProgram() + L" -e " + argument, folder_.path());
+    ProgramResult result = RunProgram(DistProgram() + L" -e " + argument, m_folder.path());
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0u);
     return result;
@@ -47,7 +47,7 @@ protected:
     return entries;
   }
 
-  TempFolder folder_;
+  TempFolder m_folder;
 };
 
 }  // namespace
@@ -55,13 +55,13 @@ protected:
 TEST_F(ConfigExport, EmptyDriverKeyExportsZerosAndNoTouchScreens) {
   CreateKey(kDriverPath);
   EXPECT_EQ(Export(L"conf.ini").output, kCompleted);
-  EXPECT_EQ(ReadIniEntries(folder_.File(L"conf.ini")), GlobalEntries({}));
+  EXPECT_EQ(ReadIniEntries(m_folder.File(L"conf.ini")), GlobalEntries({}));
 }
 
 TEST_F(ConfigExport, MissingDriverKeyIsCreatedAndReported) {
   EXPECT_EQ(Export(L"conf.ini").output,
             kStart + "error 0\r\nRead driver data failed!,please retry!" + kPrompt);
-  EXPECT_EQ(GetFileAttributesW(folder_.File(L"conf.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(m_folder.File(L"conf.ini").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(KeyExists(kDriverPath));
   // The failed run created the key: the next one finds it.
   EXPECT_EQ(Export(L"conf.ini").output, kCompleted);
@@ -87,11 +87,11 @@ TEST_F(ConfigExport, ValuesInStoreAndExportOrderWithTheirSigns) {
   std::vector<IniEntry> expected = GlobalEntries(global);
   for (const IniEntry& entry : TouchScreenEntries("TouchScreen0", screen)) expected.push_back(entry);
   for (const IniEntry& entry : TouchScreenEntries("TouchScreen1", {})) expected.push_back(entry);
-  EXPECT_EQ(ReadIniEntries(folder_.File(L"conf.ini")), expected);
+  EXPECT_EQ(ReadIniEntries(m_folder.File(L"conf.ini")), expected);
 }
 
 TEST_F(ConfigExport, ExistingFileIsUpdatedInPlace) {
-  WriteFileBytes(folder_.File(L"conf.ini"),
+  WriteFileBytes(m_folder.File(L"conf.ini"),
                  "[Notes]\r\nOwner=me\r\n[DriverParameters]\r\nMode=2\r\nForeign=7\r\n"
                  "[OldScreen]\r\nXOff=5\r\n");
   SetDword(kDriverPath, L"Mode", 1);
@@ -99,7 +99,7 @@ TEST_F(ConfigExport, ExistingFileIsUpdatedInPlace) {
   EXPECT_EQ(Export(L"conf.ini").output, kCompleted);
   EXPECT_EQ(Export(L"conf.ini").output, kCompleted);  // twice: still one copy of each key
 
-  const std::vector<IniEntry> entries = ReadIniEntries(folder_.File(L"conf.ini"));
+  const std::vector<IniEntry> entries = ReadIniEntries(m_folder.File(L"conf.ini"));
   auto count = [&](const std::string& section, const std::string& key) {
     int found = 0;
     for (const IniEntry& entry : entries) found += entry.section == section && entry.key == key;
@@ -132,27 +132,27 @@ TEST_F(ConfigExport, FileNameRules) {
   EXPECT_EQ(Export(L"\"ab?d.ini\"").output, badName);
   EXPECT_EQ(Export(L"\"a<b>.ini\"").output, badName);
   EXPECT_EQ(Export(L"\"a|bcd.ini\"").output, badName);
-  EXPECT_EQ(Export(L"\"" + folder_.path() + L"\\.ini\"").output, badName);
+  EXPECT_EQ(Export(L"\"" + m_folder.path() + L"\\.ini\"").output, badName);
   EXPECT_EQ(Export(L"\"" + std::wstring(252, L'n') + L".ini\"").output, badName);
   // The trailing blanks of the argument are dropped first.
   EXPECT_EQ(Export(L"\"abc.ini   \"").output, invalid);
-  EXPECT_EQ(GetFileAttributesW(folder_.File(L"abc.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(m_folder.File(L"abc.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 
   // 8 characters, a bare name: written into the current directory.
   EXPECT_EQ(Export(L"abcd.ini").output, kCompleted);
-  EXPECT_EQ(ReadIniEntries(folder_.File(L"abcd.ini")).size(), 18u);
+  EXPECT_EQ(ReadIniEntries(m_folder.File(L"abcd.ini")).size(), 18u);
   // An upper-case extension in a full path.
-  EXPECT_EQ(Export(L"\"" + folder_.File(L"CONF.INI") + L"\"").output, kCompleted);
-  EXPECT_EQ(ReadIniEntries(folder_.File(L"CONF.INI")).size(), 18u);
+  EXPECT_EQ(Export(L"\"" + m_folder.File(L"CONF.INI") + L"\"").output, kCompleted);
+  EXPECT_EQ(ReadIniEntries(m_folder.File(L"CONF.INI")).size(), 18u);
   // A relative path with a backslash is resolved by the system against the current folder.
-  ASSERT_TRUE(CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(m_folder.File(L"sub").c_str(), nullptr));
   EXPECT_EQ(Export(L"sub\\abcd.ini").output, kCompleted);
-  EXPECT_EQ(ReadIniEntries(folder_.File(L"sub\\abcd.ini")).size(), 18u);
+  EXPECT_EQ(ReadIniEntries(m_folder.File(L"sub\\abcd.ini")).size(), 18u);
 }
 
 TEST_F(ConfigExport, UnwritableFileIsReportedNotCompleted) {
   CreateKey(kDriverPath);
-  const ProgramResult result = Export(L"\"" + folder_.File(L"missing\\conf.ini") + L"\"");
+  const ProgramResult result = Export(L"\"" + m_folder.File(L"missing\\conf.ini") + L"\"");
   EXPECT_EQ(result.output, kStart + "Export file can't be written!\r\n" + kPrompt);
 }
 
@@ -184,7 +184,7 @@ TEST_F(ConfigExport, UnreadableTouchScreenIsReportedWithItsIndex) {
 
   EXPECT_EQ(Export(L"conf.ini").output,
             kStart + "Read No. 1 TouchScreen  Data Failed!Export completed!\r\n" + kPrompt);
-  const std::vector<IniEntry> entries = ReadIniEntries(folder_.File(L"conf.ini"));
+  const std::vector<IniEntry> entries = ReadIniEntries(m_folder.File(L"conf.ini"));
   EXPECT_EQ(entries.size(), 18u + 26u);  // A only: the enumeration ends at B
   EXPECT_EQ(entries.back().section, "A");
 }

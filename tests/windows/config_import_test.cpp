@@ -23,12 +23,12 @@ protected:
   }
 
   ProgramResult Import(const std::string& fileBytes, const std::wstring& name = L"conf.ini") {
-    WriteFileBytes(folder_.File(name), fileBytes);
+    WriteFileBytes(m_folder.File(name), fileBytes);
     return ImportFile(name);
   }
 
   ProgramResult ImportFile(const std::wstring& argument) {
-    ProgramResult result = RunProgram(DistProgram() + L" -i " + argument, folder_.path());
+    ProgramResult result = RunProgram(DistProgram() + L" -i " + argument, m_folder.path());
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0u);
     return result;
@@ -36,7 +36,7 @@ protected:
 
   std::string Header(const std::wstring& name = L"conf.ini") const {
     return "\r\nPlease don't close console!\r\nImport config to file " +
-           Narrow(folder_.File(name)) + " \r\n";
+           Narrow(m_folder.File(name)) + " \r\n";
   }
 
   // The output of an import whose lines between the header and the end are these.
@@ -44,7 +44,7 @@ protected:
     return Header(name) + Crlf(messages) + "Import completed!\r\n" + kPrompt;
   }
 
-  TempFolder folder_;
+  TempFolder m_folder;
 };
 
 // A global section with every value given by the function.
@@ -202,14 +202,14 @@ TEST_F(ConfigImport, ASectionListBeyondItsLimitImportsNothing) {
 
 TEST_F(ConfigImport, AFileThatReadsAsNothingLeavesTheStoreUntouched) {
   SetDword(kDriverPath, L"Mode", 2);
-  ASSERT_TRUE(CreateDirectoryW(folder_.File(L"dir.ini").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(m_folder.File(L"dir.ini").c_str(), nullptr));
   std::string utf16;  // UTF-16LE without its byte-order mark
   for (char c : std::string("[DriverParameters]\r\nMode=1\r\n[S]\r\nM1X=1\r\n")) utf16 += {c, '\0'};
-  WriteFileBytes(folder_.File(L"utf16.ini"), utf16);
-  WriteFileBytes(folder_.File(L"locked.ini"), "[DriverParameters]\r\nMode=1\r\n");
-  WriteFileBytes(folder_.File(L"empty.ini"), "");
-  WriteFileBytes(folder_.File(L"nosection.ini"), "Mode=1\r\n[DriverParam");
-  HANDLE lock = CreateFileW(folder_.File(L"locked.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  WriteFileBytes(m_folder.File(L"utf16.ini"), utf16);
+  WriteFileBytes(m_folder.File(L"locked.ini"), "[DriverParameters]\r\nMode=1\r\n");
+  WriteFileBytes(m_folder.File(L"empty.ini"), "");
+  WriteFileBytes(m_folder.File(L"nosection.ini"), "Mode=1\r\n[DriverParam");
+  HANDLE lock = CreateFileW(m_folder.File(L"locked.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
 
@@ -250,8 +250,8 @@ TEST_F(ConfigImport, KeysThatCannotBeWrittenAreReportedBySection) {
 TEST_F(ConfigImport, MissingFileAndWrongExtension) {
   const ProgramResult missing = ImportFile(L"nothere.ini");
   EXPECT_EQ(missing.output, "\r\nPlease don't close console!\r\n" +
-                                Narrow(folder_.File(L"nothere.ini")) + " doesn't exist!");
-  const std::string longPath = "\"" + Narrow(folder_.path()) + "\\" + std::string(260, 'x') + ".ini\"";
+                                Narrow(m_folder.File(L"nothere.ini")) + " doesn't exist!");
+  const std::string longPath = "\"" + Narrow(m_folder.path()) + "\\" + std::string(260, 'x') + ".ini\"";
   EXPECT_NE(ImportFile(std::wstring(longPath.begin(), longPath.end())).output.find(" doesn't exist!"),
             std::string::npos);
 

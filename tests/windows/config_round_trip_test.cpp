@@ -19,7 +19,7 @@ const std::string kUnreadable =
 class ConfigRoundTrip : public DriverRegistryTest {
 protected:
   ProgramResult Run(const std::wstring& flag, const std::wstring& name) {
-    ProgramResult result = RunProgram(DistProgram() + L" " + flag + L" " + name, folder_.path());
+    ProgramResult result = RunProgram(DistProgram() + L" " + flag + L" " + name, m_folder.path());
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0u);
     return result;
@@ -42,7 +42,7 @@ protected:
     }
   }
 
-  TempFolder folder_;
+  TempFolder m_folder;
 };
 
 }  // namespace
@@ -77,7 +77,7 @@ TEST_F(ConfigRoundTrip, ExportClearImportGivesTheSameStore) {
   const ProgramResult imported = Run(L"-i", L"conf.ini");
   EXPECT_EQ(imported.output,
             "\r\nPlease don't close console!\r\nImport config to file " +
-                Narrow(folder_.File(L"conf.ini")) + " \r\n" +
+                Narrow(m_folder.File(L"conf.ini")) + " \r\n" +
                 "error 0\r\nerror 0\r\nerror 0\r\nerror 0\r\n" + kEnd);
 
   EXPECT_EQ(Dwords(kDriverPath), driver);
@@ -97,7 +97,7 @@ protected:
   }
 
   ProgramResult ImportBytes(const std::string& bytes, const std::string& end = kEnd) {
-    WriteFileBytes(folder_.File(L"bad.ini"), bytes);
+    WriteFileBytes(m_folder.File(L"bad.ini"), bytes);
     ProgramResult result = Run(L"-i", L"bad.ini");
     EXPECT_GE(result.output.size(), end.size());
     EXPECT_EQ(result.output.substr(result.output.size() - std::min(result.output.size(), end.size())),
@@ -223,7 +223,7 @@ TEST_F(ConfigRoundTrip, EveryNameTheFileCanCarryComesBack) {
   ASSERT_EQ(Subkeys(kDevicePath).size(), carried.size() + left.size());
   // An existing 8-bit file: the Chinese name needs Unicode, so it becomes UTF-16LE with its
   // mark and keeps what it held.
-  WriteFileBytes(folder_.File(L"conf.ini"), "[Notes]\r\nOwner=\xE9t\xE9\r\n");
+  WriteFileBytes(m_folder.File(L"conf.ini"), "[Notes]\r\nOwner=\xE9t\xE9\r\n");
 
   const std::string exported = Run(L"-e", L"conf.ini").output;
   for (const auto& [screen, message] : left)
@@ -231,9 +231,9 @@ TEST_F(ConfigRoundTrip, EveryNameTheFileCanCarryComesBack) {
   EXPECT_TRUE(exported.ends_with("Export incomplete, 5 TouchScreen(s) not exported!\r\n"
                                  "Press any key to continue......"))
       << exported;
-  EXPECT_EQ(ReadFileBytes(folder_.File(L"conf.ini")).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(ReadFileBytes(m_folder.File(L"conf.ini")).substr(0, 2), "\xFF\xFE");
   wchar_t owner[16] = {};
-  GetPrivateProfileStringW(L"Notes", L"Owner", L"", owner, 16, folder_.File(L"conf.ini").c_str());
+  GetPrivateProfileStringW(L"Notes", L"Owner", L"", owner, 16, m_folder.File(L"conf.ini").c_str());
   EXPECT_STREQ(owner, L"\u00e9t\u00e9");
 
   ClearDriverKeys();

@@ -44,7 +44,7 @@ constexpr const wchar_t* kMouseValues[] = {L"DoubleClickWidth", L"DoubleClickHei
 class ConfigSystemSettings : public testing::Test {
 protected:
   void SetUp() override {
-    for (const wchar_t* name : kMouseValues) saved_.emplace_back(ReadString(kMouse, name));
+    for (const wchar_t* name : kMouseValues) m_saved.emplace_back(ReadString(kMouse, name));
     WriteString(kMouse, L"DoubleClickWidth", L"4");
     WriteString(kMouse, L"DoubleClickHeight", L"4");
     WriteString(kMouse, L"DoubleClickSpeed", L"500");
@@ -55,7 +55,7 @@ protected:
   }
   void TearDown() override {
     for (int i = 0; i < 3; ++i)
-      if (saved_[i][0] != L'<') WriteString(kMouse, kMouseValues[i], saved_[i]);
+      if (m_saved[i][0] != L'<') WriteString(kMouse, kMouseValues[i], m_saved[i]);
     RestoreCursors();
     SystemParametersInfoW(SPI_SETDOUBLECLICKTIME, 500, nullptr, 0);
   }
@@ -69,7 +69,7 @@ protected:
     }
   }
 
-  std::vector<std::wstring> saved_;
+  std::vector<std::wstring> m_saved;
 };
 
 }  // namespace

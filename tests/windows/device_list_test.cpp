@@ -43,13 +43,13 @@ public:
       *error = ERROR_NO_MORE_ITEMS;
       return HidEnumStatus::NoMoreItems;
     }
-    current_ = &devices[index];
-    path = current_->path;
+    m_pCurrent = &devices[index];
+    path = m_pCurrent->path;
     return HidEnumStatus::Found;
   }
   DWORD ReadPdoName(std::wstring& pdo) override {
-    if (current_->pdoError) return current_->pdoError;
-    pdo = current_->pdo;
+    if (m_pCurrent->pdoError) return m_pCurrent->pdoError;
+    pdo = m_pCurrent->pdo;
     return 0;
   }
   void EndEnumeration() override { enumerating = false; }
@@ -101,7 +101,7 @@ private:
       if (device.path == path) return &device;
     return nullptr;
   }
-  const FakeDevice* current_ = nullptr;
+  const FakeDevice* m_pCurrent = nullptr;
 };
 
 FakeDevice Touch(int n) { return FakeDevice{L"\\\\?\\hid#touch" + std::to_wstring(n)}; }

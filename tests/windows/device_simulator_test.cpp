@@ -26,16 +26,16 @@ protected:
     // one is described by the model's own tests.
     SetEnvironmentVariableW(L"PELNIX_SIM_ROUGH", nullptr);
     SimulatedHid().Reset();
-    event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   }
   void TearDown() override {
-    for (HANDLE h : open_) SimulatedHid().Close(h);
-    CloseHandle(event_);
+    for (HANDLE h : m_open) SimulatedHid().Close(h);
+    CloseHandle(m_hEvent);
     SimulatedHid().Reset();
   }
   HANDLE OpenScreen(const std::shared_ptr<SimulatedTouchScreen>& screen) {
     HANDLE h = SimulatedHid().Open(screen->path(), true);
-    open_.push_back(h);
+    m_open.push_back(h);
     return h;
   }
   bool Write(HANDLE h, sim::Bytes report) {
@@ -45,19 +45,19 @@ protected:
   sim::Bytes Read(HANDLE h, DWORD timeoutMs = 1000) {
     sim::Bytes buffer(100, 0);
     OVERLAPPED ov{};
-    ov.hEvent = event_;
+    ov.hEvent = m_hEvent;
     DWORD n = 0;
     HidSystem& hid = SimulatedHid();
     if (!hid.ReadFile(h, buffer.data(), 100, &ov)) {
       if (GetLastError() != ERROR_IO_PENDING) return {};
-      if (WaitForSingleObject(event_, timeoutMs) != WAIT_OBJECT_0) hid.CancelIoEx(h, &ov);
+      if (WaitForSingleObject(m_hEvent, timeoutMs) != WAIT_OBJECT_0) hid.CancelIoEx(h, &ov);
       if (!hid.GetOverlappedResult(h, &ov, &n, TRUE)) return {};
     }
     return buffer;
   }
 
-  HANDLE event_ = nullptr;
-  std::vector<HANDLE> open_;
+  HANDLE m_hEvent = nullptr;
+  std::vector<HANDLE> m_open;
 };
 
 TEST_F(SimulatorTest, ListKeepsOnlyTheTouchScreenVendor) {
@@ -81,9 +81,9 @@ TEST_F(SimulatorTest, ReadCompletesAtOnceWhenAReplyIsWaiting) {
   ASSERT_TRUE(Write(h, Command(0x31, 'o', 0)));
   sim::Bytes buffer(100, 0);
   OVERLAPPED ov{};
-  ov.hEvent = event_;
+  ov.hEvent = m_hEvent;
   ASSERT_TRUE(SimulatedHid().ReadFile(h, buffer.data(), 100, &ov));
-  EXPECT_EQ(WaitForSingleObject(event_, 0), WAIT_OBJECT_0);  // the event is set as well
+  EXPECT_EQ(WaitForSingleObject(m_hEvent, 0), WAIT_OBJECT_0);  // the event is set as well
   DWORD n = 0;
   EXPECT_TRUE(SimulatedHid().GetOverlappedResult(h, &ov, &n, FALSE));
   EXPECT_EQ(n, 100u);
@@ -98,11 +98,11 @@ TEST_F(SimulatorTest, PendingReadCompletesLaterAndCanBeCancelled) {
   HidSystem& hid = SimulatedHid();
   sim::Bytes buffer(100, 0);
   OVERLAPPED ov{};
-  ov.hEvent = event_;
-  SetEvent(event_);  // ReadFile resets it
+  ov.hEvent = m_hEvent;
+  SetEvent(m_hEvent);  // ReadFile resets it
   ASSERT_FALSE(hid.ReadFile(h, buffer.data(), 100, &ov));
   ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
-  EXPECT_EQ(WaitForSingleObject(event_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(WaitForSingleObject(m_hEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   DWORD n = 0;
   EXPECT_FALSE(hid.GetOverlappedResult(h, &ov, &n, FALSE));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_INCOMPLETE));
@@ -110,7 +110,7 @@ TEST_F(SimulatorTest, PendingReadCompletesLaterAndCanBeCancelled) {
 
   const ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(Write(h, Command(0x31, 'v', 'v')));
-  ASSERT_EQ(WaitForSingleObject(event_, 2000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(m_hEvent, 2000), WAIT_OBJECT_0);
   EXPECT_GE(GetTickCount64() - start, 40u);
   EXPECT_TRUE(hid.GetOverlappedResult(h, &ov, &n, TRUE));
   EXPECT_EQ(buffer[1], 'V');
@@ -118,7 +118,7 @@ TEST_F(SimulatorTest, PendingReadCompletesLaterAndCanBeCancelled) {
 
   // The end-of-reply report was due at the same time: this read completes at once.
   EXPECT_TRUE(hid.ReadFile(h, buffer.data(), 100, &ov));
-  ASSERT_EQ(WaitForSingleObject(event_, 2000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(m_hEvent, 2000), WAIT_OBJECT_0);
   EXPECT_TRUE(hid.GetOverlappedResult(h, &ov, &n, TRUE));
 
   ASSERT_FALSE(hid.ReadFile(h, buffer.data(), 100, &ov));
@@ -134,10 +134,10 @@ TEST_F(SimulatorTest, RemovalEndsPendingReadsAndEveryLaterCall) {
   HidSystem& hid = SimulatedHid();
   sim::Bytes buffer(100, 0);
   OVERLAPPED ov{};
-  ov.hEvent = event_;
+  ov.hEvent = m_hEvent;
   ASSERT_FALSE(hid.ReadFile(h, buffer.data(), 100, &ov));
   screen->Remove();
-  ASSERT_EQ(WaitForSingleObject(event_, 1000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(m_hEvent, 1000), WAIT_OBJECT_0);
   DWORD n = 0;
   EXPECT_FALSE(hid.GetOverlappedResult(h, &ov, &n, TRUE));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));

@@ -22,16 +22,16 @@
 // Live heap blocks of the size of a DeviceReport: every request and reply record is one, so a
 // record that nobody releases shows up here.
 namespace {
-std::atomic<long> g_liveRecords{0};
+std::atomic<long> g_nLiveRecords{0};
 }
 void* operator new(std::size_t size) {
-  if (size == sizeof(DeviceReport)) g_liveRecords.fetch_add(1);
+  if (size == sizeof(DeviceReport)) g_nLiveRecords.fetch_add(1);
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept {
   // Without the size, count by the block itself: only record-sized blocks are tracked.
-  if (p && _msize(p) == sizeof(DeviceReport)) g_liveRecords.fetch_sub(1);
+  if (p && _msize(p) == sizeof(DeviceReport)) g_nLiveRecords.fetch_sub(1);
   std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
@@ -77,102 +77,102 @@ class DeviceThreadTest : public ::testing::Test {
 protected:
   void SetUp() override {
     SimulatedHid().Reset();
-    g_replies = &replies_;
+    g_replies = &m_replies;
     WNDCLASSW wc{};
     wc.lpfnWndProc = CollectReplies;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"DeviceThreadTestWindow";
     RegisterClassW(&wc);
-    window_ = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    m_hWindow = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                             wc.hInstance, nullptr);
-    ASSERT_NE(window_, nullptr);
+    ASSERT_NE(m_hWindow, nullptr);
   }
 
   void TearDown() override {
     // Ends whatever still reads, then the thread, then the records.
-    if (devices_) {
+    if (m_pDevices) {
       client().ForgetTouchStream();
       client().StopWorkers();
       EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
       client().AllowWorkers();
-      EXPECT_TRUE(devices_->StopDeviceThread(kHangLimitMs));
+      EXPECT_TRUE(m_pDevices->StopDeviceThread(kHangLimitMs));
     }
-    DestroyWindow(window_);
-    devices_.reset();
+    DestroyWindow(m_hWindow);
+    m_pDevices.reset();
     g_replies = nullptr;
     SimulatedHid().Reset();
   }
 
   // Plugs in `count` touch screens, lists them and starts the device thread.
   void Start(int count = 1, const sim::TouchScreenConfig& config = {}) {
-    for (int i = 0; i < count; ++i) screens_.push_back(SimulatedHid().Add(config));
-    devices_ = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());
+    for (int i = 0; i < count; ++i) m_screens.push_back(SimulatedHid().Add(config));
+    m_pDevices = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());
     ASSERT_EQ(list().count(), static_cast<std::uint32_t>(count));
-    ASSERT_TRUE(devices_->StartDeviceThread());
+    ASSERT_TRUE(m_pDevices->StartDeviceThread());
   }
 
-  TouchScreenList& list() { return devices_->list(); }
-  DeviceClient& client() { return devices_->client(); }
+  TouchScreenList& list() { return m_pDevices->list(); }
+  DeviceClient& client() { return m_pDevices->client(); }
 
   void Post(std::initializer_list<std::uint8_t> head, int index = 0, HWND window = nullptr) {
     const std::vector<std::uint8_t> report(head);
-    ASSERT_TRUE(client().PostReport(window ? window : window_, list().handle(index), index,
+    ASSERT_TRUE(client().PostReport(window ? window : m_hWindow, list().handle(index), index,
                                           report.data(), report.size()));
   }
 
   // The "o" exchange as a window does it: the data reply becomes the held reply.
   void OpenExchange(int index = 0) {
     Post({0x31, 'o', 0}, index);
-    ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
-    ASSERT_EQ(replies_[0].message, UM_REPLY_O);
+    ASSERT_TRUE(WaitUntil([&] { return m_replies.size() >= 2; }, kHangLimitMs));
+    ASSERT_EQ(m_replies[0].message, UM_REPLY_O);
     auto held = std::make_unique<DeviceReport>();
-    std::copy(replies_[0].bytes.begin(), replies_[0].bytes.end(), held->report);
+    std::copy(m_replies[0].bytes.begin(), m_replies[0].bytes.end(), held->report);
     client().HoldReply(std::move(held));
-    replies_.clear();
+    m_replies.clear();
     ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-    screens_[index]->ClearRecords();
+    m_screens[index]->ClearRecords();
   }
 
-  HWND window_ = nullptr;
-  std::unique_ptr<DeviceServices> devices_;
-  std::vector<std::shared_ptr<SimulatedTouchScreen>> screens_;
-  std::vector<Reply> replies_;
+  HWND m_hWindow = nullptr;
+  std::unique_ptr<DeviceServices> m_pDevices;
+  std::vector<std::shared_ptr<SimulatedTouchScreen>> m_screens;
+  std::vector<Reply> m_replies;
 };
 
 TEST_F(DeviceThreadTest, EchoCommandBeforeAnyOpenIsDropped) {
   Start();
   Post({0x31, 'v', 'v'});
   Pump(300);
-  EXPECT_TRUE(screens_[0]->OutputReports().empty());
-  EXPECT_TRUE(replies_.empty());
+  EXPECT_TRUE(m_screens[0]->OutputReports().empty());
+  EXPECT_TRUE(m_replies.empty());
   EXPECT_EQ(RunningReportWorkers(), 0);
 }
 
 TEST_F(DeviceThreadTest, EndOfReplyIsHandedOnAndEndsTheWorker) {
   Start();
   Post({0x31, 'o', 0}, 0);
-  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2 && RunningReportWorkers() == 0; }, kHangLimitMs));
-  ASSERT_EQ(replies_.size(), 2u);
-  EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
-  EXPECT_EQ(replies_[1].bytes, sim::TouchScreenModel::EndOfReply('A', 'o'));
-  EXPECT_EQ(replies_[1].message, UM_REPLY_O);
+  ASSERT_TRUE(WaitUntil([&] { return m_replies.size() >= 2 && RunningReportWorkers() == 0; }, kHangLimitMs));
+  ASSERT_EQ(m_replies.size(), 2u);
+  EXPECT_EQ(m_replies[0].bytes, m_screens[0]->OpenReply());
+  EXPECT_EQ(m_replies[1].bytes, sim::TouchScreenModel::EndOfReply('A', 'o'));
+  EXPECT_EQ(m_replies[1].message, UM_REPLY_O);
   // Nothing reads any more: a later report stays queued in the device.
-  screens_[0]->InjectReport(sim::TouchScreenModel::EndOfReply('B', 0));
+  m_screens[0]->InjectReport(sim::TouchScreenModel::EndOfReply('B', 0));
   Pump(100);
-  EXPECT_EQ(screens_[0]->pendingReads(), 0);
-  EXPECT_EQ(screens_[0]->queuedReports(), 1u);
-  EXPECT_EQ(replies_.size(), 2u);
+  EXPECT_EQ(m_screens[0]->pendingReads(), 0);
+  EXPECT_EQ(m_screens[0]->queuedReports(), 1u);
+  EXPECT_EQ(m_replies.size(), 2u);
 }
 
 TEST_F(DeviceThreadTest, SerialRequestSendsTheHeldReplyFirstAndItself80msLater) {
   Start();
   OpenExchange();
   Post({0x31, 'v', 's'});
-  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
-  const auto out = screens_[0]->OutputReports();
-  const auto times = screens_[0]->OutputReportTimes();
+  ASSERT_TRUE(WaitUntil([&] { return m_replies.size() >= 2; }, kHangLimitMs));
+  const auto out = m_screens[0]->OutputReports();
+  const auto times = m_screens[0]->OutputReportTimes();
   ASSERT_EQ(out.size(), 2u);
-  sim::Bytes echo = screens_[0]->OpenReply();
+  sim::Bytes echo = m_screens[0]->OpenReply();
   echo[0] = 0x31;
   EXPECT_EQ(out[0], echo);
   sim::Bytes command(100, 0);
@@ -183,11 +183,11 @@ TEST_F(DeviceThreadTest, SerialRequestSendsTheHeldReplyFirstAndItself80msLater) 
   EXPECT_GE(times[1] - times[0], 70u);
   EXPECT_LE(times[1] - times[0], 400u);
   // Only the command's replies reach the window; the echo has none to give.
-  ASSERT_EQ(replies_.size(), 2u);
-  EXPECT_EQ(replies_[0].message, UM_REPLY_VS);
-  EXPECT_EQ(replies_[0].bytes[1], 'V');
-  EXPECT_EQ(replies_[0].bytes[2], 's');
-  EXPECT_EQ(replies_[1].bytes, sim::TouchScreenModel::EndOfReply('A', 's'));
+  ASSERT_EQ(m_replies.size(), 2u);
+  EXPECT_EQ(m_replies[0].message, UM_REPLY_VS);
+  EXPECT_EQ(m_replies[0].bytes[1], 'V');
+  EXPECT_EQ(m_replies[0].bytes[2], 's');
+  EXPECT_EQ(m_replies[1].bytes, sim::TouchScreenModel::EndOfReply('A', 's'));
 }
 
 TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
@@ -196,27 +196,27 @@ TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
   // The second touch screen streams, with no window to take its reports.
   const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
   ASSERT_TRUE(client().PostReport(nullptr, list().handle(1), 1, streamOn, sizeof streamOn));
-  ASSERT_TRUE(WaitUntil([&] { return screens_[1]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[1]->pendingReads() == 1; }, kHangLimitMs));
   Post({0x31, 'v', 'v'});
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, kHangLimitMs));
+  ASSERT_TRUE(m_screens[0]->WaitForOutputReports(2, kHangLimitMs));
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 1; }, kHangLimitMs));  // the stream's reader
   Pump(200);
-  EXPECT_TRUE(replies_.empty());  // neither "V", "v" nor the end of reply has byte 2 = 0x84
+  EXPECT_TRUE(m_replies.empty());  // neither "V", "v" nor the end of reply has byte 2 = 0x84
 }
 
 TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   Start();
   Post({0x31, 0xAA, 0x50});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[0]->pendingReads() == 1; }, kHangLimitMs));
   EXPECT_TRUE(client().IsTouchStreamOn());
-  EXPECT_TRUE(screens_[0]->InjectTouch(0x0123, 0x0456, 0x81));  // finger down: filtered
-  EXPECT_TRUE(screens_[0]->InjectTouch(0x0ABC, 0x0DEF));
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
+  EXPECT_TRUE(m_screens[0]->InjectTouch(0x0123, 0x0456, 0x81));  // finger down: filtered
+  EXPECT_TRUE(m_screens[0]->InjectTouch(0x0ABC, 0x0DEF));
+  ASSERT_TRUE(WaitUntil([&] { return !m_replies.empty(); }, kHangLimitMs));
   Pump(50);
-  ASSERT_EQ(replies_.size(), 1u);
-  EXPECT_EQ(replies_[0].message, UM_TOUCH_POINT);
-  EXPECT_EQ(replies_[0].bytes[3] | replies_[0].bytes[4] << 8, 0x0ABC);
-  EXPECT_EQ(replies_[0].bytes[5] | replies_[0].bytes[6] << 8, 0x0DEF);
+  ASSERT_EQ(m_replies.size(), 1u);
+  EXPECT_EQ(m_replies[0].message, UM_TOUCH_POINT);
+  EXPECT_EQ(m_replies[0].bytes[3] | m_replies[0].bytes[4] << 8, 0x0ABC);
+  EXPECT_EQ(m_replies[0].bytes[5] | m_replies[0].bytes[6] << 8, 0x0DEF);
   ASSERT_EQ(RunningReportWorkers(), 1);
 
   const ULONGLONG start = GetTickCount64();
@@ -225,17 +225,17 @@ TEST_F(DeviceThreadTest, TouchStreamDeliversLiftOffsAndEndsWithinOneSlice) {
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_LE(took, 60u + 120u) << "the stream worker ended " << took << " ms after 0xAA 0x55";
   EXPECT_FALSE(client().IsTouchStreamOn());
-  EXPECT_FALSE(screens_[0]->streamOn());
-  EXPECT_EQ(screens_[0]->pendingReads(), 0);  // its read was cancelled and waited for
+  EXPECT_FALSE(m_screens[0]->streamOn());
+  EXPECT_EQ(m_screens[0]->pendingReads(), 0);  // its read was cancelled and waited for
 }
 
 TEST_F(DeviceThreadTest, FirmwarePacketIsAnsweredWithUpdateReplies) {
   Start();
   Post({0x51, 'A', 0x07, 0x00, 0x05});
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
-  EXPECT_EQ(replies_[0].message, UM_REPLY_UPDATE);
-  EXPECT_EQ(replies_[0].bytes[1], 0x11);
-  EXPECT_EQ(screens_[0]->packetCount(), 1);
+  ASSERT_TRUE(WaitUntil([&] { return !m_replies.empty(); }, kHangLimitMs));
+  EXPECT_EQ(m_replies[0].message, UM_REPLY_UPDATE);
+  EXPECT_EQ(m_replies[0].bytes[1], 0x11);
+  EXPECT_EQ(m_screens[0]->packetCount(), 1);
   EXPECT_FALSE(client().IsTouchStreamOn());
 }
 
@@ -245,14 +245,14 @@ TEST_F(DeviceThreadTest, NumberReadFillsTheRecordAndNumberWriteStoresIt) {
   Start(1, config);
   OpenExchange();
   Post({0x31, 'v', '1'});
-  ASSERT_TRUE(WaitUntil([&] { return replies_.size() >= 2; }, kHangLimitMs));
-  EXPECT_EQ(replies_[0].message, UM_REPLY_V1_READ);
+  ASSERT_TRUE(WaitUntil([&] { return m_replies.size() >= 2; }, kHangLimitMs));
+  EXPECT_EQ(m_replies[0].message, UM_REPLY_V1_READ);
   EXPECT_EQ(list().device(0)->TouchScreenNo.load(), 7);  // the end of reply ("A") stores nothing
-  replies_.clear();
+  m_replies.clear();
   Post({0x31, 'V', '1', 3});
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
-  EXPECT_EQ(replies_[0].message, UM_REPLY_V1_WRITE);
-  EXPECT_EQ(screens_[0]->number(), 3);
+  ASSERT_TRUE(WaitUntil([&] { return !m_replies.empty(); }, kHangLimitMs));
+  EXPECT_EQ(m_replies[0].message, UM_REPLY_V1_WRITE);
+  EXPECT_EQ(m_screens[0]->number(), 3);
 }
 
 TEST_F(DeviceThreadTest, AcknowledgeModeStoresTheVersionTimes324) {
@@ -266,7 +266,7 @@ TEST_F(DeviceThreadTest, AcknowledgeModeStoresTheVersionTimes324) {
   EXPECT_EQ(list().device(0)->HwVersion[1].load(), 976);
   EXPECT_EQ(list().device(0)->HwVersion[2].load(), 1626);
   EXPECT_TRUE(client().HasHeldReply());  // the "o" data reply was held by the worker
-  EXPECT_TRUE(replies_.empty());       // nothing goes to windows in acknowledge mode
+  EXPECT_TRUE(m_replies.empty());       // nothing goes to windows in acknowledge mode
   EXPECT_FALSE(client().WorkersStopped());
 }
 
@@ -279,37 +279,37 @@ TEST_F(DeviceThreadTest, AcknowledgeModeStoresNothingForABlankVersion) {
   ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(list().device(i)->HwVersion[0].load(), -1);
-    EXPECT_EQ(screens_[i]->OutputReports().size(), 3u);  // "o", the echo, "vv"
+    EXPECT_EQ(m_screens[i]->OutputReports().size(), 3u);  // "o", the echo, "vv"
   }
 }
 
 TEST_F(DeviceThreadTest, QueryWithoutDeviceThreadFailsAfterAbout3500ms) {
-  screens_.push_back(SimulatedHid().Add());
-  devices_ = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());  // no device thread
+  m_screens.push_back(SimulatedHid().Add());
+  m_pDevices = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());  // no device thread
   client().EnterAcknowledgeMode();
-  const long before = g_liveRecords.load();
+  const long before = g_nLiveRecords.load();
   const ULONGLONG start = GetTickCount64();
   EXPECT_FALSE(QueryAllDevices(client()));
   const ULONGLONG took = GetTickCount64() - start;
   EXPECT_GE(took, 3400u);
   EXPECT_LE(took, 5000u);
   EXPECT_TRUE(client().WorkersStopped());
-  EXPECT_EQ(g_liveRecords.load(), before);  // the request that could not be posted was released
-  EXPECT_TRUE(screens_[0]->OutputReports().empty());
+  EXPECT_EQ(g_nLiveRecords.load(), before);  // the request that could not be posted was released
+  EXPECT_TRUE(m_screens[0]->OutputReports().empty());
 }
 
 TEST_F(DeviceThreadTest, RemovalDuringAReadEndsTheWorkerWithNothingLeaked) {
   sim::TouchScreenConfig config;
   config.silent = true;
   Start(1, config);
-  const long before = g_liveRecords.load();
+  const long before = g_nLiveRecords.load();
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
-  EXPECT_EQ(g_liveRecords.load(), before + 2);  // the request and its reply buffer
-  screens_[0]->Remove();
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[0]->pendingReads() == 1; }, kHangLimitMs));
+  EXPECT_EQ(g_nLiveRecords.load(), before + 2);  // the request and its reply buffer
+  m_screens[0]->Remove();
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-  EXPECT_EQ(g_liveRecords.load(), before);
-  EXPECT_TRUE(replies_.empty());
+  EXPECT_EQ(g_nLiveRecords.load(), before);
+  EXPECT_TRUE(m_replies.empty());
 }
 
 TEST_F(DeviceThreadTest, ReplyThatCannotBePostedIsReleased) {
@@ -317,11 +317,11 @@ TEST_F(DeviceThreadTest, ReplyThatCannotBePostedIsReleased) {
   HWND gone = CreateWindowW(L"DeviceThreadTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   DestroyWindow(gone);
-  const long before = g_liveRecords.load();
+  const long before = g_nLiveRecords.load();
   Post({0x31, 'o', 0}, 0, gone);
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, kHangLimitMs));
+  ASSERT_TRUE(m_screens[0]->WaitForOutputReports(1, kHangLimitMs));
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-  EXPECT_EQ(g_liveRecords.load(), before);
+  EXPECT_EQ(g_nLiveRecords.load(), before);
 }
 
 TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
@@ -329,12 +329,12 @@ TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
   config.silent = true;
   Start(1, config);
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[0]->pendingReads() == 1; }, kHangLimitMs));
   Pump(200);
   EXPECT_EQ(RunningReportWorkers(), 1);  // no time-out of its own
   client().StopWorkers();
   EXPECT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
-  EXPECT_EQ(screens_[0]->pendingReads(), 0);
+  EXPECT_EQ(m_screens[0]->pendingReads(), 0);
 }
 
 // A window of the window layer that goes with replies still queued for it: they are taken out
@@ -346,17 +346,17 @@ TEST_F(DeviceThreadTest, RepliesQueuedForADestroyedWindowAreFreed) {
                                                   HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                                                   nullptr)));
   const HWND window = object.m_hWnd;
-  const long before = g_liveRecords.load();
+  const long before = g_nLiveRecords.load();
   Post({0x31, 'o', 0}, 0, window);
   // No message is taken from the queue until the window goes.
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, kHangLimitMs));
+  ASSERT_TRUE(m_screens[0]->WaitForOutputReports(1, kHangLimitMs));
   const ULONGLONG start = GetTickCount64();
   while (RunningReportWorkers() != 0 && GetTickCount64() - start < kHangLimitMs) Sleep(10);
   MSG peeked;
   ASSERT_TRUE(PeekMessageW(&peeked, window, UM_REPLY_O, UM_REPLY_O, PM_NOREMOVE));
-  EXPECT_EQ(g_liveRecords.load() - before, 2);  // the data reply and the end of reply
+  EXPECT_EQ(g_nLiveRecords.load() - before, 2);  // the data reply and the end of reply
   DestroyWindow(window);
-  EXPECT_EQ(g_liveRecords.load(), before);
+  EXPECT_EQ(g_nLiveRecords.load(), before);
 }
 
 }  // namespace
@@ -397,20 +397,20 @@ TEST_F(DeviceThreadTest, AnEchoAnsweredLateLeavesEveryExchangeItsOwnReplies) {
   OpenExchange();
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(c.name);
-    replies_.clear();
+    m_replies.clear();
     Post({0x31, c.command1, c.command2, 5});
-    ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
+    ASSERT_TRUE(WaitUntil([&] { return Ends(m_replies) && RunningReportWorkers() == 0; }, kHangLimitMs));
     Pump(50);
-    EXPECT_EQ(replies_.size(), DataReports(c, config) + 1);
-    for (const Reply& reply : replies_) EXPECT_EQ(reply.message, c.message);
-    EXPECT_EQ(replies_.back().bytes, sim::TouchScreenModel::EndOfReply('A', c.command2));
-    EXPECT_EQ(screens_[0]->pendingReads(), 0);  // nothing reads once it is over
+    EXPECT_EQ(m_replies.size(), DataReports(c, config) + 1);
+    for (const Reply& reply : m_replies) EXPECT_EQ(reply.message, c.message);
+    EXPECT_EQ(m_replies.back().bytes, sim::TouchScreenModel::EndOfReply('A', c.command2));
+    EXPECT_EQ(m_screens[0]->pendingReads(), 0);  // nothing reads once it is over
   }
-  replies_.clear();
+  m_replies.clear();
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
-  ASSERT_EQ(replies_.size(), 2u);
-  EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
+  ASSERT_TRUE(WaitUntil([&] { return Ends(m_replies) && RunningReportWorkers() == 0; }, kHangLimitMs));
+  ASSERT_EQ(m_replies.size(), 2u);
+  EXPECT_EQ(m_replies[0].bytes, m_screens[0]->OpenReply());
 }
 
 // An echo that is never answered: the command is not sent (its answer could not be told from
@@ -423,13 +423,13 @@ TEST_F(DeviceThreadTest, AnEchoNeverAnsweredEndsItsExchangeWithoutTheCommand) {
   const std::uint64_t unanswered = UnansweredEchoes();
   const ULONGLONG start = GetTickCount64();
   Post({0x31, 'V', '1', 2});
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(1, kHangLimitMs));
+  ASSERT_TRUE(m_screens[0]->WaitForOutputReports(1, kHangLimitMs));
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_GE(GetTickCount64() - start, kEchoLimitMs - 20);
   EXPECT_EQ(UnansweredEchoes(), unanswered + 1);
-  EXPECT_EQ(screens_[0]->OutputReports().size(), 1u);  // the echo alone
-  EXPECT_EQ(screens_[0]->pendingReads(), 0);
-  EXPECT_TRUE(replies_.empty());
+  EXPECT_EQ(m_screens[0]->OutputReports().size(), 1u);  // the echo alone
+  EXPECT_EQ(m_screens[0]->pendingReads(), 0);
+  EXPECT_TRUE(m_replies.empty());
 }
 
 // A late answer to an exchange that was given up on belongs to no exchange: the next one
@@ -439,17 +439,17 @@ TEST_F(DeviceThreadTest, AReplyOfNoExchangeIsReleasedAndCountedNotHandedToTheNex
   config.silent = true;
   Start(1, config);
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[0]->pendingReads() == 1; }, kHangLimitMs));
   client().StopWorkers();
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
   client().AllowWorkers();
-  screens_[0]->Configure([](sim::TouchScreenConfig& c) { c.silent = false; });
-  screens_[0]->InjectReport(sim::TouchScreenModel::EndOfReply('A', 'o'));  // the late end
+  m_screens[0]->Configure([](sim::TouchScreenConfig& c) { c.silent = false; });
+  m_screens[0]->InjectReport(sim::TouchScreenModel::EndOfReply('A', 'o'));  // the late end
   const std::uint64_t strays = StrayReplies();
   Post({0x31, 'o', 0});
-  ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
-  ASSERT_EQ(replies_.size(), 2u);
-  EXPECT_EQ(replies_[0].bytes, screens_[0]->OpenReply());
+  ASSERT_TRUE(WaitUntil([&] { return Ends(m_replies) && RunningReportWorkers() == 0; }, kHangLimitMs));
+  ASSERT_EQ(m_replies.size(), 2u);
+  EXPECT_EQ(m_replies[0].bytes, m_screens[0]->OpenReply());
   EXPECT_EQ(StrayReplies(), strays + 1);
 }
 
@@ -459,13 +459,13 @@ TEST_F(DeviceThreadTest, ARequestInterruptsTheTouchStreamWhichResumesAfterIt) {
   Start();
   OpenExchange();
   Post({0x31, 0xAA, 0x50});
-  ASSERT_TRUE(WaitUntil([&] { return screens_[0]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[0]->pendingReads() == 1; }, kHangLimitMs));
   Post({0x31, 'o', 0}, 0, nullptr);
-  ASSERT_TRUE(screens_[0]->WaitForOutputReports(2, kHangLimitMs));
-  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 1 && screens_[0]->pendingReads() == 1; }, kHangLimitMs));
-  ASSERT_TRUE(screens_[0]->InjectTouch(0x0111, 0x0222));
-  ASSERT_TRUE(WaitUntil([&] { return !replies_.empty(); }, kHangLimitMs));
-  EXPECT_EQ(replies_[0].message, UM_TOUCH_POINT);
+  ASSERT_TRUE(m_screens[0]->WaitForOutputReports(2, kHangLimitMs));
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 1 && m_screens[0]->pendingReads() == 1; }, kHangLimitMs));
+  ASSERT_TRUE(m_screens[0]->InjectTouch(0x0111, 0x0222));
+  ASSERT_TRUE(WaitUntil([&] { return !m_replies.empty(); }, kHangLimitMs));
+  EXPECT_EQ(m_replies[0].message, UM_TOUCH_POINT);
   const ULONGLONG start = GetTickCount64();
   Post({0x31, 0xAA, 0x55});
   ASSERT_TRUE(WaitUntil([] { return RunningReportWorkers() == 0; }, kHangLimitMs));
@@ -487,7 +487,7 @@ TEST_F(DeviceThreadTest, ALongRunIsReadWholeThroughA32ReportBufferWhileTheWindow
   OpenExchange();
   Post({0x31, 'Z', 'v'});
   Sleep(200);  // the window's thread is busy
-  ASSERT_TRUE(WaitUntil([&] { return Ends(replies_) && RunningReportWorkers() == 0; }, kHangLimitMs));
-  EXPECT_EQ(replies_.size(), 401u);
-  EXPECT_EQ(screens_[0]->droppedReports(), 0u);
+  ASSERT_TRUE(WaitUntil([&] { return Ends(m_replies) && RunningReportWorkers() == 0; }, kHangLimitMs));
+  EXPECT_EQ(m_replies.size(), 401u);
+  EXPECT_EQ(m_screens[0]->droppedReports(), 0u);
 }

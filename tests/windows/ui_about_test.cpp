@@ -105,14 +105,14 @@ TEST(AboutDialog, TheLogoFollowsTheMonitorsDpi) {
 
 // Dialog windows created on this thread while the hook is set (the update dialog closes
 // itself at once here: there is no image and no touch screen to update).
-thread_local int t_dialogsCreated = 0;
+thread_local int g_nDialogsCreated = 0;
 LRESULT CALLBACK CountDialogs(int code, WPARAM wp, LPARAM lp) {
   if (code == HCBT_CREATEWND) {
     const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lp);
     const LPCWSTR name = create->lpcs->lpszClass;
     if (IS_INTRESOURCE(name) ? reinterpret_cast<ULONG_PTR>(name) == 0x8002
                              : std::wstring(name) == L"#32770")
-      ++t_dialogsCreated;
+      ++g_nDialogsCreated;
   }
   return CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -126,7 +126,7 @@ TEST(AboutDialog, TheHiddenUpdateButtonOpensTheUpdateDialogAndClosesTheAboutBox)
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     UnhookWindowsHookEx(hook);
-    dialogs = t_dialogsCreated;
+    dialogs = g_nDialogsCreated;
     return result;
   });
   ModalDialogThread& d = *dialog;

@@ -17,22 +17,22 @@ namespace main_window_test {
 class PdfFileType {
 public:
   explicit PdfFileType(const wchar_t* type) {
-    ::RegCreateKeyExW(kRoot, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, &created_);
+    ::RegCreateKeyExW(kRoot, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hKey, &m_nCreated);
     wchar_t saved[256] = {};
     DWORD size = sizeof saved - sizeof(wchar_t);
-    if (created_ == REG_OPENED_EXISTING_KEY &&
-        ::RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS)
-      saved_ = saved;
+    if (m_nCreated == REG_OPENED_EXISTING_KEY &&
+        ::RegQueryValueExW(m_hKey, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS)
+      m_saved = saved;
     SetType(type);
   }
   ~PdfFileType() {
-    if (created_ == REG_CREATED_NEW_KEY) {
-      ::RegCloseKey(key_);
+    if (m_nCreated == REG_CREATED_NEW_KEY) {
+      ::RegCloseKey(m_hKey);
       ::RegDeleteTreeW(kRoot, kKey);
       return;
     }
-    if (saved_) SetType(saved_->c_str()); else ::RegDeleteValueW(key_, nullptr);
-    ::RegCloseKey(key_);
+    if (m_saved) SetType(m_saved->c_str()); else ::RegDeleteValueW(m_hKey, nullptr);
+    ::RegCloseKey(m_hKey);
   }
   PdfFileType(const PdfFileType&) = delete;
   PdfFileType& operator=(const PdfFileType&) = delete;
@@ -41,12 +41,12 @@ private:
   static inline const HKEY kRoot = HKEY_LOCAL_MACHINE;
   static constexpr const wchar_t* kKey = L"Software\\Classes\\.pdf";
   void SetType(const wchar_t* type) {
-    ::RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type),
+    ::RegSetValueExW(m_hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type),
                      static_cast<DWORD>((wcslen(type) + 1) * sizeof(wchar_t)));
   }
-  HKEY key_ = nullptr;
-  DWORD created_ = 0;
-  std::optional<std::wstring> saved_;
+  HKEY m_hKey = nullptr;
+  DWORD m_nCreated = 0;
+  std::optional<std::wstring> m_saved;
 };
 
 // A computer without a PDF reader: ".pdf" is a file type that no program opens.
@@ -58,19 +58,19 @@ public:
 // A PDF reader that only writes down the file it was asked to open, into `record`.
 class PdfRecorder : public PdfFileType {
 public:
-  explicit PdfRecorder(std::wstring record) : PdfFileType(kType), record_(std::move(record)) {
-    ::DeleteFileW(record_.c_str());
+  explicit PdfRecorder(std::wstring record) : PdfFileType(kType), m_strRecord(std::move(record)) {
+    ::DeleteFileW(m_strRecord.c_str());
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring command = std::wstring(system) + L"\\cmd.exe /c echo %1>\"" + record_ + L"\"";
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCommandKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &command_, nullptr);
-    ::RegSetValueExW(command_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+    const std::wstring command = std::wstring(system) + L"\\cmd.exe /c echo %1>\"" + m_strRecord + L"\"";
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kCommandKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hCommand, nullptr);
+    ::RegSetValueExW(m_hCommand, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                      static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
   }
   ~PdfRecorder() {
-    ::RegCloseKey(command_);
+    ::RegCloseKey(m_hCommand);
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\PelnixTest.Recorder");
-    ::DeleteFileW(record_.c_str());
+    ::DeleteFileW(m_strRecord.c_str());
   }
 
   // The file the reader was asked to open since the last call, once it has written it down;
@@ -78,7 +78,7 @@ public:
   std::wstring TakeOpened() {
     std::wstring opened;
     ModalDialogThread::WaitUntil([&] {
-      HANDLE file = ::CreateFileW(record_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      HANDLE file = ::CreateFileW(m_strRecord.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
       if (file == INVALID_HANDLE_VALUE) return false;
       char text[1024] = {};
@@ -92,15 +92,15 @@ public:
       opened.assign(line.begin(), line.end());
       return true;
     });
-    ::DeleteFileW(record_.c_str());
+    ::DeleteFileW(m_strRecord.c_str());
     return opened;
   }
 
 private:
   static constexpr const wchar_t* kType = L"PelnixTest.Recorder";
   static constexpr const wchar_t* kCommandKey = L"Software\\Classes\\PelnixTest.Recorder\\shell\\open\\command";
-  std::wstring record_;
-  HKEY command_ = nullptr;
+  std::wstring m_strRecord;
+  HKEY m_hCommand = nullptr;
 };
 
 // Presses Help and answers the message box it shows under the caption of key "70": returns

@@ -94,25 +94,25 @@ inline HWND CreateRemovalListener() {
 class MainWindowRun {
 public:
   MainWindowRun()
-      : dialog_([this] {
-          listener_ = CreateRemovalListener();
-          const INT_PTR result = window_.DoModal();
+      : m_dialog([this] {
+          m_hListener = CreateRemovalListener();
+          const INT_PTR result = m_window.DoModal();
           // The program would end here; the quit message of a last removal is taken away.
           MSG msg;
-          quit_ = ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-          ::DestroyWindow(listener_);
+          m_bQuit = ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+          ::DestroyWindow(m_hListener);
           return result;
         }) {}
 
-  ModalDialogThread& dialog() { return dialog_; }
-  CPelnixCplDlg& window() { return window_; }
-  bool quitPosted() const { return quit_; }
+  ModalDialogThread& dialog() { return m_dialog; }
+  CPelnixCplDlg& window() { return m_window; }
+  bool quitPosted() const { return m_bQuit; }
 
   bool WaitForListReady(DWORD timeoutMs = ModalDialogThread::kHangLimitMs) {
-    return ModalDialogThread::WaitUntil([this] { return window_.IsListReady(); }, timeoutMs);
+    return ModalDialogThread::WaitUntil([this] { return m_window.IsListReady(); }, timeoutMs);
   }
 
-  HWND List() const { return const_cast<MainWindowRun*>(this)->dialog_.Item(IDC_TOUCHSCREEN_LIST); }
+  HWND List() const { return const_cast<MainWindowRun*>(this)->m_dialog.Item(IDC_TOUCHSCREEN_LIST); }
   int ItemCount() const { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
   std::wstring ItemText(int item) const {
     wchar_t buffer[256] = {};
@@ -142,7 +142,7 @@ public:
   std::string ActionButtons() {
     const int ids[] = {IDC_CALIBRATE, IDC_REGION_CALIBRATE, IDC_MAPPING, IDC_SETTINGS};
     int enabled = 0;
-    for (int id : ids) enabled += dialog_.Enabled(id) ? 1 : 0;
+    for (int id : ids) enabled += m_dialog.Enabled(id) ? 1 : 0;
     return enabled == 4 ? "enabled" : enabled == 0 ? "disabled" : "mixed";
   }
   // Waits until the item shows the text (a "v1" reply may refresh it after the list is ready).
@@ -155,14 +155,14 @@ public:
     broadcast.dbch_size = sizeof(broadcast);
     broadcast.dbch_devicetype = DBT_DEVTYP_HANDLE;
     broadcast.dbch_handle = handle;
-    return ::SendMessageW(dialog_.window(), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
+    return ::SendMessageW(m_dialog.window(), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
   }
 
 private:
-  CPelnixCplDlg window_{TestDevices()};
-  HWND listener_ = nullptr;
-  std::atomic<bool> quit_{false};
-  ModalDialogThread dialog_;  // last: it starts running the window at once
+  CPelnixCplDlg m_window{TestDevices()};
+  HWND m_hListener = nullptr;
+  std::atomic<bool> m_bQuit{false};
+  ModalDialogThread m_dialog;  // last: it starts running the window at once
 };
 
 inline std::wstring ItemTextFor(int number, int monitor) {

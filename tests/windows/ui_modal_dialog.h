@@ -16,28 +16,28 @@ class ModalDialogThread {
 public:
   // `run` builds the dialog and returns what its DoModal returned.
   explicit ModalDialogThread(std::function<INT_PTR()> run) {
-    thread_ = std::thread([this, run] {
-      threadId_ = ::GetCurrentThreadId();
+    m_thread = std::thread([this, run] {
+      m_nThreadId = ::GetCurrentThreadId();
       const HWND sync = CreateSyncWindow();
-      syncWindow_ = sync;
-      result_ = run();
-      ended_ = true;
+      m_hSyncWindow = sync;
+      m_nResult = run();
+      m_bEnded = true;
       ::DestroyWindow(sync);
     });
-    WaitUntil([this] { return FindDialog() != nullptr || ended_; });
-    window_ = FindDialog();
+    WaitUntil([this] { return FindDialog() != nullptr || m_bEnded; });
+    m_hWindow = FindDialog();
   }
   ~ModalDialogThread() {
-    if (!ended_ && window_) ::PostMessageW(window_, WM_COMMAND, IDCANCEL, 0);
-    thread_.join();
+    if (!m_bEnded && m_hWindow) ::PostMessageW(m_hWindow, WM_COMMAND, IDCANCEL, 0);
+    m_thread.join();
   }
   ModalDialogThread(const ModalDialogThread&) = delete;
   ModalDialogThread& operator=(const ModalDialogThread&) = delete;
 
-  HWND window() const { return window_; }
-  HWND Item(int id) const { return ::GetDlgItem(window_, id); }
-  bool IsOpen() const { return !ended_ && ::IsWindow(window_); }
-  INT_PTR result() const { return result_; }
+  HWND window() const { return m_hWindow; }
+  HWND Item(int id) const { return ::GetDlgItem(m_hWindow, id); }
+  bool IsOpen() const { return !m_bEnded && ::IsWindow(m_hWindow); }
+  INT_PTR result() const { return m_nResult; }
 
   // A mouse click on a button, as the button handles it.
   void Click(int id) const { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
@@ -56,11 +56,11 @@ public:
   HWND Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    ::GetGUIThreadInfo(threadId_, &info);
+    ::GetGUIThreadInfo(m_nThreadId, &info);
     return info.hwndFocus;
   }
   void SetFocus(int id) const {
-    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+    ::SendMessageW(m_hWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
   }
   // A key pressed and released on the focused control, through the dialog's message loop.
   void PressKey(UINT key) const {
@@ -74,22 +74,22 @@ public:
   // ones, so a marker is posted behind them to a window of the thread, and its handling is
   // waited for.
   void Sync() const {
-    const HWND sync = syncWindow_.load();
-    const LPARAM token = ++syncPosted_;
+    const HWND sync = m_hSyncWindow.load();
+    const LPARAM token = ++m_nSyncPosted;
     if (!sync || !::PostMessageW(sync, kSyncMessage, 0, token)) return;
-    WaitUntil([&] { return syncHandled_.load() >= token || ended_.load(); });
+    WaitUntil([&] { return m_nSyncHandled.load() >= token || m_bEnded.load(); });
   }
 
   // Keeps the dialog's thread busy from when it reaches everything posted before until
   // `release` is set: what is sent or posted to it meanwhile waits, as behind a slow handler.
   void Hold(HANDLE release) const {
-    const HWND sync = syncWindow_.load();
+    const HWND sync = m_hSyncWindow.load();
     if (sync) ::PostMessageW(sync, kHoldMessage, 0, reinterpret_cast<LPARAM>(release));
-    WaitUntil([&] { return held_.load(); });
+    WaitUntil([&] { return m_bHeld.load(); });
   }
 
   bool WaitForEnd(DWORD timeoutMs = kHangLimitMs) const {
-    return WaitUntil([this] { return ended_.load(); }, timeoutMs);
+    return WaitUntil([this] { return m_bEnded.load(); }, timeoutMs);
   }
   // The limit only ends a wait for something that will never happen: a slow, loaded machine
   // must never reach it.
@@ -115,13 +115,13 @@ private:
     windowClass.lpfnWndProc = [](HWND window, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
       auto* self = reinterpret_cast<ModalDialogThread*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
       if (msg == kSyncMessage) {
-        self->syncHandled_ = lp;
+        self->m_nSyncHandled = lp;
         return 0;
       }
       if (msg == kHoldMessage) {
-        self->held_ = true;
+        self->m_bHeld = true;
         ::WaitForSingleObject(reinterpret_cast<HANDLE>(lp), kHangLimitMs);
-        self->held_ = false;
+        self->m_bHeld = false;
         return 0;
       }
       return ::DefWindowProcW(window, msg, wp, lp);
@@ -134,9 +134,9 @@ private:
   }
 
   HWND FindDialog() const {
-    if (!threadId_) return nullptr;
+    if (!m_nThreadId) return nullptr;
     HWND found = nullptr;
-    ::EnumThreadWindows(threadId_, [](HWND window, LPARAM out) -> BOOL {
+    ::EnumThreadWindows(m_nThreadId, [](HWND window, LPARAM out) -> BOOL {
       wchar_t name[16] = {};
       ::GetClassNameW(window, name, 16);
       if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
@@ -146,13 +146,13 @@ private:
     return found;
   }
 
-  std::thread thread_;
-  std::atomic<DWORD> threadId_{0};
-  std::atomic<bool> ended_{false};
-  std::atomic<INT_PTR> result_{-1};
-  std::atomic<HWND> syncWindow_{nullptr};
-  mutable std::atomic<LPARAM> syncPosted_{0};
-  std::atomic<LPARAM> syncHandled_{0};
-  std::atomic<bool> held_{false};
-  HWND window_ = nullptr;
+  std::thread m_thread;
+  std::atomic<DWORD> m_nThreadId{0};
+  std::atomic<bool> m_bEnded{false};
+  std::atomic<INT_PTR> m_nResult{-1};
+  std::atomic<HWND> m_hSyncWindow{nullptr};
+  mutable std::atomic<LPARAM> m_nSyncPosted{0};
+  std::atomic<LPARAM> m_nSyncHandled{0};
+  std::atomic<bool> m_bHeld{false};
+  HWND m_hWindow = nullptr;
 };

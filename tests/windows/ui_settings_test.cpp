@@ -64,7 +64,7 @@ protected:
   }
   void SetUp() override {
     ClearDriverKey();
-    for (const wchar_t* name : kMouseValues) savedMouse_.push_back(ReadUserString(kMouse, name));
+    for (const wchar_t* name : kMouseValues) m_savedMouse.push_back(ReadUserString(kMouse, name));
     // A user's profile has the cursor key; a fresh Wine prefix may not.
     HKEY cursors = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, kCursors, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &cursors, nullptr);
@@ -72,9 +72,9 @@ protected:
     WriteUserString(kMouse, L"DoubleClickSpeed", L"500");
   }
   void TearDown() override {
-    dialog_.reset();
-    for (size_t i = 0; i < savedMouse_.size(); ++i)
-      if (savedMouse_[i][0] != L'<') WriteUserString(kMouse, kMouseValues[i], savedMouse_[i]);
+    m_pDialog.reset();
+    for (size_t i = 0; i < m_savedMouse.size(); ++i)
+      if (m_savedMouse[i][0] != L'<') WriteUserString(kMouse, kMouseValues[i], m_savedMouse[i]);
     RestoreCursors();
     ClearDriverKey();
   }
@@ -82,21 +82,21 @@ protected:
   // Stores the settings the library will give the dialog, then opens it.
   void Open(const std::map<std::wstring, std::int32_t>& stored) {
     for (const auto& [name, value] : stored) SetDword(name.c_str(), value);
-    dialog_ = std::make_unique<ModalDialogThread>([] {
+    m_pDialog = std::make_unique<ModalDialogThread>([] {
       CBasicprop dialog(nullptr);
       return dialog.DoModal();
     });
-    ASSERT_NE(dialog_->window(), nullptr) << "the settings dialog did not open";
+    ASSERT_NE(m_pDialog->window(), nullptr) << "the settings dialog did not open";
   }
 
-  std::unique_ptr<ModalDialogThread> dialog_;
-  std::vector<std::wstring> savedMouse_;
+  std::unique_ptr<ModalDialogThread> m_pDialog;
+  std::vector<std::wstring> m_savedMouse;
 };
 
 TEST_F(SettingsDialogTest, OpensWithTheLibrarysSettingsAndApplyDisabled) {
   Open({{L"Mode", 2}, {L"EnableDoubleClick", 1}, {L"DoubleClickTime", 700},
         {L"DoubleClickArea", 16}, {L"HideCursor", 1}, {L"EnableTouch", 0}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   EXPECT_TRUE(d.Checked(IDC_MODE_MOUSE_EMULATION));
   EXPECT_FALSE(d.Checked(IDC_MODE_CLICK_ON_TOUCH));
   EXPECT_TRUE(d.Checked(IDC_HIDE_CURSOR));
@@ -116,7 +116,7 @@ TEST_F(SettingsDialogTest, OpensWithTheLibrarysSettingsAndApplyDisabled) {
 TEST_F(SettingsDialogTest, ClickOnTouchGreysRightClickAndDragDelay) {
   Open({{L"Mode", 0}, {L"EnableRightClick", 1}, {L"EnableDragDelay", 1}, {L"EnableBeep", 1},
         {L"BeepMode", 2}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   EXPECT_TRUE(d.Checked(IDC_MODE_CLICK_ON_TOUCH));
   for (int id : {IDC_ENABLE_RIGHT_CLICK, IDC_RIGHT_CLICK_TIME, IDC_RIGHT_CLICK_AREA,
                  IDC_RIGHT_CLICK_GROUP, IDC_ENABLE_DRAG_DELAY, IDC_DRAG_DELAY_TIME,
@@ -141,7 +141,7 @@ TEST_F(SettingsDialogTest, ClickOnTouchGreysRightClickAndDragDelay) {
 
 TEST_F(SettingsDialogTest, MouseEmulationToClickOnReleaseStoresNoRightClickAndKeepsTheBox) {
   Open({{L"Mode", 2}, {L"EnableRightClick", 1}, {L"RightClickTime", 3000}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   EXPECT_TRUE(d.Enabled(IDC_RIGHT_CLICK_TIME));
   d.Click(IDC_MODE_CLICK_ON_RELEASE);
   EXPECT_TRUE(d.Checked(IDC_MODE_CLICK_ON_RELEASE));
@@ -171,7 +171,7 @@ TEST_F(SettingsDialogTest, MouseEmulationToClickOnReleaseStoresNoRightClickAndKe
 TEST_F(SettingsDialogTest, SoundCardGreysTheBeepSlidersButSendsTheirPositions) {
   Open({{L"Mode", 2}, {L"EnableBeep", 1}, {L"BeepType", 0}, {L"BeepFrequency", 3000},
         {L"BeepDuration", 40}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   EXPECT_TRUE(d.Checked(IDC_BEEP_PC_SPEAKER));
   EXPECT_TRUE(d.Enabled(IDC_BEEP_FREQUENCY));
   d.Click(IDC_BEEP_SOUND_CARD);
@@ -191,7 +191,7 @@ TEST_F(SettingsDialogTest, SoundCardGreysTheBeepSlidersButSendsTheirPositions) {
 
 TEST_F(SettingsDialogTest, AStoredFrequencyBelowTheRangeOpensAtFifty) {
   Open({{L"BeepFrequency", 20}, {L"BeepDuration", 500}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   EXPECT_EQ(d.SliderPos(IDC_BEEP_FREQUENCY), 50);
   EXPECT_EQ(d.Text(IDC_BEEP_FREQUENCY_VALUE), L"50");
   EXPECT_EQ(d.SliderPos(IDC_BEEP_DURATION), 100);
@@ -207,7 +207,7 @@ TEST_F(SettingsDialogTest, AStoredFrequencyBelowTheRangeOpensAtFifty) {
 
 TEST_F(SettingsDialogTest, AnUnknownModeOpensAsMouseEmulation) {
   Open({{L"Mode", 7}, {L"EnableRightClick", 1}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   EXPECT_TRUE(d.Checked(IDC_MODE_MOUSE_EMULATION));
   EXPECT_FALSE(d.Checked(IDC_MODE_CLICK_ON_TOUCH));
   EXPECT_FALSE(d.Checked(IDC_MODE_CLICK_ON_RELEASE));
@@ -220,7 +220,7 @@ TEST_F(SettingsDialogTest, AnUnknownModeOpensAsMouseEmulation) {
 
 TEST_F(SettingsDialogTest, EnterTogglesTheFocusedCheckBoxAndLeavesTheDialogOpen) {
   Open({{L"Mode", 2}, {L"EnableTouch", 1}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   d.SetFocus(IDC_ENABLE_TOUCH);
   ASSERT_EQ(d.Focus(), d.Item(IDC_ENABLE_TOUCH));
   d.PressKey(VK_RETURN);
@@ -241,7 +241,7 @@ TEST_F(SettingsDialogTest, EnterTogglesTheFocusedCheckBoxAndLeavesTheDialogOpen)
 
 TEST_F(SettingsDialogTest, AMovedSliderShowsItsPositionAndIsApplied) {
   Open({{L"Mode", 2}, {L"EnableDelayTouch", 1}, {L"DelayTouchTime", 50}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   d.SetFocus(IDC_DELAY_TOUCH_TIME);
   d.PressKey(VK_RIGHT);  // one line: 25 ms
   ASSERT_TRUE(ModalDialogThread::WaitUntil([&] { return d.Text(IDC_DELAY_TOUCH_TIME_VALUE) == L"75"; }));
@@ -254,7 +254,7 @@ TEST_F(SettingsDialogTest, AMovedSliderShowsItsPositionAndIsApplied) {
 TEST_F(SettingsDialogTest, ApplyWritesTheDoubleClickAndCursorSettingsOfTheSystem) {
   Open({{L"Mode", 2}, {L"EnableDoubleClick", 1}, {L"DoubleClickTime", 600},
         {L"DoubleClickArea", 20}, {L"HideCursor", 0}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   d.Click(IDC_HIDE_CURSOR);
   d.Click(IDC_APPLY);
   EXPECT_EQ(ReadUserString(kMouse, L"DoubleClickSpeed"), L"600");
@@ -278,7 +278,7 @@ TEST_F(SettingsDialogTest, ApplyWritesTheDoubleClickAndCursorSettingsOfTheSystem
 
 TEST_F(SettingsDialogTest, CancelAppliesNothing) {
   Open({{L"Mode", 2}});
-  ModalDialogThread& d = *dialog_;
+  ModalDialogThread& d = *m_pDialog;
   d.Click(IDC_MODE_CLICK_ON_TOUCH);
   d.Click(IDCANCEL);
   ASSERT_TRUE(d.WaitForEnd());

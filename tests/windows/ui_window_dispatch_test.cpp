@@ -104,10 +104,10 @@ protected:
   void SetUp() override {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
-    ASSERT_TRUE(dialog_.Create());
+    ASSERT_TRUE(m_dialog.Create());
   }
-  HWND Item(UINT id) { return dialog_.GetDlgItem(static_cast<int>(id)); }
-  DispatchDialog dialog_;
+  HWND Item(UINT id) { return m_dialog.GetDlgItem(static_cast<int>(id)); }
+  DispatchDialog m_dialog;
 };
 
 TEST_F(WindowDispatchTest, TypedHandlersGetTheirMessagesWithTheirResults) {
@@ -126,12 +126,12 @@ TEST_F(WindowDispatchTest, TypedHandlersGetTheirMessagesWithTheirResults) {
       {WM_NOTIFY, kListView, reinterpret_cast<LPARAM>(&header), L"notify 904", 42},
       {WM_TIMER, 5, 0, L"timer 5", 0},
       {WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(button), L"ctlcolor 6",
-       reinterpret_cast<LRESULT>(dialog_.brush)},
+       reinterpret_cast<LRESULT>(m_dialog.brush)},
   };
   for (const Case& c : cases) {
-    dialog_.log.clear();
-    const LRESULT result = dialog_.SendMessage(c.msg, c.wp, c.lp);
-    EXPECT_EQ(dialog_.log, c.logged ? Log{c.logged} : Log{}) << std::hex << c.msg;
+    m_dialog.log.clear();
+    const LRESULT result = m_dialog.SendMessage(c.msg, c.wp, c.lp);
+    EXPECT_EQ(m_dialog.log, c.logged ? Log{c.logged} : Log{}) << std::hex << c.msg;
     EXPECT_EQ(result, c.result) << std::hex << c.msg;
   }
 }
@@ -144,7 +144,7 @@ TEST_F(WindowDispatchTest, OwnerDrawnItemMessagesReachTheChildObjectOrElseTheDia
   EXPECT_EQ(::SendMessageW(bound, LB_GETITEMDATA, 0, 0), 2);
   EXPECT_EQ(::SendMessageW(bound, LB_GETITEMHEIGHT, 0, 0), 17);
   ::SendMessageW(bound, LB_DELETESTRING, 0, 0);
-  EXPECT_EQ(dialog_.list.log, (Log{L"measure 1", L"compare", L"measure 2", L"delete 2"}));
+  EXPECT_EQ(m_dialog.list.log, (Log{L"measure 1", L"compare", L"measure 2", L"delete 2"}));
 
   // A list without an object: the dialog's own handlers, by control id.
   HWND plain = Item(kPlainList);
@@ -152,7 +152,7 @@ TEST_F(WindowDispatchTest, OwnerDrawnItemMessagesReachTheChildObjectOrElseTheDia
   ::SendMessageW(plain, LB_ADDSTRING, 0, 2);
   EXPECT_EQ(::SendMessageW(plain, LB_GETITEMHEIGHT, 0, 0), 23);
   ::SendMessageW(plain, LB_DELETESTRING, 0, 0);
-  EXPECT_EQ(dialog_.log, (Log{L"measure 903", L"compare 903", L"measure 903", L"delete 903"}));
+  EXPECT_EQ(m_dialog.log, (Log{L"measure 903", L"compare 903", L"measure 903", L"delete 903"}));
 }
 
 TEST_F(WindowDispatchTest, ListViewFindsItemsByDataAndTheSelection) {

@@ -53,14 +53,14 @@ protected:
   void SetUp() override { Make(L"Calibrate"); }
 
   void Make(const std::wstring& caption) {
-    button_.reset();
-    if (hwnd_) ::DestroyWindow(hwnd_);
-    hwnd_ = host_.AddChild(L"BUTTON", caption, BS_PUSHBUTTON, kId, 10, 10, kWidth, kHeight);
-    button_ = std::make_unique<CXPButton>();
-    ASSERT_TRUE(button_->SubclassWindow(hwnd_));
+    m_pButton.reset();
+    if (m_hControl) ::DestroyWindow(m_hControl);
+    m_hControl = m_host.AddChild(L"BUTTON", caption, BS_PUSHBUTTON, kId, 10, 10, kWidth, kHeight);
+    m_pButton = std::make_unique<CXPButton>();
+    ASSERT_TRUE(m_pButton->SubclassWindow(m_hControl));
   }
 
-  Pixels Paint() { return CaptureClient(hwnd_); }
+  Pixels Paint() { return CaptureClient(m_hControl); }
 
   // `framed`: the top and bottom frame lines (two pixels each) cover the face's end rows.
   void ExpectFace(const Pixels& pixels, bool hover, bool pressed, bool framed = false) {
@@ -71,13 +71,13 @@ protected:
       EXPECT_EQ(pixels.At(6, y), FaceColour(y, hover, pressed)) << "row " << y << " hover " << hover << " pressed " << pressed;
   }
 
-  ControlHost host_;
-  HWND hwnd_ = nullptr;
-  std::unique_ptr<CXPButton> button_;
+  ControlHost m_host;
+  HWND m_hControl = nullptr;
+  std::unique_ptr<CXPButton> m_pButton;
 };
 
 TEST_F(XpButtonTest, BindingMakesTheButtonOwnerDrawn) {
-  EXPECT_EQ(::GetWindowLongPtrW(hwnd_, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+  EXPECT_EQ(::GetWindowLongPtrW(m_hControl, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
 }
 
 TEST_F(XpButtonTest, EachFaceRowHasTheBrushOfItsRow) {
@@ -92,27 +92,27 @@ TEST_F(XpButtonTest, EachFaceRowHasTheBrushOfItsRow) {
 }
 
 TEST_F(XpButtonTest, HoverRepaintsWithTheHoverGradientAndTheNormalFrame) {
-  ::SendMessageW(hwnd_, WM_MOUSEHOVER, 0, 0);
-  EXPECT_TRUE(button_->IsHover());
+  ::SendMessageW(m_hControl, WM_MOUSEHOVER, 0, 0);
+  EXPECT_TRUE(m_pButton->IsHover());
   RECT update{};
-  EXPECT_TRUE(::GetUpdateRect(hwnd_, &update, FALSE));  // invalidated
+  EXPECT_TRUE(::GetUpdateRect(m_hControl, &update, FALSE));  // invalidated
   const Pixels pixels = Paint();
   ExpectFace(pixels, true, false, true);
   EXPECT_EQ(pixels.At(2, kHeight / 2), Rgb(85, 173, 253));          // left edge, normal
   EXPECT_EQ(pixels.At(kWidth - 3, kHeight / 2), Rgb(86, 180, 253));  // right edge, normal
   EXPECT_EQ(pixels.At(kWidth / 2, 2), Rgb(87, 190, 253));            // top edge, normal
 
-  ::ValidateRect(hwnd_, nullptr);
-  ::SendMessageW(hwnd_, WM_MOUSELEAVE, 0, 0);
-  EXPECT_FALSE(button_->IsHover());
-  EXPECT_FALSE(button_->IsTracking());
-  EXPECT_TRUE(::GetUpdateRect(hwnd_, &update, FALSE));
+  ::ValidateRect(m_hControl, nullptr);
+  ::SendMessageW(m_hControl, WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(m_pButton->IsHover());
+  EXPECT_FALSE(m_pButton->IsTracking());
+  EXPECT_TRUE(::GetUpdateRect(m_hControl, &update, FALSE));
   ExpectFace(Paint(), false, false);
 }
 
 TEST_F(XpButtonTest, SelectedButtonUsesThePressedGradientAndShiftsItsCaption) {
   const Box normal = DarkPixels(Paint());
-  ::SendMessageW(hwnd_, BM_SETSTATE, TRUE, 0);
+  ::SendMessageW(m_hControl, BM_SETSTATE, TRUE, 0);
   const Pixels pixels = Paint();
   ExpectFace(pixels, false, true);
   const Box shifted = DarkPixels(pixels);
@@ -120,20 +120,20 @@ TEST_F(XpButtonTest, SelectedButtonUsesThePressedGradientAndShiftsItsCaption) {
   EXPECT_EQ(shifted.left, normal.left + 1);
   EXPECT_EQ(shifted.top, normal.top + 1);
 
-  ::SendMessageW(hwnd_, WM_MOUSEHOVER, 0, 0);
+  ::SendMessageW(m_hControl, WM_MOUSEHOVER, 0, 0);
   ExpectFace(Paint(), true, true, true);
 }
 
 TEST_F(XpButtonTest, FocusDrawsTheFocusedFrame) {
-  ::SetFocus(hwnd_);
-  ASSERT_EQ(::GetFocus(), hwnd_);
+  ::SetFocus(m_hControl);
+  ASSERT_EQ(::GetFocus(), m_hControl);
   const Pixels pixels = Paint();
   ExpectFace(pixels, false, true, true);  // focused counts as pressed
   EXPECT_EQ(pixels.At(1, kHeight / 2), Rgb(153, 198, 252));           // left edge, focused
   EXPECT_EQ(pixels.At(kWidth - 3, kHeight / 2), Rgb(162, 189, 252));  // right edge, focused
 
   // Hovering a focused button takes the normal frame again.
-  ::SendMessageW(hwnd_, WM_MOUSEHOVER, 0, 0);
+  ::SendMessageW(m_hControl, WM_MOUSEHOVER, 0, 0);
   EXPECT_EQ(Paint().At(1, kHeight / 2), Rgb(85, 173, 253));
 }
 
@@ -164,7 +164,7 @@ TEST_F(XpButtonTest, TwelveCharactersAreCentredThirteenShowTheTwoFixedLines) {
 
 TEST_F(XpButtonTest, DisabledCaptionIsGreyedOverTheGradientFace) {
   EXPECT_GT(CountColour(Paint(), 0), 0);  // enabled: black text
-  ::EnableWindow(hwnd_, FALSE);
+  ::EnableWindow(m_hControl, FALSE);
   const Pixels pixels = Paint();
   ExpectFace(pixels, false, false);
   const Box caption = DarkPixels(pixels);
@@ -182,9 +182,9 @@ TEST_F(XpButtonTest, DisabledCaptionIsGreyedOverTheGradientFace) {
 }
 
 TEST_F(XpButtonTest, MouseMoveAsksForHoverAndLeaveTracking) {
-  EXPECT_FALSE(button_->IsTracking());
-  ::SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-  EXPECT_TRUE(button_->IsTracking());
+  EXPECT_FALSE(m_pButton->IsTracking());
+  ::SendMessageW(m_hControl, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(m_pButton->IsTracking());
 }
 
 }  // namespace

@@ -21,23 +21,23 @@ namespace {
 // Standard output into a file while it lives.
 class CapturedOutput {
 public:
-  explicit CapturedOutput(std::wstring path) : path_(std::move(path)) {
+  explicit CapturedOutput(std::wstring path) : m_strPath(std::move(path)) {
     std::fflush(stdout);
-    saved_ = _dup(1);
-    const int file = _wopen(path_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT, 0666);
+    m_nSaved = _dup(1);
+    const int file = _wopen(m_strPath.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_TEXT, 0666);
     _dup2(file, 1);
     _close(file);
   }
   std::string Finish() {
     std::fflush(stdout);
-    _dup2(saved_, 1);
-    _close(saved_);
-    return ReadFileBytes(path_);
+    _dup2(m_nSaved, 1);
+    _close(m_nSaved);
+    return ReadFileBytes(m_strPath);
   }
 
 private:
-  std::wstring path_;
-  int saved_;
+  std::wstring m_strPath;
+  int m_nSaved;
 };
 
 std::string ProgressLines(int chunks, int percent) {

@@ -20,18 +20,18 @@ const std::string kPressToExit = "Press any key to exit......\r\n";
 class UpdateConsole : public ::testing::Test {
 protected:
   ProgramResult Run(const std::wstring& argument) {
-    ProgramResult result = RunProgram(DistProgram() + L" -u " + argument, folder_.path());
+    ProgramResult result = RunProgram(DistProgram() + L" -u " + argument, m_folder.path());
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0u);
     return result;
   }
   std::wstring Write(const std::wstring& name, const std::string& text) {
-    WriteFileBytes(folder_.File(name), text);
-    return folder_.File(name);
+    WriteFileBytes(m_folder.File(name), text);
+    return m_folder.File(name);
   }
-  std::string Path(const std::wstring& name) { return Narrow(folder_.File(name)); }
+  std::string Path(const std::wstring& name) { return Narrow(m_folder.File(name)); }
 
-  TempFolder folder_;
+  TempFolder m_folder;
 };
 
 }  // namespace
@@ -45,7 +45,7 @@ TEST_F(UpdateConsole, MissingFileIsLookedUpInTheCurrentDirectory) {
 TEST_F(UpdateConsole, BareNameIsFoundInTheCurrentDirectory) {
   Write(L"fw.hex", ToHexText(MakeImage(MakeBlock(10))));
   EXPECT_EQ(Run(L"fw.hex").output, "\r\n");
-  CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
+  CreateDirectoryW(m_folder.File(L"sub").c_str(), nullptr);
   Write(L"sub\\fw.hex", ToHexText(MakeImage(MakeBlock(10))));
   EXPECT_EQ(Run(L"sub\\fw.hex").output, "\r\n");
 }
@@ -60,7 +60,7 @@ TEST_F(UpdateConsole, UnreadableFile) {
   EXPECT_EQ(output, "\r\nCan't open  file " + Narrow(path) +
                         ",Please check the filename or file path!\r\n" + kPressToExit);
   // A folder exists too, and cannot be read as an image.
-  CreateDirectoryW(folder_.File(L"folder").c_str(), nullptr);
+  CreateDirectoryW(m_folder.File(L"folder").c_str(), nullptr);
   EXPECT_EQ(Run(L"folder").output, "\r\nCan't open  file " + Path(L"folder") +
                                        ",Please check the filename or file path!\r\n" + kPressToExit);
 }
@@ -103,10 +103,10 @@ TEST_F(UpdateConsole, DemoBuildUpdatesBothSimulatedTouchScreens) {
   const std::wstring demo = DemoPath(L"PelnixCpl.exe");
   if (GetFileAttributesW(demo.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no demo build";
   Write(L"fw.hex", ToHexText(MakeImage(MakeBlock(120))));  // one block of three chunks
-  ProgramResult result = RunProgram(L"\"" + demo + L"\" -u fw.hex", folder_.path(), 60000);
+  ProgramResult result = RunProgram(L"\"" + demo + L"\" -u fw.hex", m_folder.path(), 60000);
   EXPECT_FALSE(result.timedOut);
   // Only what the program writes itself: whatever cls prints here is taken out.
-  const std::string cls = RunProgram(L"cmd /c cls", folder_.path()).output;
+  const std::string cls = RunProgram(L"cmd /c cls", m_folder.path()).output;
   for (std::size_t at; !cls.empty() && (at = result.output.find(cls)) != std::string::npos;)
     result.output.erase(at, cls.size());
   const std::string one =

@@ -31,21 +31,21 @@ protected:
     InitCommonControlsEx(&controls);
     sim::TouchScreenConfig config;
     config.firmware.acknowledgeBegin = true;  // the dialog waits for a reply to "Rb"
-    screen_ = SimulatedHid().Add(config);
+    m_pScreen = SimulatedHid().Add(config);
     ASSERT_EQ(TestDevices().list().count(), 1u);
     ASSERT_TRUE(TestDevices().StartDeviceThread());
   }
   static void TearDownTestSuite() { TestDevices().client().StopWorkers(); }
 
   void SetUp() override {
-    SetCurrentDirectoryW(folder_.path().c_str());
+    SetCurrentDirectoryW(m_folder.path().c_str());
     CreateDirectoryW(L"update", nullptr);
     TestDevices().client().AllowWorkers();
-    screen_->Configure([](sim::TouchScreenConfig& c) {
+    m_pScreen->Configure([](sim::TouchScreenConfig& c) {
       c.firmware.packets.clear();
       c.firmware.acknowledgeBegin = true;
     });
-    screen_->ClearRecords();
+    m_pScreen->ClearRecords();
   }
 
   // Every reader the dialog started ends with its transfer: none is left to take the next
@@ -68,7 +68,7 @@ protected:
       std::snprintf(hex, sizeof hex, "%02x ", b);
       text += hex;
     }
-    WriteFileBytes(folder_.File(L"update\\vorlane"), text);
+    WriteFileBytes(m_folder.File(L"update\\vorlane"), text);
   }
 
   // Opens the dialog and pumps messages until it closes itself.
@@ -111,11 +111,11 @@ protected:
     return Packet(mark, bytes);  // 100 bytes, as the device thread sends
   }
 
-  static std::shared_ptr<SimulatedTouchScreen> screen_;
-  TempFolder folder_;
+  static std::shared_ptr<SimulatedTouchScreen> m_pScreen;
+  TempFolder m_folder;
 };
 
-std::shared_ptr<SimulatedTouchScreen> UpdateDialog::screen_;
+std::shared_ptr<SimulatedTouchScreen> UpdateDialog::m_pScreen;
 
 }  // namespace
 
@@ -130,8 +130,8 @@ TEST_F(UpdateDialog, SendsEveryPacketThenFinishesAndCloses) {
       DialogPacket('B', Bytes(b + 47, b + 52)),
       DialogPacket('A', Bytes(b + 50, b + 54)),  // and two zeros past the end
       Request({0x31, 'R', 'c', 0x00})};
-  EXPECT_EQ(screen_->OutputReports(), expected);
-  EXPECT_TRUE(screen_->FeatureReports().empty());
+  EXPECT_EQ(m_pScreen->OutputReports(), expected);
+  EXPECT_TRUE(m_pScreen->FeatureReports().empty());
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Updating...", L"Update completed!"}));
   EXPECT_FALSE(seen.progressShownAtEnd);
   EXPECT_EQ(seen.percent, L"100 %");  // set as the last block ends, then hidden
@@ -141,7 +141,7 @@ TEST_F(UpdateDialog, SendsEveryPacketThenFinishesAndCloses) {
 TEST_F(UpdateDialog, EmptyImageGoesStraightToTheFinish) {
   WriteImage({});
   const Seen seen = Run();
-  EXPECT_EQ(screen_->OutputReports(),
+  EXPECT_EQ(m_pScreen->OutputReports(),
             (std::vector<Bytes>{Request({0x31, 'R', 'b', 0x05}), Request({0x31, 'R', 'c', 0x00})}));
   EXPECT_EQ(seen.statuses.back(), L"Update completed!");
 }
@@ -149,13 +149,13 @@ TEST_F(UpdateDialog, EmptyImageGoesStraightToTheFinish) {
 TEST_F(UpdateDialog, ResendRepliesRestartTheBlockAndTheFifthInARowGivesUp) {
   WriteImage(Concat({MakeBlock(10), MakeBlock(100)}));
   // The simulator numbers packets from its start: count on from those of earlier tests.
-  const int base = screen_->packetCount();
-  screen_->Configure([base](sim::TouchScreenConfig& c) {
+  const int base = m_pScreen->packetCount();
+  m_pScreen->Configure([base](sim::TouchScreenConfig& c) {
     c.firmware.packets[base + 1].byte1 = 0x22;  // block 1's first packet, then its resends
     for (int n = 2; n <= 5; ++n) c.firmware.packets[base + n].byte1 = 0x13;
   });
   const Seen seen = Run();
-  const auto reports = screen_->OutputReports();
+  const auto reports = m_pScreen->OutputReports();
   // begin, block 0, then block 1's first packet five times: no finish.
   ASSERT_EQ(reports.size(), 7u);
   for (std::size_t i = 2; i < 7; ++i) {
@@ -168,10 +168,10 @@ TEST_F(UpdateDialog, ResendRepliesRestartTheBlockAndTheFifthInARowGivesUp) {
 
 TEST_F(UpdateDialog, AReaderOfASilentTouchScreenEndsWhenTheDialogCloses) {
   WriteImage(MakeBlock(10));
-  screen_->Configure([](sim::TouchScreenConfig& c) { c.firmware.acknowledgeBegin = false; });
+  m_pScreen->Configure([](sim::TouchScreenConfig& c) { c.firmware.acknowledgeBegin = false; });
   CUpdate dialog(TestDevices());
   ASSERT_TRUE(dialog.Create());
-  ASSERT_TRUE(screen_->WaitForOutputReports(1, 2000));  // "Rb", never answered
+  ASSERT_TRUE(m_pScreen->WaitForOutputReports(1, 2000));  // "Rb", never answered
   const DWORD start = GetTickCount();
   while (RunningReportWorkers() == 0 && GetTickCount() - start < 2000) Sleep(10);
   EXPECT_EQ(RunningReportWorkers(), 1);  // its reader waits
@@ -182,7 +182,7 @@ TEST_F(UpdateDialog, AReaderOfASilentTouchScreenEndsWhenTheDialogCloses) {
 
 TEST_F(UpdateDialog, MissingImageFailsWithoutSending) {
   const Seen seen = Run();
-  EXPECT_TRUE(screen_->OutputReports().empty());
+  EXPECT_TRUE(m_pScreen->OutputReports().empty());
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Read file failed! Update failed!"}));
 }
 
@@ -191,6 +191,6 @@ TEST_F(UpdateDialog, ZEmptySlotZeroFails) {
   WriteImage(MakeBlock(10));
   TestDevices().list().RemoveAt(0);
   const Seen seen = Run();
-  EXPECT_TRUE(screen_->OutputReports().empty());
+  EXPECT_TRUE(m_pScreen->OutputReports().empty());
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Update failed!"}));
 }

@@ -16,14 +16,14 @@ protected:
 
   // Writes the image as hex text and loads it into a new updater.
   std::unique_ptr<FirmwareUpdater> Load(const Bytes& image, const std::string& name = "fw.hex") {
-    const std::wstring path = folder_.File(std::wstring(name.begin(), name.end()));
+    const std::wstring path = m_folder.File(std::wstring(name.begin(), name.end()));
     WriteFileBytes(path, ToHexText(image));
     auto updater = std::make_unique<FirmwareUpdater>(SimulatedHid(), path);
     EXPECT_TRUE(updater->LoadImage());
     return updater;
   }
 
-  TempFolder folder_;
+  TempFolder m_folder;
 };
 
 const Bytes kFeatureBegin{0x02, 0x01};
@@ -180,7 +180,7 @@ TEST_F(UpdateTransfer, EveryTransferGivesBackItsFineTimer) {
 
 TEST_F(UpdateTransfer, NothingIsSentWithoutALoadedImage) {
   auto open = AddOpenScreen();
-  FirmwareUpdater updater(SimulatedHid(), folder_.File(L"missing.hex"));
+  FirmwareUpdater updater(SimulatedHid(), m_folder.File(L"missing.hex"));
   EXPECT_FALSE(updater.Update(open->device));
   EXPECT_TRUE(open->screen->OutputReports().empty());
 }

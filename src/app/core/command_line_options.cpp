@@ -9,16 +9,16 @@ std::wstring AsciiUpper(std::wstring text) {
 
 void CommandLineOptions::ParseParam(const std::wstring& param, bool isFlag, bool) {
   if (isFlag) {
-    options_[param] = L"TRUE";
-    lastFlag_ = param;
-  } else if (!lastFlag_.empty()) {
-    options_[AsciiUpper(lastFlag_)] = param;
-    lastFlag_.clear();
+    m_options[param] = L"TRUE";
+    m_strLastFlag = param;
+  } else if (!m_strLastFlag.empty()) {
+    m_options[AsciiUpper(m_strLastFlag)] = param;
+    m_strLastFlag.clear();
   }
 }
 
 std::optional<std::wstring> CommandLineOptions::GetOption(const std::wstring& name) const {
-  const auto found = options_.find(AsciiUpper(name));
-  if (found == options_.end()) return std::nullopt;
+  const auto found = m_options.find(AsciiUpper(name));
+  if (found == m_options.end()) return std::nullopt;
   return found->second;
 }

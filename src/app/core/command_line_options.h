@@ -11,12 +11,12 @@ class CommandLineOptions {
 public:
   void ParseParam(const std::wstring& param, bool isFlag, bool isLast);
   std::optional<std::wstring> GetOption(const std::wstring& name) const;
-  bool empty() const { return options_.empty(); }
-  const std::map<std::wstring, std::wstring>& options() const { return options_; }
+  bool empty() const { return m_options.empty(); }
+  const std::map<std::wstring, std::wstring>& options() const { return m_options; }
 
 private:
-  std::map<std::wstring, std::wstring> options_;  // names compare case-sensitively
-  std::wstring lastFlag_;
+  std::map<std::wstring, std::wstring> m_options;  // names compare case-sensitively
+  std::wstring m_strLastFlag;
 };
 
 // ASCII letters to upper case; everything else unchanged.

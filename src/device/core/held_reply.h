@@ -22,6 +22,6 @@ public:
   bool empty() const;
 
 private:
-  mutable std::mutex mutex_;
-  std::unique_ptr<DeviceReport> reply_;
+  mutable std::mutex m_mutex;
+  std::unique_ptr<DeviceReport> m_pReply;
 };

@@ -13,43 +13,43 @@ bool Ends(const std::uint8_t* report, std::size_t length) {
 }  // namespace
 
 void LedTestRun::Begin() {
-  levels_.clear();
-  statuses_.clear();
-  phase_ = Phase::Open;
+  m_levels.clear();
+  m_statuses.clear();
+  m_nPhase = Phase::Open;
 }
 
 LedTestRun::Action LedTestRun::OnOpenReply(const std::uint8_t* report, std::size_t length) {
-  if (phase_ != Phase::Open || !report) return Action::None;
+  if (m_nPhase != Phase::Open || !report) return Action::None;
   if (!Ends(report, length)) return Action::HoldReply;
-  phase_ = Phase::Levels;
+  m_nPhase = Phase::Levels;
   return Action::PostLevels;
 }
 
 LedTestRun::Action LedTestRun::OnLevelsReply(const std::uint8_t* report, std::size_t length) {
-  if (phase_ != Phase::Levels || !report) return Action::None;
+  if (m_nPhase != Phase::Levels || !report) return Action::None;
   if (!Ends(report, length)) {
-    AppendPayload(levels_, report, length);
+    AppendPayload(m_levels, report, length);
     return Action::None;
   }
-  phase_ = Phase::Statuses;
+  m_nPhase = Phase::Statuses;
   return Action::PostStatuses;
 }
 
 LedTestRun::Action LedTestRun::OnStatusesReply(const std::uint8_t* report, std::size_t length) {
-  if (phase_ != Phase::Statuses || !report) return Action::None;
+  if (m_nPhase != Phase::Statuses || !report) return Action::None;
   if (!Ends(report, length)) {
-    AppendPayload(statuses_, report, length);
+    AppendPayload(m_statuses, report, length);
     return Action::None;
   }
-  phase_ = Phase::Idle;
+  m_nPhase = Phase::Idle;
   return Action::Finish;
 }
 
 DecodeStatus LedTestRun::Finish(LedTestResult& result) {
-  const DecodeStatus status = Decode(std::move(levels_), std::move(statuses_), result);
-  levels_.clear();
-  statuses_.clear();
-  phase_ = Phase::Idle;
+  const DecodeStatus status = Decode(std::move(m_levels), std::move(m_statuses), result);
+  m_levels.clear();
+  m_statuses.clear();
+  m_nPhase = Phase::Idle;
   return status;
 }
 

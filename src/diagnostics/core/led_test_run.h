@@ -21,7 +21,7 @@ public:
 
   // A new run: the streams are emptied, whatever an unfinished run left in them.
   void Begin();
-  Phase phase() const { return phase_; }
+  Phase phase() const { return m_nPhase; }
 
   // One reply of `length` bytes (at least 9) to the request of its phase; replies of
   // another phase change nothing (Action::None). An end-of-reply report ends the phase, even
@@ -33,13 +33,13 @@ public:
   // After Action::Finish: decodes the streams, then empties them; the run is over.
   DecodeStatus Finish(LedTestResult& result);
 
-  const Stream& levels() const { return levels_; }
-  const Stream& statuses() const { return statuses_; }
+  const Stream& levels() const { return m_levels; }
+  const Stream& statuses() const { return m_statuses; }
 
 private:
-  Phase phase_ = Phase::Idle;
-  Stream levels_;
-  Stream statuses_;
+  Phase m_nPhase = Phase::Idle;
+  Stream m_levels;
+  Stream m_statuses;
 };
 
 }  // namespace led

@@ -16,9 +16,9 @@ hyper_link::Rect ToLayout(const RECT& rect) { return {rect.left, rect.top, rect.
 }  // namespace
 
 CHyperLink::CHyperLink()
-    : m_crLinkColour(hyper_link::kLinkColour),
-      m_crVisitedColour(hyper_link::kVisitedColour),
-      m_crHoverColour(::GetSysColor(COLOR_HIGHLIGHT)) {}
+    : m_linkColour(hyper_link::kLinkColour),
+      m_visitedColour(hyper_link::kVisitedColour),
+      m_hoverColour(::GetSysColor(COLOR_HIGHLIGHT)) {}
 
 CHyperLink::~CHyperLink() {
   if (m_hWnd) UnsubclassWindow();
@@ -93,7 +93,7 @@ void CHyperLink::SetVisited(bool visited) {
 }
 
 COLORREF CHyperLink::GetTextColour() const {
-  return hyper_link::TextColour(m_bOverControl, m_bVisited, m_crLinkColour, m_crVisitedColour, m_crHoverColour);
+  return hyper_link::TextColour(m_bOverControl, m_bVisited, m_linkColour, m_visitedColour, m_hoverColour);
 }
 
 void CHyperLink::FollowLink() {

@@ -56,9 +56,9 @@ private:
   void UpdateToolTip();
   TTTOOLINFOW ToolInfo();  // this link's tool: its client area and its URL
 
-  COLORREF m_crLinkColour;
-  COLORREF m_crVisitedColour;
-  COLORREF m_crHoverColour;
+  COLORREF m_linkColour;
+  COLORREF m_visitedColour;
+  COLORREF m_hoverColour;
   bool m_bOverControl = false;
   bool m_bVisited = false;
   bool m_bUnderline = true;

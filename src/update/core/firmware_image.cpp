@@ -55,34 +55,34 @@ ImageCheck CheckImage(std::span<const std::uint8_t> image, std::uint32_t* stream
 
 ChunkCutter::ChunkCutter(std::span<const std::uint8_t> image, std::size_t streamOffset,
                          std::uint32_t streamLength)
-    : image_(image), streamOffset_(streamOffset), streamLength_(streamLength) {}
+    : m_image(image), m_nStreamOffset(streamOffset), m_nStreamLength(streamLength) {}
 
 bool ChunkCutter::StartBlock() {
-  if (blockStart_ >= streamLength_) return false;
-  const std::uint64_t at = streamOffset_ + blockStart_;
-  if (at + 2 > image_.size()) return false;
-  const std::uint32_t size = BigEndian16(image_, at) + 2;
-  if (at + size > image_.size()) return false;
-  blockSize_ = size;
-  sent_ = 0;
+  if (m_nBlockStart >= m_nStreamLength) return false;
+  const std::uint64_t at = m_nStreamOffset + m_nBlockStart;
+  if (at + 2 > m_image.size()) return false;
+  const std::uint32_t size = BigEndian16(m_image, at) + 2;
+  if (at + size > m_image.size()) return false;
+  m_nBlockSize = size;
+  m_nSent = 0;
   return true;
 }
 
 bool ChunkCutter::Next(Chunk& chunk) {
-  if (sent_ == blockSize_) {
+  if (m_nSent == m_nBlockSize) {
     // The first call, or the current block is done: move on to the next one.
-    blockStart_ += blockSize_;
+    m_nBlockStart += m_nBlockSize;
     if (!StartBlock()) {
-      blockSize_ = sent_ = 0;
-      blockStart_ = streamLength_;  // stays at the end on later calls
+      m_nBlockSize = m_nSent = 0;
+      m_nBlockStart = m_nStreamLength;  // stays at the end on later calls
       return false;
     }
   }
-  const ChunkCut cut = CutChunk(blockSize_, sent_);
-  chunk.offset = streamOffset_ + blockStart_ + sent_;
+  const ChunkCut cut = CutChunk(m_nBlockSize, m_nSent);
+  chunk.offset = m_nStreamOffset + m_nBlockStart + m_nSent;
   chunk.length = cut.length;
   chunk.mark = cut.mark;
-  chunk.blockStart = static_cast<std::uint32_t>(blockStart_);
-  sent_ += cut.length;
+  chunk.blockStart = static_cast<std::uint32_t>(m_nBlockStart);
+  m_nSent += cut.length;
   return true;
 }

@@ -57,12 +57,12 @@ public:
 private:
   bool StartBlock();
 
-  std::span<const std::uint8_t> image_;
-  std::size_t streamOffset_;
-  std::uint32_t streamLength_;
-  std::uint64_t blockStart_ = 0;  // stream offset of the current block
-  std::uint32_t blockSize_ = 0;   // V + 2; 0 before the first block
-  std::uint32_t sent_ = 0;        // bytes of the current block already cut
+  std::span<const std::uint8_t> m_image;
+  std::size_t m_nStreamOffset;
+  std::uint32_t m_nStreamLength;
+  std::uint64_t m_nBlockStart = 0;  // stream offset of the current block
+  std::uint32_t m_nBlockSize = 0;   // V + 2; 0 before the first block
+  std::uint32_t m_nSent = 0;        // bytes of the current block already cut
 };
 
 // The mark of a console chunk: "B" for the last chunk of a block that is not also its first.

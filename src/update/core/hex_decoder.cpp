@@ -15,45 +15,45 @@ int HexDigit(std::uint8_t c) {
 }  // namespace
 
 void HexDecoder::Emit(std::uint8_t value) {
-  if (out_.size() >= kMaxImageBytes) {
-    status_ = Status::TooLarge;
+  if (m_out.size() >= kMaxImageBytes) {
+    m_nStatus = Status::TooLarge;
     return;
   }
-  out_.push_back(value);
+  m_out.push_back(value);
 }
 
 HexDecoder::Status HexDecoder::Feed(std::span<const std::uint8_t> text) {
   for (std::uint8_t c : text) {
-    if (status_ != Status::Reading) break;
+    if (m_nStatus != Status::Reading) break;
     const int digit = HexDigit(c);
-    if (digits_ == 1) {
+    if (m_nDigits == 1) {
       // Second position of a value: a digit completes it, anything else ends it and is then
       // read afresh as the start of what follows.
       if (digit >= 0) {
-        digits_ = 0;
-        Emit(static_cast<std::uint8_t>(value_ * 16 + digit));
+        m_nDigits = 0;
+        Emit(static_cast<std::uint8_t>(m_nValue * 16 + digit));
         continue;
       }
-      digits_ = 0;
-      Emit(value_);
-      if (status_ != Status::Reading) break;
+      m_nDigits = 0;
+      Emit(m_nValue);
+      if (m_nStatus != Status::Reading) break;
     }
     if (digit >= 0) {
-      value_ = static_cast<std::uint8_t>(digit);
-      digits_ = 1;
+      m_nValue = static_cast<std::uint8_t>(digit);
+      m_nDigits = 1;
     } else if (!IsSpace(c)) {
-      status_ = Status::Stopped;
+      m_nStatus = Status::Stopped;
     }
   }
-  return status_;
+  return m_nStatus;
 }
 
 HexDecoder::Status HexDecoder::Finish() {
-  if (status_ == Status::Reading && digits_ == 1) {
-    digits_ = 0;
-    Emit(value_);
+  if (m_nStatus == Status::Reading && m_nDigits == 1) {
+    m_nDigits = 0;
+    Emit(m_nValue);
   }
-  return status_;
+  return m_nStatus;
 }
 
 HexDecoder::Status DecodeHexText(std::span<const std::uint8_t> text,

@@ -22,7 +22,7 @@ public:
     TooLarge,  // a value beyond kMaxImageBytes was found: the image is rejected
   };
 
-  explicit HexDecoder(std::vector<std::uint8_t>& out) : out_(out) {}
+  explicit HexDecoder(std::vector<std::uint8_t>& out) : m_out(out) {}
 
   // Decodes the next piece of text; returns the status after it. Once not Reading, further
   // input is ignored.
@@ -30,15 +30,15 @@ public:
   // The end of the input: completes a pending one-digit value.
   Status Finish();
 
-  Status status() const { return status_; }
+  Status status() const { return m_nStatus; }
 
 private:
   void Emit(std::uint8_t value);
 
-  std::vector<std::uint8_t>& out_;
-  Status status_ = Status::Reading;
-  int digits_ = 0;  // digits of the value in progress (0, 1)
-  std::uint8_t value_ = 0;
+  std::vector<std::uint8_t>& m_out;
+  Status m_nStatus = Status::Reading;
+  int m_nDigits = 0;  // digits of the value in progress (0, 1)
+  std::uint8_t m_nValue = 0;
 };
 
 // Decodes a whole text at once. Returns the status: Stopped or Reading (end of text) both mean

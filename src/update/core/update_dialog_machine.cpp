@@ -6,45 +6,45 @@
 #include "update/core/update_protocol.h"
 
 UpdateDialogMachine::UpdateDialogMachine(std::vector<std::uint8_t> image)
-    : image_(std::move(image)) {}
+    : m_image(std::move(image)) {}
 
 std::uint8_t UpdateDialogMachine::At(std::uint64_t index) const {
-  return index < image_.size() ? image_[index] : 0;
+  return index < m_image.size() ? m_image[index] : 0;
 }
 
 UpdateDialogMachine::Step UpdateDialogMachine::OnReply(std::uint8_t replyCode) {
   Step step;
-  if (finished_) {
+  if (m_bFinished) {
     step.action = Action::Ignore;  // a stray reply after the end changes nothing
     return step;
   }
-  if (replyCode == kReplyAccepted) e_ = 0;
+  if (replyCode == kReplyAccepted) m_nErrorsInRow = 0;
   if (replyCode == kReplyResend || replyCode == kReplyResendToo) {
-    k_ = 0;
-    if (e_ >= kDialogMaxResends) {
-      finished_ = true;
+    m_nSentOfBlock = 0;
+    if (m_nErrorsInRow >= kDialogMaxResends) {
+      m_bFinished = true;
       step.action = Action::GiveUp;
       return step;
     }
-    ++e_;
+    ++m_nErrorsInRow;
   }
 
-  const std::uint64_t size = image_.size();
-  if (p_ >= size) {
-    finished_ = true;
+  const std::uint64_t size = m_image.size();
+  if (m_nBlockStart >= size) {
+    m_bFinished = true;
     return step;  // Finish
   }
-  if (k_ >= s_) {
-    p_ += s_;
-    k_ = 0;
+  if (m_nSentOfBlock >= m_nBlockSize) {
+    m_nBlockStart += m_nBlockSize;
+    m_nSentOfBlock = 0;
     step.percentChanged = true;
     // A last block that runs past the end would give more than 100.
-    step.percent = static_cast<int>(std::min<std::uint64_t>(100, std::uint64_t{p_} * 100 / size));
-    if (p_ >= size) {
-      finished_ = true;
+    step.percent = static_cast<int>(std::min<std::uint64_t>(100, std::uint64_t{m_nBlockStart} * 100 / size));
+    if (m_nBlockStart >= size) {
+      m_bFinished = true;
       return step;  // Finish
     }
-    s_ = (static_cast<std::uint32_t>(At(p_)) << 8 | At(std::uint64_t{p_} + 1)) + 2;
+    m_nBlockSize = (static_cast<std::uint32_t>(At(m_nBlockStart)) << 8 | At(std::uint64_t{m_nBlockStart} + 1)) + 2;
   }
   BuildPacket(step);
   return step;
@@ -53,12 +53,12 @@ UpdateDialogMachine::Step UpdateDialogMachine::OnReply(std::uint8_t replyCode) {
 void UpdateDialogMachine::BuildPacket(Step& step) {
   step.action = Action::SendPacket;
   step.packet[0] = kFirmwareReportId;
-  step.packet[1] = k_ == 0 ? kMarkFirst : kMarkLast;
+  step.packet[1] = m_nSentOfBlock == 0 ? kMarkFirst : kMarkLast;
   // Each packet carries its chunk and the two bytes after it.
-  const std::uint64_t from = std::uint64_t{p_} + k_;
-  const std::uint32_t chunk = std::min<std::uint32_t>(s_ - k_, kChunkBytes);
+  const std::uint64_t from = std::uint64_t{m_nBlockStart} + m_nSentOfBlock;
+  const std::uint32_t chunk = std::min<std::uint32_t>(m_nBlockSize - m_nSentOfBlock, kChunkBytes);
   for (std::uint32_t i = 0; i < chunk + 2; ++i) step.packet[2 + i] = At(from + i);
-  k_ = s_ - k_ > kChunkBytes ? k_ + kChunkBytes : s_;
+  m_nSentOfBlock = m_nBlockSize - m_nSentOfBlock > kChunkBytes ? m_nSentOfBlock + kChunkBytes : m_nBlockSize;
 }
 
 std::array<std::uint8_t, kReportSize> DialogBeginRequest() {

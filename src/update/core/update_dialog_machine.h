@@ -35,22 +35,22 @@ public:
   // One reply, by its byte 1.
   Step OnReply(std::uint8_t replyCode);
 
-  std::size_t imageSize() const { return image_.size(); }
-  std::uint32_t blockStart() const { return p_; }
-  std::uint32_t blockSize() const { return s_; }
-  std::uint32_t sentOfBlock() const { return k_; }
-  int errorCount() const { return e_; }
+  std::size_t imageSize() const { return m_image.size(); }
+  std::uint32_t blockStart() const { return m_nBlockStart; }
+  std::uint32_t blockSize() const { return m_nBlockSize; }
+  std::uint32_t sentOfBlock() const { return m_nSentOfBlock; }
+  int errorCount() const { return m_nErrorsInRow; }
 
 private:
   std::uint8_t At(std::uint64_t index) const;  // image byte, 0 past the end
   void BuildPacket(Step& step);
 
-  std::vector<std::uint8_t> image_;
-  std::uint32_t p_ = 0;  // current block start
-  std::uint32_t s_ = 0;  // current block size
-  std::uint32_t k_ = 0;  // bytes of the block already sent
-  int e_ = 0;            // 0x13/0x22 replies in a row
-  bool finished_ = false;
+  std::vector<std::uint8_t> m_image;
+  std::uint32_t m_nBlockStart = 0;  // current block start
+  std::uint32_t m_nBlockSize = 0;  // current block size
+  std::uint32_t m_nSentOfBlock = 0;  // bytes of the block already sent
+  int m_nErrorsInRow = 0;            // 0x13/0x22 replies in a row
+  bool m_bFinished = false;
 };
 
 // The begin and finish requests of the update dialog (100-byte command reports).

@@ -35,17 +35,17 @@ bool SlotOfPath(const std::wstring& path, unsigned& slot) {
 
 class DeviceSet {
 public:
-  explicit DeviceSet(HDEVINFO set) : set_(set) {}
+  explicit DeviceSet(HDEVINFO set) : m_hDevInfo(set) {}
   ~DeviceSet() {
-    if (set_ != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set_);
+    if (m_hDevInfo != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(m_hDevInfo);
   }
   DeviceSet(const DeviceSet&) = delete;
   DeviceSet& operator=(const DeviceSet&) = delete;
-  HDEVINFO get() const { return set_; }
-  bool valid() const { return set_ != INVALID_HANDLE_VALUE; }
+  HDEVINFO get() const { return m_hDevInfo; }
+  bool valid() const { return m_hDevInfo != INVALID_HANDLE_VALUE; }
 
 private:
-  HDEVINFO set_;
+  HDEVINFO m_hDevInfo;
 };
 
 bool SetDword(HKEY key, const wchar_t* name, DWORD value) {

@@ -57,17 +57,17 @@ bool SixBytes(const std::string& text, std::array<std::uint8_t, 6>& bytes) {
 }  // namespace
 
 TouchServer::TouchServer(std::wstring inf)
-    : inf_(std::move(inf)),
-      wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      quit_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-  thread_ = std::thread([this] { Serve(); });
+    : m_strInf(std::move(inf)),
+      m_hWake(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_hQuit(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  m_thread = std::thread([this] { Serve(); });
 }
 
 TouchServer::~TouchServer() {
-  SetEvent(quit_);
-  thread_.join();
-  CloseHandle(wake_);
-  CloseHandle(quit_);
+  SetEvent(m_hQuit);
+  m_thread.join();
+  CloseHandle(m_hWake);
+  CloseHandle(m_hQuit);
 }
 
 std::string TouchServer::Handle(const std::string& line, bool* stop) {
@@ -153,9 +153,9 @@ std::string TouchServer::Plug(const std::string& arguments) {
   for (unsigned k = 0; k < count; ++k) {
     unsigned slot = VTS_MAX_SLOTS;
     {
-      std::lock_guard<std::mutex> hold(lock_);
+      std::lock_guard<std::mutex> hold(m_mutex);
       for (unsigned s = 0; s < VTS_MAX_SLOTS && slot == VTS_MAX_SLOTS; ++s)
-        if (!slots_[s].model) slot = s;
+        if (!m_slots[s].model) slot = s;
       if (slot == VTS_MAX_SLOTS) return "error all " + std::to_string(VTS_MAX_SLOTS) + " touch screens are plugged";
       sim::TouchScreenConfig c = config;
       c.vendorId = static_cast<std::uint16_t>(identity.vendorId);
@@ -163,23 +163,23 @@ std::string TouchServer::Plug(const std::string& arguments) {
       // Default identities differ by slot: number slot + 1, the serial's last byte.
       c.number = static_cast<std::uint8_t>(number ? *number + k : slot + 1);
       if (!serialGiven) c.serial[5] = static_cast<std::uint8_t>(c.serial[5] + slot);
-      slots_[slot].model.emplace(c);
-      slots_[slot].started = false;
+      m_slots[slot].model.emplace(c);
+      m_slots[slot].started = false;
     }
     identity.slot = slot;
     std::wstring error;
     // An instance left by a server that did not stop goes first.
     RemoveNode(slot, error);
     WaitForInterface(slot, false, 5000);
-    if (!AddNode(identity, inf_, error)) {
-      std::lock_guard<std::mutex> hold(lock_);
-      slots_[slot].model.reset();
+    if (!AddNode(identity, m_strInf, error)) {
+      std::lock_guard<std::mutex> hold(m_mutex);
+      m_slots[slot].model.reset();
       return "error plugging touch screen " + std::to_string(slot) + ": " + Narrow(error);
     }
     if (!WaitForInterface(slot, true, 15000)) {
       RemoveNode(slot, error);
-      std::lock_guard<std::mutex> hold(lock_);
-      slots_[slot].model.reset();
+      std::lock_guard<std::mutex> hold(m_mutex);
+      m_slots[slot].model.reset();
       return "error touch screen " + std::to_string(slot) + " did not appear among the HID interfaces";
     }
     if (!OpenControl()) return "error the driver's control device \\\\.\\PelnixVirtualTouch cannot be opened";
@@ -190,15 +190,15 @@ std::string TouchServer::Plug(const std::string& arguments) {
 
 std::string TouchServer::Unplug(unsigned slot) {
   {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (slot >= VTS_MAX_SLOTS || !slots_[slot].model) return "error no touch screen " + std::to_string(slot);
+    std::lock_guard<std::mutex> hold(m_mutex);
+    if (slot >= VTS_MAX_SLOTS || !m_slots[slot].model) return "error no touch screen " + std::to_string(slot);
   }
   std::wstring error;
   if (!RemoveNode(slot, error)) return "error unplugging touch screen " + std::to_string(slot) + ": " + Narrow(error);
   if (!WaitForInterface(slot, false, 15000))
     return "error touch screen " + std::to_string(slot) + " is still among the HID interfaces";
-  std::lock_guard<std::mutex> hold(lock_);
-  slots_[slot].model.reset();
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_slots[slot].model.reset();
   return "ok";
 }
 
@@ -206,47 +206,47 @@ std::string TouchServer::RemoveAll() {
   std::string failed;
   std::vector<unsigned> nodes = ExistingNodes();
   for (unsigned s = 0; s < VTS_MAX_SLOTS; ++s) {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (slots_[s].model) nodes.push_back(s);
+    std::lock_guard<std::mutex> hold(m_mutex);
+    if (m_slots[s].model) nodes.push_back(s);
   }
   for (unsigned slot : nodes) {
     std::wstring error;
     if (!RemoveNode(slot, error) || !WaitForInterface(slot, false, 15000)) failed += " " + std::to_string(slot);
-    std::lock_guard<std::mutex> hold(lock_);
-    if (slot < VTS_MAX_SLOTS) slots_[slot].model.reset();
+    std::lock_guard<std::mutex> hold(m_mutex);
+    if (slot < VTS_MAX_SLOTS) m_slots[slot].model.reset();
   }
   return failed.empty() ? "ok" : "error touch screens still listed:" + failed;
 }
 
 std::string TouchServer::Touch(unsigned slot, unsigned x, unsigned y) {
   {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (slot >= VTS_MAX_SLOTS || !slots_[slot].model) return "error no touch screen " + std::to_string(slot);
-    sim::TouchScreenModel& model = *slots_[slot].model;
+    std::lock_guard<std::mutex> hold(m_mutex);
+    if (slot >= VTS_MAX_SLOTS || !m_slots[slot].model) return "error no touch screen " + std::to_string(slot);
+    sim::TouchScreenModel& model = *m_slots[slot].model;
     const std::uint64_t now = NowUs();
     // A press, then the lift-off the program acts on.
     if (!model.InjectTouch(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), now, 0x81) ||
         !model.InjectTouch(static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), now))
       return "error touch screen " + std::to_string(slot) + " is not streaming touches";
   }
-  SetEvent(wake_);
+  SetEvent(m_hWake);
   return "ok";
 }
 
 std::string TouchServer::Status(unsigned slot) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (slot >= VTS_MAX_SLOTS || !slots_[slot].model) return "error no touch screen " + std::to_string(slot);
-  const sim::TouchScreenModel& m = *slots_[slot].model;
-  return "ok started=" + std::to_string(slots_[slot].started) + " outputs=" + std::to_string(m.outputReports().size()) +
+  std::lock_guard<std::mutex> hold(m_mutex);
+  if (slot >= VTS_MAX_SLOTS || !m_slots[slot].model) return "error no touch screen " + std::to_string(slot);
+  const sim::TouchScreenModel& m = *m_slots[slot].model;
+  return "ok started=" + std::to_string(m_slots[slot].started) + " outputs=" + std::to_string(m.outputReports().size()) +
          " features=" + std::to_string(m.featureReports().size()) + " packets=" + std::to_string(m.packetCount()) +
          " begun=" + std::to_string(m.firmwareBegun()) + " finished=" + std::to_string(m.firmwareFinished()) +
          " stream=" + std::to_string(m.streamOn()) + " number=" + std::to_string(m.config().number);
 }
 
 std::string TouchServer::Transfer(unsigned slot) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (slot >= VTS_MAX_SLOTS || !slots_[slot].model) return "error no touch screen " + std::to_string(slot);
-  const sim::TouchScreenModel& m = *slots_[slot].model;
+  std::lock_guard<std::mutex> hold(m_mutex);
+  if (slot >= VTS_MAX_SLOTS || !m_slots[slot].model) return "error no touch screen " + std::to_string(slot);
+  const sim::TouchScreenModel& m = *m_slots[slot].model;
   const auto& reports = m.outputReports();
   const auto& times = m.outputTimes();
   // The last firmware transfer: its "Rb" begin report to the "Rc" finish report after it.
@@ -268,32 +268,32 @@ std::string TouchServer::Transfer(unsigned slot) {
 bool TouchServer::OpenControl() {
   // The serving thread owns the handles: it opens them when asked (the driver may have been
   // unloaded with its last touch screen, taking the old control device with it).
-  reopen_ = true;
-  SetEvent(wake_);
-  for (int i = 0; i < 100 && reopen_; ++i) Sleep(20);
-  return !reopen_ && controlOpen_;
+  m_bReopen = true;
+  SetEvent(m_hWake);
+  for (int i = 0; i < 100 && m_bReopen; ++i) Sleep(20);
+  return !m_bReopen && m_bControlOpen;
 }
 
 void TouchServer::CloseControl() {
-  if (events_ != INVALID_HANDLE_VALUE) CloseHandle(events_);
-  if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
-  events_ = input_ = INVALID_HANDLE_VALUE;
-  controlOpen_ = false;
+  if (m_hEvents != INVALID_HANDLE_VALUE) CloseHandle(m_hEvents);
+  if (m_hInput != INVALID_HANDLE_VALUE) CloseHandle(m_hInput);
+  m_hEvents = m_hInput = INVALID_HANDLE_VALUE;
+  m_bControlOpen = false;
 }
 
 void TouchServer::ReopenControl() {
   CloseControl();
   const wchar_t* path = L"\\\\.\\" VTS_CONTROL_NAME;
-  events_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  input_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (events_ == INVALID_HANDLE_VALUE || input_ == INVALID_HANDLE_VALUE) CloseControl();
-  else controlOpen_ = true;
+  m_hEvents = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  m_hInput = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (m_hEvents == INVALID_HANDLE_VALUE || m_hInput == INVALID_HANDLE_VALUE) CloseControl();
+  else m_bControlOpen = true;
 }
 
 void TouchServer::OnEvent(const VTS_EVENT& event, std::uint64_t nowUs) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (event.slot >= VTS_MAX_SLOTS || !slots_[event.slot].model) return;
-  Slot& slot = slots_[event.slot];
+  std::lock_guard<std::mutex> hold(m_mutex);
+  if (event.slot >= VTS_MAX_SLOTS || !m_slots[event.slot].model) return;
+  Slot& slot = m_slots[event.slot];
   const std::size_t length = event.length < VTS_MAX_REPORT ? event.length : VTS_MAX_REPORT;
   switch (event.kind) {
     case VTS_EVENT_OUTPUT: slot.model->ReceiveOutputReport(event.data, length, nowUs); break;
@@ -306,10 +306,10 @@ void TouchServer::OnEvent(const VTS_EVENT& event, std::uint64_t nowUs) {
 void TouchServer::Deliver(std::uint64_t nowUs) {
   std::vector<VTS_INPUT> due;
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(m_mutex);
     for (unsigned s = 0; s < VTS_MAX_SLOTS; ++s) {
-      if (!slots_[s].model) continue;
-      while (auto report = slots_[s].model->TakeDue(nowUs)) {
+      if (!m_slots[s].model) continue;
+      while (auto report = m_slots[s].model->TakeDue(nowUs)) {
         VTS_INPUT in{};
         in.slot = s;
         in.length = static_cast<unsigned>(std::min<std::size_t>(report->size(), VTS_MAX_REPORT));
@@ -320,7 +320,7 @@ void TouchServer::Deliver(std::uint64_t nowUs) {
   }
   for (VTS_INPUT& in : due) {
     DWORD returned = 0;
-    DeviceIoControl(input_, VTS_IOCTL_INPUT, &in, sizeof(in), nullptr, 0, &returned, nullptr);
+    DeviceIoControl(m_hInput, VTS_IOCTL_INPUT, &in, sizeof(in), nullptr, 0, &returned, nullptr);
   }
 }
 
@@ -330,32 +330,32 @@ void TouchServer::Serve() {
   overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   bool pending = false;
   for (;;) {
-    if (reopen_) {
+    if (m_bReopen) {
       if (pending) {
-        CancelIoEx(events_, &overlapped);
+        CancelIoEx(m_hEvents, &overlapped);
         DWORD returned = 0;
-        GetOverlappedResult(events_, &overlapped, &returned, TRUE);
+        GetOverlappedResult(m_hEvents, &overlapped, &returned, TRUE);
         pending = false;
       }
       ReopenControl();
-      reopen_ = false;
+      m_bReopen = false;
     }
-    if (!pending && events_ != INVALID_HANDLE_VALUE) {
+    if (!pending && m_hEvents != INVALID_HANDLE_VALUE) {
       ResetEvent(overlapped.hEvent);
       DWORD returned = 0;
-      if (DeviceIoControl(events_, VTS_IOCTL_NEXT_EVENT, nullptr, 0, &event, sizeof(event), &returned, &overlapped)) {
+      if (DeviceIoControl(m_hEvents, VTS_IOCTL_NEXT_EVENT, nullptr, 0, &event, sizeof(event), &returned, &overlapped)) {
         OnEvent(event, NowUs());
         continue;
       }
       if (GetLastError() == ERROR_IO_PENDING) pending = true;
       else CloseControl();  // the control device is gone until the next plug reopens it
     }
-    if (input_ != INVALID_HANDLE_VALUE) Deliver(NowUs());
+    if (m_hInput != INVALID_HANDLE_VALUE) Deliver(NowUs());
     DWORD waitMs = 100;
     {
-      std::lock_guard<std::mutex> hold(lock_);
+      std::lock_guard<std::mutex> hold(m_mutex);
       const std::uint64_t now = NowUs();
-      for (const Slot& s : slots_) {
+      for (const Slot& s : m_slots) {
         if (!s.model) continue;
         if (auto next = s.model->NextDue()) {
           const std::uint64_t ms = *next > now ? (*next - now + 999) / 1000 : 0;
@@ -363,20 +363,20 @@ void TouchServer::Serve() {
         }
       }
     }
-    HANDLE handles[3] = {quit_, wake_, overlapped.hEvent};
+    HANDLE handles[3] = {m_hQuit, m_hWake, overlapped.hEvent};
     const DWORD woke = WaitForMultipleObjects(pending ? 3 : 2, handles, FALSE, waitMs);
     if (woke == WAIT_OBJECT_0) break;
     if (pending && woke == WAIT_OBJECT_0 + 2) {
       DWORD returned = 0;
       pending = false;
-      if (GetOverlappedResult(events_, &overlapped, &returned, FALSE)) OnEvent(event, NowUs());
+      if (GetOverlappedResult(m_hEvents, &overlapped, &returned, FALSE)) OnEvent(event, NowUs());
       else CloseControl();  // the driver ended the request: its control device is going away
     }
   }
   if (pending) {
-    CancelIoEx(events_, &overlapped);
+    CancelIoEx(m_hEvents, &overlapped);
     DWORD returned = 0;
-    GetOverlappedResult(events_, &overlapped, &returned, TRUE);
+    GetOverlappedResult(m_hEvents, &overlapped, &returned, TRUE);
   }
   CloseControl();
   CloseHandle(overlapped.hEvent);

@@ -47,17 +47,17 @@ private:
   void Deliver(std::uint64_t nowUs);
   void OnEvent(const VTS_EVENT& event, std::uint64_t nowUs);
 
-  const std::wstring inf_;
-  std::mutex lock_;  // guards slots_
-  std::array<Slot, VTS_MAX_SLOTS> slots_;
+  const std::wstring m_strInf;
+  std::mutex m_mutex;  // guards m_slots
+  std::array<Slot, VTS_MAX_SLOTS> m_slots;
   // The control device, owned by the serving thread.
-  HANDLE events_ = INVALID_HANDLE_VALUE;  // overlapped: the pending NEXT_EVENT request
-  HANDLE input_ = INVALID_HANDLE_VALUE;   // synchronous: input reports
-  std::atomic<bool> reopen_{false};       // asked by a plug, done by the serving thread
-  std::atomic<bool> controlOpen_{false};
-  HANDLE wake_ = nullptr;                 // wakes the serving thread (a touch, a new control handle)
-  HANDLE quit_ = nullptr;
-  std::thread thread_;
+  HANDLE m_hEvents = INVALID_HANDLE_VALUE;  // overlapped: the pending NEXT_EVENT request
+  HANDLE m_hInput = INVALID_HANDLE_VALUE;   // synchronous: input reports
+  std::atomic<bool> m_bReopen{false};       // asked by a plug, done by the serving thread
+  std::atomic<bool> m_bControlOpen{false};
+  HANDLE m_hWake = nullptr;                 // wakes the serving thread (a touch, a new control handle)
+  HANDLE m_hQuit = nullptr;
+  std::thread m_thread;
 };
 
 }  // namespace vts
