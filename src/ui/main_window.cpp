@@ -168,8 +168,10 @@ void CPelnixCplDlg::ApplyLanguage() {
 
 void CPelnixCplDlg::RefreshList() {
   // The items stay and show their touch screens again: only what changed is sent to the list
-  // view, which spares the window a deletion and insertion of every item (and their paint).
+  // view, which spares the window a deletion and insertion of every item. The list view lays
+  // its items out once, when its drawing is turned on again, not after each change.
   TouchScreenList& list = m_devices.list();
+  m_ctrlTouchScreens.Send(WM_SETREDRAW, FALSE);
   int item = 0;
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     TouchScreenDevice* device = list.device(i);
@@ -199,7 +201,9 @@ void CPelnixCplDlg::RefreshList() {
     m_ctrlTouchScreens.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     m_nSelected = m_shownItems[0].slot;
   }
-  ScrollPastTransparentRows();
+  m_ctrlTouchScreens.Send(WM_SETREDRAW, TRUE);
+  ::InvalidateRect(m_ctrlTouchScreens, nullptr, TRUE);
+  ScrollPastTransparentRows();  // on the layout made as drawing comes back
   UpdateButtons();
   m_bListReady = true;
   PostMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
