@@ -72,11 +72,21 @@ centre() {  # centre WxH+X+Y: "X Y" of its middle
   local h=${rest%%+*} pos=${rest#*+}
   echo "$(( ${pos%%+*} + w / 2 )) $(( ${pos#*+} + h / 2 ))"
 }
-# Clicks Region Calibrate with the pointer and waits for the hint beside it.
+# Clicks Region Calibrate with the pointer and waits for the hint beside it. The button's
+# rectangle is asked for again until it reads as one: a driver that could not be started in
+# the desktop (a loaded machine) prints something else.
 press_region_calibrate() {
-  local button x y
-  button=$(drive rect-item 1105)
-  [ -n "$button" ] || return 1
+  local button= x y end=$((SECONDS + hang_limit))
+  local geometry='^[0-9]+x[0-9]+[+]-?[0-9]+[+]-?[0-9]+$'
+  while [ $SECONDS -lt $end ]; do
+    button=$(drive rect-item 1105 || true)
+    [[ "$button" =~ $geometry ]] && break
+    sleep 0.2
+  done
+  if ! [[ "$button" =~ $geometry ]]; then
+    echo "    rect-item 1105 gave '$button'" >&2
+    return 1
+  fi
   read -r x y <<<"$(centre "$button")"
   xdotool mousemove "$x" "$y" click 1
   until_is "182x54+$((x + 10))+$((y + 20))" rect-hint
