@@ -236,16 +236,12 @@ void CCalibrateDlg::InvalidateTarget(int step, const RECT& client) {
 
 void CCalibrateDlg::ShowTryOut() {
   PostStreamOff();
-  // Ten controls change at once: the window is drawn again once, not once for each. (Redraw
-  // turned back on shows a window, so a hidden one is left as it is.)
-  const bool visible = ::IsWindowVisible(m_hWnd) != FALSE;
-  if (visible) SendMessage(WM_SETREDRAW, FALSE);
-  ShowOpeningHints(false);
-  ShowAfterHints(m_bFullScreen);
-  ShowButtons(true);
-  if (visible) {
-    SendMessage(WM_SETREDRAW, TRUE);
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  {
+    // Ten controls change at once: the window is drawn again once, not once for each.
+    const DrawingPause pause(m_hWnd);
+    ShowOpeningHints(false);
+    ShowAfterHints(m_bFullScreen);
+    ShowButtons(true);
   }
   ShowCursorAgain();
   SetTimer(kCountdownTimer, kCountdownPeriodMs);

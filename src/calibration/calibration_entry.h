@@ -41,8 +41,8 @@ public:
   // The main window closes: region drawing ends and the mouse hook with it.
   void EndRegionDrawing();
   // Mapping: the mapping window over monitor 0, in place of the one open; it disables the main
-  // window. False when none could be opened.
-  bool Map();
+  // window, and leaves it enabled when none could be opened.
+  void Map();
 
   // UM_CALIBRATE_END: true when the open calibration window has posted it (any other end
   // message counts for nothing); the window is then destroyed.

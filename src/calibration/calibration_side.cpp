@@ -112,21 +112,20 @@ void CalibrationSide::OpenRegion(int slot, const RECT& region) {
 
 void CalibrationSide::EndRegionDrawing() { StopMouseHook(m_mainWindow.m_hWnd); }
 
-bool CalibrationSide::Map() {
+void CalibrationSide::Map() {
   m_pMatchDlg.reset();
   TouchScreenList& list = m_devices.list();
   list.RefreshMonitors();
-  if (list.monitorCount() == 0) return false;
+  if (list.monitorCount() == 0) return;
   auto window = std::make_unique<CDeviceMatchDlg>(m_devices, &m_mainWindow);
   if (!window->Create(IDD_DEVICE_MATCH, &m_mainWindow)) {
     RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window, template 138");
     m_mainWindow.EnableWindow(TRUE);
-    return false;
+    return;
   }
   window->MoveOntoMonitor(0);
   window->ShowWindow(SW_SHOW);
   m_pMatchDlg = std::move(window);
-  return true;
 }
 
 bool CalibrationSide::CalibrationEndPosted() const { return m_pCalibrateDlg && m_pCalibrateDlg->endPosted(); }

@@ -8,5 +8,3 @@
 class DeviceClient;
 
 bool QueryAllDevices(DeviceClient& client);
-
-inline constexpr DWORD kQueryWaitMs = 3000;

@@ -238,3 +238,13 @@ BOOL CWnd::DestroyWindow() {
   if (!m_hWnd) return FALSE;
   return ::DestroyWindow(m_hWnd);
 }
+
+DrawingPause::DrawingPause(HWND window) : m_hWindow(window), m_bPaused(::IsWindowVisible(window) != FALSE) {
+  if (m_bPaused) ::SendMessageW(m_hWindow, WM_SETREDRAW, FALSE, 0);
+}
+
+DrawingPause::~DrawingPause() {
+  if (!m_bPaused) return;
+  ::SendMessageW(m_hWindow, WM_SETREDRAW, TRUE, 0);
+  ::RedrawWindow(m_hWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}

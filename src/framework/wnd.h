@@ -156,3 +156,19 @@ private:
   bool m_bSubclassed = false;
   friend class CDialog;
 };
+
+// Turns a shown window's drawing off for a scope and back on at its end, with one repaint of
+// the window and its children from the message loop: many changes to its controls, and none
+// of them paints on its own. A hidden window is left as it is, since drawing turned back on
+// would show it.
+class DrawingPause {
+public:
+  explicit DrawingPause(HWND window);
+  ~DrawingPause();
+  DrawingPause(const DrawingPause&) = delete;
+  DrawingPause& operator=(const DrawingPause&) = delete;
+
+private:
+  HWND m_hWindow;
+  bool m_bPaused;
+};

@@ -167,6 +167,18 @@ void CPelnixCplDlg::ApplyLanguage() {
 }
 
 void CPelnixCplDlg::RefreshList() {
+  {
+    // The list and the buttons change without painting: the window is drawn once, from the
+    // message loop, instead of the list and each newly enabled button painting at once.
+    const DrawingPause pause(m_hWnd);
+    UpdateItems();
+    UpdateButtons();
+  }
+  m_bListReady = true;
+  PostMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+void CPelnixCplDlg::UpdateItems() {
   // The items stay and show their touch screens again: only what changed is sent to the list
   // view, which spares the window a deletion and insertion of every item. The list view lays
   // its items out once, when its drawing is turned on again, not after each change.
@@ -202,11 +214,7 @@ void CPelnixCplDlg::RefreshList() {
     m_nSelected = m_shownItems[0].slot;
   }
   m_ctrlTouchScreens.Send(WM_SETREDRAW, TRUE);
-  ::InvalidateRect(m_ctrlTouchScreens, nullptr, TRUE);
   ScrollPastTransparentRows();  // on the layout made as drawing comes back
-  UpdateButtons();
-  m_bListReady = true;
-  PostMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 void CPelnixCplDlg::ScrollPastTransparentRows() {

@@ -65,6 +65,7 @@ private:
   };
   static ShownItem Shown(int slot, const TouchScreenDevice& device);
   void ShowItem(int item, const TouchScreenDevice& device);  // its text and image, when they changed
+  void UpdateItems();  // the list's items from the records, item 0 selected
   void ScrollPastTransparentRows();  // the whole pictures and texts show
   // The pictures drawn for this DPI: the logo and the list's images, the list sized to them.
   void SetDpiImages(unsigned dpi);

@@ -160,12 +160,16 @@ public:
     Sync();
     EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !screen.streamOn() && RunningReportWorkers() == 0; }));
   }
+  // A key pressed on the window: on its focused control when it has one. Another test process
+  // of the same desktop may hold the foreground, and the thread's focus may then lie outside
+  // this window, where the key would never reach it.
   void PressKey(UINT key) const {
     const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
     HWND focus = m_hWindow;
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    if (::GetGUIThreadInfo(thread(), &info) && info.hwndFocus) focus = info.hwndFocus;
+    if (::GetGUIThreadInfo(thread(), &info) && info.hwndFocus && ::IsChild(m_hWindow, info.hwndFocus))
+      focus = info.hwndFocus;
     ::PostMessageW(focus, WM_KEYDOWN, key, 1 | (scan << 16));
     ::PostMessageW(focus, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
   }
