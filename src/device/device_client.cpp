@@ -1,6 +1,7 @@
 #include "device/device_client.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "base/core/user_messages.h"
@@ -100,11 +101,21 @@ std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam) {
 bool IsReplyMessage(UINT message) { return reply_windows::IsReplyMessage(message); }
 
 bool QueryWaits::Pause(DWORD ms) const {
-  if (!m_hCancel) {
-    Sleep(ms);
-    return true;
+  // A timed wait ends up to a millisecond early or late: the pause waits until a millisecond
+  // before its end and yields for the rest, so that it lasts its time and barely more.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  if (ms > 1) {
+    if (!m_hCancel) {
+      Sleep(ms - 1);
+    } else if (WaitForSingleObject(m_hCancel, ms - 1) != WAIT_TIMEOUT) {
+      return false;
+    }
   }
-  return WaitForSingleObject(m_hCancel, ms) == WAIT_TIMEOUT;
+  while (std::chrono::steady_clock::now() < end) {
+    if (Cancelled()) return false;
+    SwitchToThread();
+  }
+  return true;
 }
 
 bool QueryWaits::Cancelled() const {
@@ -175,10 +186,10 @@ bool ExchangeOpen(const QueryWaits& waits, HWND replyWindow, const std::atomic<i
 }  // namespace
 
 QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
-                          const std::atomic<int>& selected) {
+                          const std::atomic<int>& selected, DWORD pausedMs) {
   // The event is reset after the pause: a late end of the previous touch screen's "v1"
   // exchange must not pass for the end of this one's "o".
-  if (!waits.Pause(kBeforeOpenMs)) return QueryResult::Cancelled;
+  if (!waits.Pause(kBeforeOpenMs - std::min(pausedMs, kBeforeOpenMs))) return QueryResult::Cancelled;
   bool answered = ExchangeOpen(waits, replyWindow, selected);
   const char* const steps[] = {"vv", "vs", "v1"};
   for (const char* step : steps) {

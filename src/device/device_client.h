@@ -154,7 +154,7 @@ public:
 
   DeviceClient& client() const { return m_client; }
 
-  // Sleeps `ms`; false (at once) when cancelled.
+  // Pauses `ms` and barely more; false (at once) when cancelled.
   bool Pause(DWORD ms) const;
   bool Cancelled() const;
   void Reset() const;  // the end event, before a request
@@ -183,9 +183,10 @@ bool AbandonExchange(const QueryWaits& waits);
 // The identity of the touch screen in `slot` (the main window's start-up query, one slot):
 // after 200 ms, "o" to the touch screen selected at that moment (reply index 0); then "vv" and
 // "vs", each 20 ms after the end of the one before and awaited at most 3000 ms; then "v1",
-// not awaited. After a time-out 500 ms pass; the workers are not stopped.
+// not awaited. After a time-out 500 ms pass; the workers are not stopped. `pausedMs` of the
+// first 200 ms have passed already (the caller's own start).
 QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
-                          const std::atomic<int>& selected);
+                          const std::atomic<int>& selected, DWORD pausedMs = 0);
 
 // Stores touch screen number `slot` in the touch screen behind `device` (the mapping save, one
 // touch screen): the workers are allowed, "o" goes to `openDevice` and is awaited at most

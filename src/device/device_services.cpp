@@ -2,6 +2,7 @@
 
 #include "base/system_failure.h"
 #include "device/device_thread.h"
+#include "device/worker_pool.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ bool DeviceServices::StartDeviceThread() {
   if (!m_pDeviceThread) return false;
   // Published before the thread runs: requests posted from now on wait in its queue.
   m_client.SetDeviceThread(m_pDeviceThread->id());
+  // Threads for the first exchanges (one exchange, one touch stream) while the program opens.
+  PrepareWaitingThreads(2);
   return m_pDeviceThread->Resume();
 }
 

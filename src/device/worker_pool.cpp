@@ -33,6 +33,10 @@ public:
     return StartThread(std::move(job));
   }
 
+  void Prepare(int count) {
+    for (int i = m_nThreads.load(); i < count; ++i) StartThread(nullptr);
+  }
+
   int count() const { return m_nThreads.load(); }
 
 private:
@@ -111,5 +115,7 @@ void WorkerPool::Serve(PooledThread* thread) {
 }  // namespace
 
 bool StartPooledJob(std::unique_ptr<PooledJob> job) { return Pool().Start(std::move(job)); }
+
+void PrepareWaitingThreads(int count) { Pool().Prepare(count); }
 
 int PooledThreadCount() { return Pool().count(); }

@@ -23,6 +23,10 @@ public:
 // job is then released without running.
 bool StartPooledJob(std::unique_ptr<PooledJob> job);
 
+// Starts threads without a job until the pool has `count`, so that the first exchanges do not
+// wait for the creation of their threads. They leave the pool as any idle thread does.
+void PrepareWaitingThreads(int count);
+
 // Threads of the pool, busy or waiting (for tests and measurements).
 int PooledThreadCount();
 

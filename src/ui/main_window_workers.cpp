@@ -1,5 +1,6 @@
 #include "ui/main_window_workers.h"
 
+#include <chrono>
 #include <utility>
 
 #include "base/core/user_messages.h"
@@ -82,6 +83,7 @@ bool MainWindowWorkers::OnTimer(UINT_PTR id) {
 void MainWindowWorkers::Launch(Body body) {
   if (body == &MainWindowWorkers::SaveMapping) PrepareSave();
   auto* start = new WorkerStart{this, body};
+  m_launchedAt = std::chrono::steady_clock::now();  // read by the thread, which starts after this
   DWORD id = 0;
   HANDLE thread = ::CreateThread(nullptr, 0, &MainWindowWorkers::WorkerThread, start, CREATE_SUSPENDED, &id);
   if (!thread) {
@@ -149,6 +151,10 @@ bool MainWindowWorkers::Closing() const {
 }
 
 void MainWindowWorkers::StartupQuery() {
+  // The first pause counts from the launch: the thread's own start is part of it.
+  DWORD pausedMs = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - m_launchedAt)
+                                          .count());
   // Its pauses and the echo delays are the query's pace.
   const FineTimerResolution fineTimer;
   DeviceClient& client = m_devices.client();
@@ -156,7 +162,8 @@ void MainWindowWorkers::StartupQuery() {
   TouchScreenList& list = m_devices.list();
   for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
     if (!list.device(i)) continue;
-    const device_client::QueryResult result = device_client::QueryIdentity(waits, m_hWindow, i, m_nSelected);
+    const device_client::QueryResult result =
+        device_client::QueryIdentity(waits, m_hWindow, i, m_nSelected, std::exchange(pausedMs, 0));
     if (result == device_client::QueryResult::Cancelled) return;
     // Answered, its number was asked for last, without a wait.
     if (result == device_client::QueryResult::Answered) ++m_nNumbersAwaited;

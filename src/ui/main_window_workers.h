@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -95,6 +96,7 @@ private:
   device_client::ReplyWaiter m_replyWaiter;  // which exchange's end sets m_hReplyEvent
   ScopedHandle m_hClosingEvent;  // manual reset; set when the window goes, ends the workers
   ScopedHandle m_hWorker;        // the one worker thread (start-up query or mapping save)
+  std::chrono::steady_clock::time_point m_launchedAt;  // when the worker was launched
   std::deque<Body> m_pendingWorkers;  // worker requests waiting for it to end
   Body m_pRunningWorker = nullptr;
 

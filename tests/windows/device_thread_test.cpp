@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/core/user_messages.h"
+#include "base/scoped_handle.h"
 #include "device/core/report_protocol.h"
 #include "device/device_query.h"
 #include "device/device_services.h"
@@ -296,6 +297,26 @@ TEST_F(DeviceThreadTest, QueryWithoutDeviceThreadFailsAfterAbout3500ms) {
   EXPECT_TRUE(client().WorkersStopped());
   EXPECT_EQ(g_nLiveRecords.load(), before);  // the request that could not be posted was released
   EXPECT_TRUE(m_screens[0]->OutputReports().empty());
+}
+
+// A query's pause lasts at least its time, although the timed waits under it may end early,
+// and a cancel ends it at once.
+TEST_F(DeviceThreadTest, AQueryPauseLastsItsTimeOrEndsAtTheCancel) {
+  Start();
+  const ScopedHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const device_client::QueryWaits waits(client(), nullptr, cancel.get());
+  for (DWORD ms : {1u, 20u, 200u}) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    EXPECT_TRUE(waits.Pause(ms));
+    QueryPerformanceCounter(&end);
+    EXPECT_GE((end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart, ms) << ms;
+  }
+  SetEvent(cancel.get());
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(waits.Pause(10000));
+  EXPECT_LT(GetTickCount64() - start, 5000u);
 }
 
 TEST_F(DeviceThreadTest, RemovalDuringAReadEndsTheWorkerWithNothingLeaked) {
