@@ -20,16 +20,29 @@ case $action in
   init)
     marker="$WINEPREFIX/.pelnix-$driver"
     [ -f "$marker" ] && exit 0
-    mkdir -p "$WINEPREFIX"
-    if [ "$driver" = null ]; then
-      DISPLAY= "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
-    else
-      "$WINE" wineboot -i >/dev/null 2>&1 </dev/null
-    fi
-    # Wait for the first start to finish and stop the server, so that the next start reads
-    # the new driver setting.
-    "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    # The first start of a prefix has been seen to fail at once on a busy machine, leaving a
+    # prefix that was never booted: it is started again from nothing, up to three times.
+    log=$(mktemp)
+    for attempt in 1 2 3; do
+      mkdir -p "$WINEPREFIX"
+      status=0
+      if [ "$driver" = null ]; then
+        DISPLAY= "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >"$log" 2>&1 </dev/null || status=$?
+      else
+        "$WINE" wineboot -i >"$log" 2>&1 </dev/null || status=$?
+      fi
+      # Wait for the first start to finish and stop the server, so that the next start reads
+      # the new driver setting.
+      "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+      "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+      [ "$status" -eq 0 ] && break
+      echo "wine-prefix.sh: the first start of $WINEPREFIX failed ($status), attempt $attempt:" >&2
+      tail -n 20 "$log" >&2
+      [ "$attempt" -eq 3 ] && { rm -f "$log"; exit "$status"; }
+      rm -rf "$WINEPREFIX"
+      sleep 2
+    done
+    rm -f "$log"
     touch "$marker"
     ;;
   start)

@@ -125,9 +125,25 @@ public:
     ::GetWindowRect(m_hWindow, &r);
     return r;
   }
-  bool Closed() const {
-    return ModalDialogThread::WaitUntil(
-        [&] { return !::IsWindow(m_hWindow) && ::IsWindowEnabled(m_run.dialog().window()); });
+  // Gone, and the main window enabled again; otherwise what stands, for the failure message.
+  ::testing::AssertionResult Closed() const {
+    const HWND main = m_run.dialog().window();
+    if (ModalDialogThread::WaitUntil([&] { return !::IsWindow(m_hWindow) && ::IsWindowEnabled(main); }))
+      return ::testing::AssertionSuccess();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(thread(), &info);
+    auto where = [&](HWND w) {
+      return w == m_hWindow                ? "the calibration window"
+             : ::IsChild(m_hWindow, w)     ? "a control of the calibration window"
+             : w == main || ::IsChild(main, w) ? "the main window"
+             : w                           ? "another window"
+                                           : "none";
+    };
+    return ::testing::AssertionFailure()
+           << "calibration window " << (::IsWindow(m_hWindow) ? "open" : "gone") << ", main window "
+           << (::IsWindowEnabled(main) ? "enabled" : "disabled") << ", active: " << where(info.hwndActive)
+           << ", focus: " << where(info.hwndFocus);
   }
   void Sync() const { ::SendMessageW(m_hWindow, WM_NULL, 0, 0); }
   bool Visible(int id) const { return ::IsWindowVisible(::GetDlgItem(m_hWindow, id)) != FALSE; }
