@@ -4,7 +4,7 @@
 #include "base/system_failure.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
-#include "device/exchange_timing.h"
+#include "device/core/exchange_timing.h"
 #include "device/report_worker.h"
 
 CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {

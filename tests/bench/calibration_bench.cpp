@@ -39,7 +39,7 @@
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
-#include "device/exchange_timing.h"
+#include "device/core/exchange_timing.h"
 #include "device/report_worker.h"
 #include "support/test_devices.h"
 #include "support/process_runner.h"

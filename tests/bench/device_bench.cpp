@@ -23,7 +23,7 @@
 #include "base/core/user_messages.h"
 #include "device/core/report_protocol.h"
 #include "device/device_services.h"
-#include "device/exchange_timing.h"
+#include "device/core/exchange_timing.h"
 #include "device/hid_system_win32.h"
 #include "device/monitor_system.h"
 #include "device/report_worker.h"

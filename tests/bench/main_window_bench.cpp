@@ -27,7 +27,7 @@
 #include "bench/bench_timing.h"
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
-#include "device/exchange_timing.h"
+#include "device/core/exchange_timing.h"
 #include "support/test_devices.h"
 #include "support/process_runner.h"
 #include "ui/main_window.h"

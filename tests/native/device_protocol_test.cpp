@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -14,7 +15,7 @@ using namespace protocol;
 
 namespace {
 
-std::vector<std::uint8_t> Report(std::initializer_list<std::uint8_t> head) {
+std::vector<std::uint8_t> Report(const std::vector<std::uint8_t>& head) {
   std::vector<std::uint8_t> r(kReportSize, 0);
   std::copy(head.begin(), head.end(), r.begin());
   return r;
@@ -69,10 +70,25 @@ TEST(DeviceProtocol, VersionArithmeticUses324) {
   EXPECT_FALSE(DecodeHardwareVersion(Report({0x30, 'V', 's', 1, 2, 3, 4, 5, 6}).data()));
 }
 
+// One rule for the number of a "v1" reply, where the reader and the main window once disagreed
+// about 0xFF, a blank and the end-of-reply report.
 TEST(DeviceProtocol, NumberReadRule) {
-  EXPECT_EQ(NumberFromReply(kNumberRead, Report({0x30, 'V', '1', 9}).data()), 9);
-  EXPECT_FALSE(NumberFromReply(kNumberRead, Report({0x30, 'A', '1', '0'}).data()));
-  EXPECT_FALSE(NumberFromReply(kVersion, Report({0x30, 'V', '1', 9}).data()));
+  const struct {
+    std::vector<std::uint8_t> reply;
+    std::optional<std::int32_t> number;
+  } cases[] = {
+      {{0x30, 'V', '1', 9}, 9},
+      {{0x30, 'V', '1', 254}, 254},
+      {{0x30, 'V', '1', 0xFF}, 0},
+      {{0x30, 'V', '1', ' '}, 0},
+      {{0x30, 'V', '2', 9}, 0},
+      {{0x30, 'B', '1', 9}, 0},
+      {{0x30, 'A', '1', '0', '0', '0'}, std::nullopt},
+      {{0x30, 'B', '1', '0', '0', '0'}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TouchScreenNumberFromReply(Report(c.reply).data()), c.number) << int(c.reply[1]) << " " << int(c.reply[3]);
+  }
 }
 
 TEST(DeviceProtocol, NormalModeDecisions) {

@@ -50,8 +50,9 @@ std::optional<std::array<std::int32_t, 3>> DecodeHardwareVersion(const std::uint
                                      reply[7] * kVersionRadix + reply[8]};
 }
 
-std::optional<std::uint8_t> NumberFromReply(std::uint16_t code, const std::uint8_t* reply) {
-  if (code != kNumberRead || reply[1] == 'A') return std::nullopt;
+std::optional<std::int32_t> TouchScreenNumberFromReply(const std::uint8_t* reply) {
+  if (IsEndOfReply(reply)) return std::nullopt;
+  if (reply[1] != 'V' || reply[2] != '1' || reply[3] == ' ' || reply[3] == 0xFF) return 0;
   return reply[3];
 }
 

@@ -68,8 +68,9 @@ inline bool PassesStreamFilter(bool streamOn, const std::uint8_t* reply) {
 // The three version parts of a "V", "v" reply whose byte 3 is not a blank; none otherwise.
 std::optional<std::array<std::int32_t, 3>> DecodeHardwareVersion(const std::uint8_t* reply);
 
-// A "v1" reply whose byte 1 is not "A" carries the touch screen number in byte 3.
-std::optional<std::uint8_t> NumberFromReply(std::uint16_t code, const std::uint8_t* reply);
+// The touch screen number a reply to "v1" carries: byte 3 of a "V", "1" reply unless it is a
+// blank or 0xFF, else 0. None for an end-of-reply report, which carries no number.
+std::optional<std::int32_t> TouchScreenNumberFromReply(const std::uint8_t* reply);
 
 // What a report worker does with one reply it has read.
 enum class ReplyAction {

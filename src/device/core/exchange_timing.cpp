@@ -1,4 +1,4 @@
-#include "device/exchange_timing.h"
+#include "device/core/exchange_timing.h"
 
 namespace exchange_timing {
 std::atomic<ExchangeObserver> g_pObserver{nullptr};
