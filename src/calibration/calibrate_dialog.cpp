@@ -123,7 +123,7 @@ bool CCalibrateDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   const auto touch = [this](UINT m, std::unique_ptr<DeviceReport> report) {
     if (m == UM_TOUCH_POINT) OnTouchPoint(std::move(report));
   };
-  if (device_client::DispatchReply(msg, lp, touch)) return true;
+  if (m_devices.client().DispatchReply(msg, lp, touch)) return true;
   switch (msg) {
     case UM_DEVICE_REMOVED:
       OnDeviceRemoved(lp);

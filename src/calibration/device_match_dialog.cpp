@@ -90,7 +90,7 @@ bool CDeviceMatchDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
   const auto touch = [this](UINT m, std::unique_ptr<DeviceReport> report) {
     if (m == UM_TOUCH_POINT) OnTouch(std::move(report));
   };
-  if (device_client::DispatchReply(msg, lp, touch)) return true;
+  if (m_devices.client().DispatchReply(msg, lp, touch)) return true;
   switch (msg) {
     case UM_DEVICE_REMOVED:
       OnDeviceRemoved();

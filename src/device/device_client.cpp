@@ -6,7 +6,6 @@
 
 #include "base/core/user_messages.h"
 #include "base/system_failure.h"
-#include "base/window_destroyed_hooks.h"
 #include "device/core/protocol_state.h"
 #include "device/core/report_protocol.h"
 #include "device/reply_windows.h"
@@ -17,34 +16,34 @@ namespace {
 constexpr DWORD kBeforeOpenMs = 200;      // before the "o" of each touch screen's identity
 constexpr DWORD kBetweenRequestsMs = 20;  // between the end of one exchange and the next request
 
-void EndExchangesOfDestroyedWindow(HWND window) { reply_windows::End(window); }
-
 }  // namespace
 
-DeviceClient::DeviceClient(TouchScreenList& list, ProtocolState& state, HANDLE ackEvent)
-    : m_list(list), m_state(state), m_hAckEvent(ackEvent) {}
+DeviceClient::DeviceClient(TouchScreenList& list, ProtocolState& state, ReplyWindows& replies)
+    : m_list(list), m_state(state), m_replies(replies) {}
 
-bool DeviceClient::PostCommand(HWND replyWindow, int slot, std::uint8_t command1,
-                               std::uint8_t command2, std::uint8_t payload, int replyIndex) {
-  if (!m_list.device(slot)) return false;
+HANDLE DeviceClient::ackEvent() const { return m_replies.ackEvent(); }
+
+std::uint64_t DeviceClient::PostCommand(HWND replyWindow, int slot, std::uint8_t command1,
+                                        std::uint8_t command2, std::uint8_t payload, int replyIndex) {
+  if (!m_list.device(slot)) return 0;
   const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, payload};
-  return PostReport(replyWindow, m_list.handle(slot), replyIndex < 0 ? slot : replyIndex, report,
-                    sizeof report);
+  return PostReport(replyWindow, m_list.shared(slot), replyIndex < 0 ? slot : replyIndex, report, sizeof report);
 }
 
-bool DeviceClient::PostReport(HWND replyWindow, void* deviceHandle, int replyIndex,
-                              const std::uint8_t* report, std::size_t length) {
-  if (replyWindow) {
-    // The window's replies are freed with it, whichever way it goes.
-    AddWindowDestroyedHook(&EndExchangesOfDestroyedWindow);
-    reply_windows::Open(replyWindow);
-  }
+std::uint64_t DeviceClient::PostReport(HWND replyWindow, std::shared_ptr<AttachedTouchScreen> touchScreen,
+                                       int replyIndex, const std::uint8_t* report, std::size_t length,
+                                       std::uint64_t exchangeId) {
+  if (!touchScreen || touchScreen->gone()) return 0;
   auto request = std::make_unique<DeviceReport>();
-  request->deviceHandle = deviceHandle;
   request->deviceIndex = replyIndex;
   request->window = replyWindow;
+  request->windowTicket = m_replies.Open(replyWindow);
+  request->touchScreenId = touchScreen->id();
+  request->touchScreen = std::move(touchScreen);
+  request->exchangeId = exchangeId ? exchangeId : ReserveExchangeId();
   std::memcpy(request->report, report, std::min<std::size_t>(length, kReportSize));
-  return PostRequest(std::move(request));
+  const std::uint64_t id = request->exchangeId;
+  return PostRequest(std::move(request)) ? id : 0;
 }
 
 bool DeviceClient::PostRequest(std::unique_ptr<DeviceReport> request) {
@@ -83,7 +82,19 @@ void DeviceClient::EnterAcknowledgeMode() { m_state.m_bAckMode.store(true); }
 
 void DeviceClient::ResetProtocolState() { m_state.Reset(); }
 
-void DeviceClient::EndExchanges(HWND window) { reply_windows::End(window); }
+void DeviceClient::EndExchanges(HWND window) { m_replies.End(window); }
+
+bool DeviceClient::IsReplyMessage(UINT message) { return ReplyWindows::IsReplyMessage(message); }
+
+std::unique_ptr<DeviceReport> DeviceClient::TakeReply(LPARAM lParam) {
+  std::unique_ptr<DeviceReport> reply = m_replies.Take(lParam);
+  if (!reply) return nullptr;
+  // The slot its touch screen holds now; a touch screen that went takes its replies with it.
+  const int slot = m_list.IndexOf(reply->touchScreenId);
+  if (slot < 0) return nullptr;
+  reply->deviceIndex = slot;
+  return reply;
+}
 
 int DeviceClient::OpenRequestSlot(int selected) const {
   if (m_list.device(selected)) return selected;
@@ -93,12 +104,6 @@ int DeviceClient::OpenRequestSlot(int selected) const {
 }
 
 namespace device_client {
-
-std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam) {
-  return std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(lParam));
-}
-
-bool IsReplyMessage(UINT message) { return reply_windows::IsReplyMessage(message); }
 
 bool QueryWaits::Pause(DWORD ms) const {
   // A timed wait ends up to a millisecond early or late: the pause waits until a millisecond
@@ -122,33 +127,31 @@ bool QueryWaits::Cancelled() const {
   return m_hCancel && WaitForSingleObject(m_hCancel, 0) == WAIT_OBJECT_0;
 }
 
-void ReplyWaiter::Expect(UINT replyMessage, int replyIndex) {
-  m_nExpected.store(static_cast<std::uint64_t>(replyMessage) << 32 |
-                  static_cast<std::uint32_t>(replyIndex + 1));
+void ReplyWaiter::Expect(std::uint64_t exchangeId) {
+  m_nExpected.store(exchangeId);
   if (m_hEvent) ResetEvent(m_hEvent);
 }
 
-void ReplyWaiter::Offer(UINT replyMessage, const DeviceReport& reply) {
-  if (!protocol::IsEndOfReply(reply.report)) return;
-  const std::uint64_t ended = static_cast<std::uint64_t>(replyMessage) << 32 |
-                              static_cast<std::uint32_t>(reply.deviceIndex + 1);
-  std::uint64_t expected = ended;
+void ReplyWaiter::Offer(const DeviceReport& reply) {
+  if (!protocol::IsEndOfReply(reply.report) || reply.exchangeId == 0) return;
+  std::uint64_t expected = reply.exchangeId;
   // Once: a second end of the same exchange must not end the next wait.
   if (m_nExpected.compare_exchange_strong(expected, 0) && m_hEvent) SetEvent(m_hEvent);
 }
 
 void QueryWaits::Reset() const { ResetEvent(m_hEnded); }
 
-void QueryWaits::Send(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
-                      std::uint8_t command2, std::uint8_t payload) const {
+void QueryWaits::Send(HWND replyWindow, const std::shared_ptr<AttachedTouchScreen>& touchScreen, int replyIndex,
+                      std::uint8_t command1, std::uint8_t command2, std::uint8_t payload) const {
   const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, payload};
+  const std::uint64_t exchange = m_client.ReserveExchangeId();
   if (m_pWaiter) {
-    m_pWaiter->Expect(protocol::LookupCommand(protocol::CommandCode(report)).replyMessage, replyIndex);
+    m_pWaiter->Expect(exchange);
   } else {
     Reset();
   }
   // A request that cannot be posted is released; the wait then runs into its time-out.
-  m_client.PostReport(replyWindow, deviceHandle, replyIndex, report, sizeof report);
+  m_client.PostReport(replyWindow, touchScreen, replyIndex, report, sizeof report, exchange);
 }
 
 bool QueryWaits::WaitForEnd(DWORD timeoutMs) const {
@@ -157,10 +160,10 @@ bool QueryWaits::WaitForEnd(DWORD timeoutMs) const {
   return WaitForMultipleObjects(2, events, FALSE, timeoutMs) == WAIT_OBJECT_0;
 }
 
-bool QueryWaits::Exchange(HWND replyWindow, void* deviceHandle, int replyIndex,
-                          std::uint8_t command1, std::uint8_t command2,
+bool QueryWaits::Exchange(HWND replyWindow, const std::shared_ptr<AttachedTouchScreen>& touchScreen,
+                          int replyIndex, std::uint8_t command1, std::uint8_t command2,
                           std::uint8_t payload) const {
-  Send(replyWindow, deviceHandle, replyIndex, command1, command2, payload);
+  Send(replyWindow, touchScreen, replyIndex, command1, command2, payload);
   return WaitForEnd();
 }
 
@@ -169,49 +172,68 @@ bool AbandonExchange(const QueryWaits& waits) {
   return waits.Pause(kAfterTimeoutMs);
 }
 
+std::vector<HeldTouchScreen> HoldListed(const TouchScreenList& list) {
+  std::vector<HeldTouchScreen> held;
+  for (int slot = 0; slot < kMaxTouchScreens; ++slot) {
+    if (auto touchScreen = list.shared(slot)) held.push_back(HeldTouchScreen{slot, std::move(touchScreen)});
+  }
+  return held;
+}
+
+std::shared_ptr<AttachedTouchScreen> OpenTarget(const std::vector<HeldTouchScreen>& held, int selected) {
+  for (const HeldTouchScreen& one : held)
+    if (one.slot == selected && !one.touchScreen->gone()) return one.touchScreen;
+  for (const HeldTouchScreen& one : held)
+    if (!one.touchScreen->gone()) return one.touchScreen;
+  return nullptr;
+}
+
 namespace {
 
-// "o" opens every exchange of the main window; with no touch screen listed nothing is sent
+// "o" opens every exchange of the main window; with no touch screen attached nothing is sent
 // and the wait runs into its time-out.
-bool ExchangeOpen(const QueryWaits& waits, HWND replyWindow, const std::atomic<int>& selected) {
-  DeviceClient& client = waits.client();
-  const int target = client.OpenRequestSlot(selected.load());
-  if (target < 0) {
+bool ExchangeOpen(const QueryWaits& waits, HWND replyWindow, const std::vector<HeldTouchScreen>& held,
+                  const std::atomic<int>& selected) {
+  const std::shared_ptr<AttachedTouchScreen> target = OpenTarget(held, selected.load());
+  if (!target) {
     waits.Reset();
     return waits.WaitForEnd();
   }
-  return waits.Exchange(replyWindow, client.list().handle(target), 0, 'o', 0);
+  return waits.Exchange(replyWindow, target, 0, 'o', 0);
 }
 
 }  // namespace
 
-QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
-                          const std::atomic<int>& selected, DWORD pausedMs) {
+QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, const HeldTouchScreen& target,
+                          const std::vector<HeldTouchScreen>& held, const std::atomic<int>& selected,
+                          std::uint64_t& numberExchange, DWORD pausedMs) {
+  numberExchange = 0;
   // The event is reset after the pause: a late end of the previous touch screen's "v1"
   // exchange must not pass for the end of this one's "o".
   if (!waits.Pause(kBeforeOpenMs - std::min(pausedMs, kBeforeOpenMs))) return QueryResult::Cancelled;
-  bool answered = ExchangeOpen(waits, replyWindow, selected);
+  bool answered = ExchangeOpen(waits, replyWindow, held, selected);
   const char* const steps[] = {"vv", "vs", "v1"};
   for (const char* step : steps) {
     if (!answered) break;
     if (!waits.Pause(kBetweenRequestsMs)) return QueryResult::Cancelled;
-    void* handle = waits.client().list().handle(slot);
     const auto command1 = static_cast<std::uint8_t>(step[0]);
     const auto command2 = static_cast<std::uint8_t>(step[1]);
     // The number is not awaited: the next touch screen's pause covers it.
     if (step[1] == '1') {
-      waits.Send(replyWindow, handle, slot, command1, command2);
+      const std::uint8_t report[] = {protocol::kCommandReportId, command1, command2, 0};
+      numberExchange = waits.client().PostReport(replyWindow, target.touchScreen, target.slot, report, sizeof report);
       break;
     }
-    answered = waits.Exchange(replyWindow, handle, slot, command1, command2);
+    answered = waits.Exchange(replyWindow, target.touchScreen, target.slot, command1, command2);
   }
   if (waits.Cancelled()) return QueryResult::Cancelled;
   if (answered) return QueryResult::Answered;
   return waits.Pause(kAfterTimeoutMs) ? QueryResult::TimedOut : QueryResult::Cancelled;
 }
 
-QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, void* openDevice,
-                                   void* device, int slot) {
+QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow,
+                                   const std::shared_ptr<AttachedTouchScreen>& openDevice,
+                                   const std::shared_ptr<AttachedTouchScreen>& device, int slot) {
   waits.client().AllowWorkers();
   bool answered = waits.Exchange(replyWindow, openDevice, 0, 'o', 0);
   if (answered) {

@@ -14,39 +14,46 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "device/core/device_report.h"
 
 struct ProtocolState;
+class ReplyWindows;
 class TouchScreenList;
 
 class DeviceClient {
 public:
-  // The client of the touch screens of `list`, sharing `state` with the device thread; replies
-  // in acknowledge mode signal `ackEvent`. All three outlive the client.
-  DeviceClient(TouchScreenList& list, ProtocolState& state, HANDLE ackEvent);
+  // The client of the touch screens of `list`, sharing `state` with the device thread, its
+  // replies reaching windows through `replies`. All three outlive the client.
+  DeviceClient(TouchScreenList& list, ProtocolState& state, ReplyWindows& replies);
   DeviceClient(const DeviceClient&) = delete;
   DeviceClient& operator=(const DeviceClient&) = delete;
 
   TouchScreenList& list() const { return m_list; }
-  HANDLE ackEvent() const { return m_hAckEvent; }
+  // Signalled in acknowledge mode when a command's end-of-reply arrives.
+  HANDLE ackEvent() const;
   // The device thread every request goes to, published by start-up before the thread runs;
   // 0 until then, and requests fail.
   void SetDeviceThread(DWORD threadId) { m_nDeviceThreadId.store(threadId); }
   DWORD deviceThreadId() const { return m_nDeviceThreadId.load(); }
 
   // A command (report id 0x31, bytes 1 and 2 the command, byte 3 its payload) to the touch
-  // screen in `slot` of the touch screen list. Its replies go to `replyWindow` (null: none),
-  // each carrying `replyIndex` (by default the slot itself). False when the slot is empty or
-  // the request could not be posted.
-  bool PostCommand(HWND replyWindow, int slot, std::uint8_t command1, std::uint8_t command2,
-                   std::uint8_t payload = 0, int replyIndex = -1);
+  // screen in `slot` of the touch screen list (on the user-interface thread, which owns the
+  // list). Its replies go to `replyWindow` (null: none). The exchange's id, or 0 when the slot is
+  // empty or the request could not be posted.
+  std::uint64_t PostCommand(HWND replyWindow, int slot, std::uint8_t command1, std::uint8_t command2,
+                            std::uint8_t payload = 0, int replyIndex = -1);
 
-  // A whole report as given (its report id included, at most 100 bytes, the rest zero) to the
-  // touch screen behind `deviceHandle`, with replies to `replyWindow` carrying `replyIndex`.
-  // For the firmware packets of the update, which keep the handle they began with.
-  bool PostReport(HWND replyWindow, void* deviceHandle, int replyIndex, const std::uint8_t* report,
-                  std::size_t length);
+  // A whole report as given (its report id included, at most 100 bytes, the rest zero) to
+  // `touchScreen`, held until its exchange ends, with replies to `replyWindow`. From any thread:
+  // the main window's workers and the update's firmware packets keep the touch screen they
+  // began with. `exchangeId`: one reserved before (ReserveExchangeId), or 0 for a new one. The
+  // exchange's id, or 0 when the request could not be posted (or the touch screen is gone).
+  std::uint64_t PostReport(HWND replyWindow, std::shared_ptr<AttachedTouchScreen> touchScreen, int replyIndex,
+                           const std::uint8_t* report, std::size_t length, std::uint64_t exchangeId = 0);
+  // An exchange id, never used before, for a request about to be posted.
+  std::uint64_t ReserveExchangeId() { return ++m_nExchangeIds; }
 
   // A request as built, to the device thread, which owns it once posted; on failure it is
   // released here.
@@ -80,12 +87,28 @@ public:
   // reply. For tests that run one exchange after another; the program never calls it.
   void ResetProtocolState();
 
-  // Ends every exchange of `window`: its readers end within one read slice and the replies
-  // still queued for it are taken out of its queue and freed (call it on the window's thread).
-  // It runs by itself for every window of the window layer as it is destroyed; a window whose
-  // exchanges end before it goes (the update dialog at the end of its transfer) calls it too.
-  // A later request for the window lets it take replies again.
+  // Ends every exchange of `window`: its readers end within one read slice and the replies on
+  // their way to it are released. A destroyed window's end by itself; a window whose exchanges
+  // end before it goes (the update dialog at the end of its transfer, a window whose touch
+  // screen went) calls it. A later request for the window lets it take replies again.
   void EndExchanges(HWND window);
+
+  // ---- Replies, on the thread of the window they reach ----
+
+  // The messages that carry a reply (UM_REPLY_*, UM_TOUCH_POINT).
+  static bool IsReplyMessage(UINT message);
+  // The reply a reply message carries, owned by the caller; its deviceIndex is the slot its
+  // touch screen holds now. Null when its touch screen has gone, or the window's exchanges ended
+  // since it was sent: such a reply is released, never handed on under another's index.
+  std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam);
+  // A window's one entry for the replies: when `message` is a reply message, its reply is taken
+  // here, once, and handed to `handler(message, reply)` unless it was released; true then.
+  template <typename Handler>
+  bool DispatchReply(UINT message, LPARAM lParam, Handler&& handler) {
+    if (!IsReplyMessage(message)) return false;
+    if (std::unique_ptr<DeviceReport> reply = TakeReply(lParam)) handler(message, std::move(reply));
+    return true;
+  }
 
   // The slot an "o" request goes to: `selected` when it holds a touch screen, else the first
   // listed one; -1 when none is listed.
@@ -94,49 +117,35 @@ public:
 private:
   TouchScreenList& m_list;
   ProtocolState& m_state;
-  HANDLE m_hAckEvent;
+  ReplyWindows& m_replies;
   std::atomic<DWORD> m_nDeviceThreadId{0};
+  std::atomic<std::uint64_t> m_nExchangeIds{0};
 };
 
 namespace device_client {
-
-// The reply a UM_REPLY_* or UM_TOUCH_POINT message carries in its lParam, owned by the caller
-// from now on (null for a message without one).
-std::unique_ptr<DeviceReport> TakeReply(LPARAM lParam);
-
-// A window's one entry for the replies: when `message` carries a reply record, the record is
-// taken here, once, and handed to `handler(message, reply)` (the reply may be null); true then.
-// A reply message the window does not expect is released all the same.
-bool IsReplyMessage(UINT message);
-template <typename Handler>
-bool DispatchReply(UINT message, LPARAM lParam, Handler&& handler) {
-  if (!IsReplyMessage(message)) return false;
-  handler(message, TakeReply(lParam));
-  return true;
-}
 
 // ---- Query sequences: the exchanges that wait for each end of reply ----
 
 inline constexpr DWORD kExchangeWaitMs = 3000;  // the longest wait for one exchange to end
 inline constexpr DWORD kAfterTimeoutMs = 500;   // the pause after an exchange that timed out
 
-// The end of the one exchange a window's worker waits for. The worker names the exchange
-// (its reply message and reply index) before posting it; the window's reply handler offers
-// every end-of-reply it receives, and only the awaited exchange's end signals the event. A
-// late end of an exchange that was given up on, or of one nobody waits for, ends no wait.
+// The end of the one exchange a window's worker waits for. The worker names the exchange (its
+// id) before posting it; the window's reply handler offers every end-of-reply it receives, and
+// only the awaited exchange's end signals the event. A late end of an exchange that was given
+// up on, or of one nobody waits for, ends no wait.
 class ReplyWaiter {
 public:
   // `event`: the window's manual-reset reply event (its lifetime is the window's).
   void Attach(HANDLE event) { m_hEvent = event; }
   HANDLE event() const { return m_hEvent; }
   // Before the request is posted: the event is reset and the exchange named.
-  void Expect(UINT replyMessage, int replyIndex);
+  void Expect(std::uint64_t exchangeId);
   // A reply reached the window (on its thread): signals when it ends the awaited exchange.
-  void Offer(UINT replyMessage, const DeviceReport& reply);
+  void Offer(const DeviceReport& reply);
 
 private:
   HANDLE m_hEvent = nullptr;
-  std::atomic<std::uint64_t> m_nExpected{0};  // reply message << 32 | reply index + 1; 0: none
+  std::atomic<std::uint64_t> m_nExpected{0};  // the awaited exchange's id; 0: none
 };
 
 // How a query sequence of `client` waits. `exchangeEnded` is the manual-reset event that the
@@ -159,13 +168,13 @@ public:
   bool Cancelled() const;
   void Reset() const;  // the end event, before a request
   // Resets the end event and posts a command; the end is not awaited.
-  void Send(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
-            std::uint8_t command2, std::uint8_t payload = 0) const;
+  void Send(HWND replyWindow, const std::shared_ptr<AttachedTouchScreen>& touchScreen, int replyIndex,
+            std::uint8_t command1, std::uint8_t command2, std::uint8_t payload = 0) const;
   // Waits for the end of the exchange; false on a time-out or when cancelled.
   bool WaitForEnd(DWORD timeoutMs = kExchangeWaitMs) const;
   // Send, then WaitForEnd.
-  bool Exchange(HWND replyWindow, void* deviceHandle, int replyIndex, std::uint8_t command1,
-                std::uint8_t command2, std::uint8_t payload = 0) const;
+  bool Exchange(HWND replyWindow, const std::shared_ptr<AttachedTouchScreen>& touchScreen, int replyIndex,
+                std::uint8_t command1, std::uint8_t command2, std::uint8_t payload = 0) const;
 
 private:
   DeviceClient& m_client;
@@ -180,19 +189,34 @@ enum class QueryResult { Answered, TimedOut, Cancelled };
 // and 500 ms pass. False when cancelled during the pause.
 bool AbandonExchange(const QueryWaits& waits);
 
-// The identity of the touch screen in `slot` (the main window's start-up query, one slot):
-// after 200 ms, "o" to the touch screen selected at that moment (reply index 0); then "vv" and
-// "vs", each 20 ms after the end of the one before and awaited at most 3000 ms; then "v1",
-// not awaited. After a time-out 500 ms pass; the workers are not stopped. `pausedMs` of the
-// first 200 ms have passed already (the caller's own start).
-QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, int slot,
-                          const std::atomic<int>& selected, DWORD pausedMs = 0);
+// A touch screen a worker was given, with the slot it held then.
+struct HeldTouchScreen {
+  int slot = -1;
+  std::shared_ptr<AttachedTouchScreen> touchScreen;
+};
 
-// Stores touch screen number `slot` in the touch screen behind `device` (the mapping save, one
-// touch screen): the workers are allowed, "o" goes to `openDevice` and is awaited at most
-// 3000 ms; then "V1" with the slot number, its end awaited at most 3000 ms. A time-out abandons
-// the exchange. The worker is given the handles: it reads nothing of the list.
-QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow, void* openDevice,
-                                   void* device, int slot);
+// The touch screens of the list's occupied slots, taken on the user-interface thread for a
+// worker, which reads nothing of the list.
+std::vector<HeldTouchScreen> HoldListed(const TouchScreenList& list);
+
+// Where an "o" goes: the touch screen of the `selected` slot when it is among `held` and
+// attached, else the first attached one; null when none is.
+std::shared_ptr<AttachedTouchScreen> OpenTarget(const std::vector<HeldTouchScreen>& held, int selected);
+
+// The identity of `target` (the main window's start-up query, one touch screen): after 200 ms,
+// "o" to the touch screen selected at that moment (reply index 0); then "vv" and "vs", each
+// 20 ms after the end of the one before and awaited at most 3000 ms; then "v1", not awaited:
+// its id is returned in `numberExchange`. After a time-out 500 ms pass; the workers are not
+// stopped. `pausedMs` of the first 200 ms have passed already (the caller's own start).
+QueryResult QueryIdentity(const QueryWaits& waits, HWND replyWindow, const HeldTouchScreen& target,
+                          const std::vector<HeldTouchScreen>& held, const std::atomic<int>& selected,
+                          std::uint64_t& numberExchange, DWORD pausedMs = 0);
+
+// Stores touch screen number `slot` in `device` (the mapping save, one touch screen): the
+// workers are allowed, "o" goes to `openDevice` and is awaited at most 3000 ms; then "V1" with
+// the slot number, its end awaited at most 3000 ms. A time-out abandons the exchange.
+QueryResult WriteTouchScreenNumber(const QueryWaits& waits, HWND replyWindow,
+                                   const std::shared_ptr<AttachedTouchScreen>& openDevice,
+                                   const std::shared_ptr<AttachedTouchScreen>& device, int slot);
 
 }  // namespace device_client

@@ -7,12 +7,10 @@ bool QueryAllDevices(DeviceClient& client) {
   HANDLE event = client.ackEvent();
   if (!event) return false;
   const device_client::QueryWaits waits(client, event);
-  TouchScreenList& list = client.list();
-  for (int i = 0; i < static_cast<int>(list.count()); ++i) {
-    if (!list.device(i)) continue;  // an empty slot has no touch screen to ask
+  for (const device_client::HeldTouchScreen& held : device_client::HoldListed(client.list())) {
     client.AllowWorkers();
-    if (!waits.Exchange(nullptr, list.handle(i), i, 'o', 0x00) ||
-        !waits.Exchange(nullptr, list.handle(i), i, 'v', 'v')) {
+    if (!waits.Exchange(nullptr, held.touchScreen, held.slot, 'o', 0x00) ||
+        !waits.Exchange(nullptr, held.touchScreen, held.slot, 'v', 'v')) {
       device_client::AbandonExchange(waits);
       return false;
     }

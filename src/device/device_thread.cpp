@@ -2,13 +2,10 @@
 
 #include "base/core/user_messages.h"
 #include "base/system_failure.h"
-#include "device/core/protocol_state.h"
-#include "device/core/report_protocol.h"
-#include "device/core/exchange_timing.h"
-#include "device/report_worker.h"
+#include "device/core/exchange_lanes.h"
 
-CDeviceThread* CDeviceThread::CreateSuspended(const DeviceContext& context) {
-  auto* thread = new CDeviceThread(context);
+CDeviceThread* CDeviceThread::CreateSuspended(ExchangeLanes& lanes) {
+  auto* thread = new CDeviceThread(lanes);
   thread->m_hReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!thread->m_hReady) RecordSystemFailure(L"CreateEventW", L"device thread ready event");
   thread->m_hThread.reset(
@@ -43,10 +40,10 @@ void CDeviceThread::Run() {
   // Creates the thread's message queue before anything can be posted to it.
   PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   if (m_hReady) SetEvent(m_hReady.get());
-  const DeviceContext context = m_context;  // the object may be deleted while the thread runs
+  ExchangeLanes& lanes = m_lanes;  // the object may be deleted while the thread runs
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == UM_DEVICE_REQUEST && msg.lParam) {
-      Dispatch(context, std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(msg.lParam)));
+      lanes.Dispatch(std::unique_ptr<DeviceReport>(reinterpret_cast<DeviceReport*>(msg.lParam)));
     }
   }
   // Requests still queued when the loop ends are released with it.
@@ -55,24 +52,3 @@ void CDeviceThread::Run() {
   }
 }
 
-void CDeviceThread::Dispatch(const DeviceContext& context, std::unique_ptr<DeviceReport> request) {
-  NoteExchangeStep(ExchangeStep::Dispatched, protocol::CommandCode(request->report));
-  const protocol::Dispatch rule = protocol::DispatchFor(request->report);
-  request->replyMessage = rule.replyMessage;
-  ProtocolState& state = *context.protocol;
-  if (rule.stream == protocol::StreamEffect::TurnOn) state.m_bTouchStream.store(true);
-  if (rule.stream == protocol::StreamEffect::TurnOff) state.m_bTouchStream.store(false);
-
-  std::unique_ptr<DeviceReport> echo;
-  if (rule.echo) {
-    // The held reply goes back to the touch screen first; without one the command is dropped.
-    echo = std::make_unique<DeviceReport>();
-    if (!state.m_pHeldReply.CopyTo(echo.get())) return;
-    protocol::MakeEchoReport(echo->report, echo->report);
-    echo->deviceHandle = request->deviceHandle;
-    echo->deviceIndex = request->deviceIndex;
-    echo->window = nullptr;
-    echo->replyMessage = 0;
-  }
-  StartReportWorker(context, std::move(echo), std::move(request));
-}

@@ -2,9 +2,9 @@
 // CDeviceThread: the one thread of a set of device services that talks to the touch screens on
 // behalf of the windows. It has a message loop and no window; windows post it
 // UM_DEVICE_REQUEST with a heap DeviceReport (through the device client), which the thread
-// owns from then on. Each request becomes an exchange on
-// its touch screen's queue (report_worker.h); a command with echo takes the held reply along,
-// to be sent back to the touch screen ahead of it in the same exchange.
+// owns from then on. Each request becomes an exchange on its touch screen's lane
+// (core/exchange_lanes.h); a command with echo takes the held reply along, to be sent back to
+// the touch screen ahead of it in the same exchange.
 #include <windows.h>
 
 #include <atomic>
@@ -12,13 +12,13 @@
 
 #include "base/scoped_handle.h"
 #include "device/core/device_report.h"
-#include "device/device_context.h"
+class ExchangeLanes;
 
 class CDeviceThread {
 public:
-  // Creates the thread suspended, on the given HID system, list and protocol state; null when
-  // the system cannot create it.
-  static CDeviceThread* CreateSuspended(const DeviceContext& context);
+  // Creates the thread suspended, dispatching to `lanes` (which outlive it); null when the system
+  // cannot create it.
+  static CDeviceThread* CreateSuspended(ExchangeLanes& lanes);
   // Closes the thread's handle; the thread itself runs on until the process ends.
   ~CDeviceThread() = default;
   CDeviceThread(const CDeviceThread&) = delete;
@@ -31,15 +31,12 @@ public:
   // The program never calls it; tests do.
   bool Stop(DWORD timeoutMs);
 
-  // The dispatch of one request (runs on the device thread).
-  static void Dispatch(const DeviceContext& context, std::unique_ptr<DeviceReport> request);
-
 private:
-  explicit CDeviceThread(const DeviceContext& context) : m_context(context) {}
+  explicit CDeviceThread(ExchangeLanes& lanes) : m_lanes(lanes) {}
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
 
-  DeviceContext m_context;
+  ExchangeLanes& m_lanes;
   ScopedHandle m_hThread;
   DWORD m_nThreadId = 0;
   ScopedHandle m_hReady;  // set once the message queue exists

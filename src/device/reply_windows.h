@@ -1,40 +1,69 @@
 #pragma once
-// The windows that receive replies, and the readers working for them.
+// ReplyWindows: the windows that receive replies of one set of device services, and the replies
+// on their way to them.
 //
-// A window that goes (or ends its exchanges) must not be left with readers that keep taking
-// its touch screen's reports, nor with replies queued for it that nobody frees. Each reader
-// joins its reply window when it starts and posts only while that window still takes its
-// replies; ending a window's exchanges turns its readers away (they end at their next read
-// slice) and frees the replies already queued for it. A new request for the window makes it
-// take replies again.
+// A window that asks for replies gets a ticket, kept as a property of the window itself, so it
+// goes with the window and a window that later gets the same handle value starts without one.
+// A reader posts only while its request's ticket is the window's; ending a window's exchanges
+// (or destroying it) takes the ticket away, and its readers end at their next read slice.
+//
+// A reply is posted as a delivery number, and the record waits here until the window takes it:
+// nothing is freed behind a window's back, nothing is left when it goes (the replies of windows
+// that lost their ticket are released), and ending a window's exchanges needs no pumping of its
+// message queue.
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "device/core/device_report.h"
+#include "device/core/exchange_lanes.h"
 
-namespace reply_windows {
+class ReplyWindows final : public ReplySink {
+public:
+  // `ackEvent`: signalled in acknowledge mode when a command's end-of-reply arrives.
+  explicit ReplyWindows(HANDLE ackEvent) : m_hAckEvent(ackEvent) {}
+  ~ReplyWindows() override = default;
+  ReplyWindows(const ReplyWindows&) = delete;
+  ReplyWindows& operator=(const ReplyWindows&) = delete;
 
-// The messages that carry a reply record (UM_REPLY_*, UM_TOUCH_POINT), owned by the window
-// they reach.
-bool IsReplyMessage(UINT message);
+  // The messages that carry a reply (UM_REPLY_*, UM_TOUCH_POINT).
+  static bool IsReplyMessage(UINT message);
+  HANDLE ackEvent() const { return m_hAckEvent; }
 
-// A request names `window` as its reply window: the window takes replies (again).
-void Open(HWND window);
+  // A request names `window` as its reply window: its ticket (a new one when the window has
+  // none). 0 for no window.
+  std::uint64_t Open(HWND window);
+  // The reply of the delivery number a reply message carries, or null when there is none (or
+  // its window's exchanges ended since).
+  std::unique_ptr<DeviceReport> Take(LPARAM delivery);
+  // Ends every exchange of `window`: its readers end within one read slice, the replies on their
+  // way to it are released. A later request gives it a new ticket.
+  void End(HWND window);
+  // Replies waiting to be taken, once those of windows that lost their ticket (ended or
+  // destroyed) are released (for tests).
+  int waiting();
 
-// A reader for `window` starts: its ticket, valid until the window's exchanges end.
-std::uint64_t Join(HWND window);
-// The reader may go on reading for `window`.
-bool Live(HWND window, std::uint64_t ticket);
-// Posts `reply` to `window` when the reader's ticket is still live; true when posted (the
-// window owns the reply then). Checked and posted under one lock, so nothing is posted after
-// End has returned.
-bool Post(HWND window, std::uint64_t ticket, UINT message, std::unique_ptr<DeviceReport>& reply);
+  // ReplySink, for the readers.
+  bool Live(void* window, std::uint64_t ticket) override;
+  bool Post(void* window, std::uint64_t ticket, std::uint32_t message,
+            std::unique_ptr<DeviceReport>& reply) override;
+  void Acknowledge() override;
 
-// Ends every exchange of `window`: its readers end at their next read slice, and the replies
-// queued for it are taken out of the calling thread's queue and freed (call it on the
-// window's own thread).
-void End(HWND window);
+private:
+  struct Delivery {
+    HWND window;
+    std::uint64_t ticket;
+    std::unique_ptr<DeviceReport> reply;
+  };
+  static std::uint64_t TicketOf(HWND window);
+  void SweepLocked();  // releases the replies whose window lost their ticket
 
-}  // namespace reply_windows
+  const HANDLE m_hAckEvent;
+  mutable std::mutex m_mutex;
+  std::uint64_t m_nNextTicket = 0;
+  std::uint64_t m_nNextDelivery = 0;
+  std::map<std::uint64_t, Delivery> m_deliveries;
+};

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/system_failure.h"
+#include "device/hid_touch_screen_io.h"
 
 TouchScreenList::TouchScreenList(HidSystem& hid, MonitorSystem& monitors)
     : m_hid(hid), m_monitorSystem(monitors) {
@@ -15,13 +16,31 @@ TouchScreenList::TouchScreenList(HidSystem& hid, MonitorSystem& monitors)
 
 TouchScreenList::~TouchScreenList() {
   for (auto& slot : m_devices) {
-    if (slot && slot->open) CloseHidInfo(slot->HidInfo);
+    if (slot) Release(*slot);
   }
 }
 
 TouchScreenDevice* TouchScreenList::device(int index) const {
   if (index < 0 || index >= kMaxTouchScreens) return nullptr;
   return m_devices[index].get();
+}
+
+std::shared_ptr<TouchScreenDevice> TouchScreenList::shared(int index) const {
+  if (index < 0 || index >= kMaxTouchScreens) return nullptr;
+  return m_devices[index];
+}
+
+TouchScreenId TouchScreenList::id(int index) const {
+  const TouchScreenDevice* d = device(index);
+  return d ? d->id() : 0;
+}
+
+int TouchScreenList::IndexOf(TouchScreenId id) const {
+  if (id == 0) return -1;
+  for (int i = 0; i < kMaxTouchScreens; ++i) {
+    if (m_devices[i] && m_devices[i]->id() == id) return i;
+  }
+  return -1;
 }
 
 HANDLE TouchScreenList::handle(int index) const {
@@ -53,7 +72,7 @@ void TouchScreenList::EnumerateTouchScreens() {
       CloseHidInfo(info);
       continue;
     }
-    auto record = std::make_unique<TouchScreenDevice>();
+    auto record = std::make_shared<TouchScreenDevice>(std::make_shared<HidTouchScreenIo>(m_hid, info.handle));
     record->HidInfo = info;
     std::wstring pdo;
     const DWORD pdoError = m_hid.ReadPdoName(pdo);
@@ -113,6 +132,14 @@ bool TouchScreenList::OpenTouchScreen(const std::wstring& path, HidDevice& info)
   return true;
 }
 
+void TouchScreenList::Release(TouchScreenDevice& device) {
+  device.MarkGone();
+  // The handle is the I/O's now: it closes once no exchange holds the touch screen.
+  device.HidInfo.handle = INVALID_HANDLE_VALUE;
+  if (device.HidInfo.preparsed) m_hid.FreePreparsedData(device.HidInfo.preparsed);
+  device.HidInfo.preparsed = nullptr;
+}
+
 void TouchScreenList::CloseHidInfo(HidDevice& info) {
   if (info.handle != INVALID_HANDLE_VALUE) m_hid.Close(info.handle);
   info.handle = INVALID_HANDLE_VALUE;
@@ -168,14 +195,14 @@ int TouchScreenList::FindByHandle(HANDLE handle) const {
 void TouchScreenList::Close(int index) {
   TouchScreenDevice* d = device(index);
   if (!d) return;
-  CloseHidInfo(d->HidInfo);
+  Release(*d);
   d->open = 0;
 }
 
 void TouchScreenList::RemoveAt(int index) {
   TouchScreenDevice* d = device(index);
   if (!d) return;
-  if (d->open) CloseHidInfo(d->HidInfo);
+  Release(*d);
   --m_nCount;
   m_devices[index].reset();
   m_mapping[index].monitorNo = -1;

@@ -4,15 +4,18 @@
 //
 // Built once by enumerating the HID interfaces and keeping the devices of the touch screen
 // vendor, each opened for overlapped I/O; then the display monitors are recorded.
-// Windows and the device thread address a touch screen by its slot index and talk to it
-// through the handle the list keeps open. The list only shrinks: a failed notification
-// registration or a removal.
+// Windows address a touch screen by its slot index on the user-interface thread, which alone
+// reads and changes the list. What crosses threads (requests, replies, the main window's
+// workers) names a touch screen by its id or holds it by shared ownership: a removal empties
+// or moves a slot, never a touch screen under an exchange. The list only shrinks: a failed
+// notification registration or a removal.
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "device/core/attached_touch_screen.h"
 #include "device/hid_system.h"
 #include "device/monitor_system.h"
 
@@ -31,19 +34,15 @@ struct HidDevice {
   HIDD_ATTRIBUTES attributes{};
 };
 
-struct TouchScreenDevice {
+// One listed touch screen: its identity and what is known of it (AttachedTouchScreen), and the
+// open HID device. Its I/O owns the device handle, which closes when the last exchange lets go;
+// HidInfo.handle keeps the value the removal notifications name, and is INVALID_HANDLE_VALUE
+// once the touch screen is closed.
+struct TouchScreenDevice : AttachedTouchScreen {
+  explicit TouchScreenDevice(std::shared_ptr<TouchScreenIo> io) : AttachedTouchScreen(std::move(io)) {}
   HDEVNOTIFY DeviceNotify = nullptr;
   HidDevice HidInfo;
   std::int32_t open = 0;  // 1 while the handle is open; 0 after a removal query closed it
-  // Written by report workers on other threads, read by windows: atomics, so a read never
-  // sees a torn value. -1 until something fills them.
-  std::array<std::atomic<std::int32_t>, 3> HwVersion{-1, -1, -1};
-  std::atomic<std::int8_t> SerialNo0{-1};
-  std::atomic<std::int8_t> SerialNo1{-1};
-  std::atomic<std::int32_t> SerialNo2{-1};
-  std::atomic<std::int32_t> IsCalibrated{0};
-  std::atomic<std::int32_t> TouchScreenNo{-1};
-  std::atomic<std::int32_t> MonitorNo{-1};
   std::unique_ptr<wchar_t[]> PdoName;  // physical-device-object name, or null
 };
 
@@ -73,6 +72,10 @@ public:
   // Slots 0 .. count()-1.
   std::uint32_t count() const { return m_nCount.load(); }
   TouchScreenDevice* device(int index) const;
+  // The touch screen in a slot, held: for what crosses threads. Null for an empty slot.
+  std::shared_ptr<TouchScreenDevice> shared(int index) const;
+  TouchScreenId id(int index) const;     // 0 for an empty slot or index
+  int IndexOf(TouchScreenId id) const;    // its slot now, or -1 when it is not listed (gone)
   HANDLE handle(int index) const;  // INVALID_HANDLE_VALUE for an empty slot or index
 
   int monitorCount() const { return m_nMonitorCount; }
@@ -94,12 +97,13 @@ private:
   void EnumerateTouchScreens();
   bool OpenTouchScreen(const std::wstring& path, HidDevice& info);
   void CloseHidInfo(HidDevice& info);
+  void Release(TouchScreenDevice& device);  // gone: its exchanges end, its handle closes after them
   void EnumerateMonitors();
   void AddMonitor(const RECT& rect);
 
   HidSystem& m_hid;
   MonitorSystem& m_monitorSystem;
-  std::array<std::unique_ptr<TouchScreenDevice>, kMaxTouchScreens> m_devices;
+  std::array<std::shared_ptr<TouchScreenDevice>, kMaxTouchScreens> m_devices;
   std::atomic<std::uint32_t> m_nCount{0};
   std::array<MonitorEntry, kMaxMonitors> m_monitors{};
   int m_nMonitorCount = 0;

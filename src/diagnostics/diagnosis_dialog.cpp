@@ -196,7 +196,7 @@ void CDiagnosis::Export() {
 
 bool CDiagnosis::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   result = 0;
-  if (device_client::DispatchReply(msg, lp, [this](UINT m, auto reply) { OnReply(m, std::move(reply)); }))
+  if (m_devices.client().DispatchReply(msg, lp, [this](UINT m, auto reply) { OnReply(m, std::move(reply)); }))
     return true;
   if (msg != UM_DEVICE_REMOVED) return CDialog::OnMessage(msg, wp, lp, result);
   OnRemoved(static_cast<int>(lp));

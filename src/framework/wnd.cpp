@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "base/window_destroyed_hooks.h"
 
 namespace {
 constexpr wchar_t kObjectProperty[] = L"PelnixCpl.Object";
@@ -61,7 +60,6 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
 }
 
 void CWnd::ReleaseDestroyedWindow(HWND hwnd) {
-  RunWindowDestroyedHooks(hwnd);
   UnsubclassWindow();
   Unbind();
   PostNcDestroy();

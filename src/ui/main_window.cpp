@@ -295,7 +295,7 @@ bool CPelnixCplDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   const auto reply = [this](UINT m, std::unique_ptr<DeviceReport> record) {
     m_workers.OnReply(m, std::move(record), m_bListReady);
   };
-  if (device_client::DispatchReply(msg, lp, reply)) return true;
+  if (m_devices.client().DispatchReply(msg, lp, reply)) return true;
   switch (msg) {
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wp, lp);
@@ -451,8 +451,11 @@ void CPelnixCplDlg::RemoveTouchScreen(int index) {
   // The calibration and mapping windows let go of it before the slots after it move down.
   m_calibration.TouchScreenRemoving(index);
   if (index == m_nSelected) m_nSelected = -1;
+  m_workers.TouchScreenGone(list.id(index));
   list.RemoveAt(index);
   m_calibration.TouchScreenRemoved(index);
+  // A mapping that ended waiting to ask for its save will not ask now: the window is freed.
+  m_workers.SaveNoLongerComing(m_calibration.MappingWillSave());
 
   BroadcastDeviceRemoved(index);
   if (list.count() == 0) ::PostQuitMessage(0);

@@ -36,22 +36,40 @@ MainWindowWorkers::~MainWindowWorkers() { Stop(); }
 void MainWindowWorkers::StartStartupQuery() { Start(&MainWindowWorkers::StartupQuery); }
 
 void MainWindowWorkers::AskForSave() {
-  ++m_nSavesWaiting;
-  Start(&MainWindowWorkers::SaveMapping);
+  switch (m_nSave) {
+    case SaveState::Queued:
+    case SaveState::Starting:
+      return;  // the save to come takes the rows when it starts
+    case SaveState::Running:
+      m_bSaveAgain = true;
+      return;
+    case SaveState::None:
+    case SaveState::AwaitingAsk:
+      m_nSave = SaveState::Queued;
+      Start(&MainWindowWorkers::SaveMapping);
+      return;
+  }
 }
 
 bool MainWindowWorkers::HoldWindowForSave(bool mappingWillSave) {
   // A save still to come (or running) keeps the window disabled until it has ended: a mapping
   // or calibration started meanwhile would take its replies and its time-outs.
-  if (m_nSavesWaiting == 0 && !mappingWillSave) return false;
-  m_bEnableAfterSave = true;
+  if (m_nSave != SaveState::None) return true;
+  if (!mappingWillSave) return false;
+  m_nSave = SaveState::AwaitingAsk;
   return true;
+}
+
+void MainWindowWorkers::SaveNoLongerComing(bool mappingWillSave) {
+  if (m_nSave != SaveState::AwaitingAsk || mappingWillSave) return;
+  m_nSave = SaveState::None;
+  m_host.SaveEnded(true);
 }
 
 void MainWindowWorkers::Start(Body body) {
   // One worker at a time: a request while one runs waits its turn in the queue, and starts
   // when the running one reports its end. The user-interface thread never waits for it.
-  if (m_hWorker || m_bSaveStarting) {
+  if (m_hWorker || m_nSave == SaveState::Starting) {
     m_pendingWorkers.push_back(body);
     return;
   }
@@ -59,29 +77,49 @@ void MainWindowWorkers::Start(Body body) {
   // that the start-up query asked for last may still be on its way): the timer keeps this
   // thread free meanwhile.
   if (body == &MainWindowWorkers::SaveMapping && ::SetTimer(m_hWindow, kSaveTimerId, kBeforeSaveMs, nullptr)) {
-    m_bSaveStarting = true;
+    m_nSave = SaveState::Starting;
     return;
   }
   Launch(body);
 }
 
+bool MainWindowWorkers::NumbersOnTheirWay() {
+  // An exchange ends by itself after its silence limit: an answer older than that never comes.
+  const auto now = std::chrono::steady_clock::now();
+  std::lock_guard<std::mutex> lock(m_numbersMutex);
+  for (auto it = m_numbersAwaited.begin(); it != m_numbersAwaited.end();) {
+    if (now - it->second.second >= std::chrono::milliseconds(device_client::kExchangeWaitMs)) {
+      it = m_numbersAwaited.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  return !m_numbersAwaited.empty();
+}
+
+void MainWindowWorkers::TouchScreenGone(TouchScreenId id) {
+  std::lock_guard<std::mutex> lock(m_numbersMutex);
+  std::erase_if(m_numbersAwaited, [id](const auto& entry) { return entry.second.first == id; });
+}
+
 bool MainWindowWorkers::OnTimer(UINT_PTR id) {
   if (id != kSaveTimerId) return false;
   // The rows of the touch screens whose number the start-up query asked for last fill when
-  // that answer arrives: the save waits for it as long as an exchange may take.
-  if (m_nNumbersAwaited.load() > 0 && m_nSaveWaitedMs < device_client::kExchangeWaitMs) {
-    m_nSaveWaitedMs += kBeforeSaveMs;
-    return true;
-  }
+  // that answer arrives: the save waits for it, at most as long as its exchange may take.
+  if (NumbersOnTheirWay()) return true;
   ::KillTimer(m_hWindow, kSaveTimerId);
-  m_bSaveStarting = false;
-  m_nSaveWaitedMs = 0;
+  m_nSave = SaveState::Running;
   if (!Closing()) Launch(&MainWindowWorkers::SaveMapping);
   return true;
 }
 
 void MainWindowWorkers::Launch(Body body) {
-  if (body == &MainWindowWorkers::SaveMapping) PrepareSave();
+  if (body == &MainWindowWorkers::SaveMapping) {
+    m_nSave = SaveState::Running;
+    PrepareSave();
+  } else {
+    m_queryScreens = device_client::HoldListed(m_devices.list());
+  }
   auto* start = new WorkerStart{this, body};
   m_launchedAt = std::chrono::steady_clock::now();  // read by the thread, which starts after this
   DWORD id = 0;
@@ -128,6 +166,10 @@ void MainWindowWorkers::OnWorkerEnded() {
   m_hWorker.reset();
   const Body ended = std::exchange(m_pRunningWorker, nullptr);
   if (ended == &MainWindowWorkers::SaveMapping) OnSaveEnded();
+  if (std::exchange(m_bSaveAgain, false)) {
+    m_nSave = SaveState::Queued;
+    m_pendingWorkers.push_back(&MainWindowWorkers::SaveMapping);
+  }
   if (m_pendingWorkers.empty() || Closing()) return;
   const Body next = m_pendingWorkers.front();
   m_pendingWorkers.pop_front();
@@ -159,14 +201,17 @@ void MainWindowWorkers::StartupQuery() {
   const FineTimerResolution fineTimer;
   DeviceClient& client = m_devices.client();
   const device_client::QueryWaits waits(client, m_replyWaiter, m_hClosingEvent.get());
-  TouchScreenList& list = m_devices.list();
-  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
-    if (!list.device(i)) continue;
-    const device_client::QueryResult result =
-        device_client::QueryIdentity(waits, m_hWindow, i, m_nSelected, std::exchange(pausedMs, 0));
+  for (const device_client::HeldTouchScreen& held : m_queryScreens) {
+    if (held.touchScreen->gone()) continue;
+    std::uint64_t numberExchange = 0;
+    const device_client::QueryResult result = device_client::QueryIdentity(
+        waits, m_hWindow, held, m_queryScreens, m_nSelected, numberExchange, std::exchange(pausedMs, 0));
+    // Its number was asked for last, without a wait.
+    if (numberExchange) {
+      std::lock_guard<std::mutex> lock(m_numbersMutex);
+      m_numbersAwaited[numberExchange] = {held.touchScreen->id(), std::chrono::steady_clock::now()};
+    }
     if (result == device_client::QueryResult::Cancelled) return;
-    // Answered, its number was asked for last, without a wait.
-    if (result == device_client::QueryResult::Answered) ++m_nNumbersAwaited;
   }
   client.AllowWorkers();
   ::PostMessageW(m_hWindow, kRefreshRequest, 0, 0);
@@ -177,20 +222,21 @@ void MainWindowWorkers::PrepareSave() {
   // list, which a removal may change while it runs.
   TouchScreenList& list = m_devices.list();
   m_saveRows.clear();
-  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
-    const MappingEntry row = list.mapping(i);
-    if (!list.device(i) || row.monitorNo < 0 || row.deviceHandle == 0) continue;
-    m_saveRows.push_back(SaveRow{i, list.handle(i), row.touchScreenNo, false});
+  const std::vector<device_client::HeldTouchScreen> held = device_client::HoldListed(list);
+  for (const device_client::HeldTouchScreen& one : held) {
+    const MappingEntry row = list.mapping(one.slot);
+    if (row.monitorNo < 0 || row.deviceHandle == 0) continue;
+    m_saveRows.push_back(SaveRow{one, row.touchScreenNo, false});
   }
-  const int openSlot = m_devices.client().OpenRequestSlot(m_nSelected);
-  m_hSaveOpenDevice = openSlot >= 0 ? list.handle(openSlot) : INVALID_HANDLE_VALUE;
+  m_pSaveOpenDevice = device_client::OpenTarget(held, m_nSelected);
 }
 
 void MainWindowWorkers::SaveMapping() {
   const FineTimerResolution fineTimer;
   const device_client::QueryWaits waits(m_devices.client(), m_replyWaiter, m_hClosingEvent.get());
   for (SaveRow& row : m_saveRows) {
-    switch (device_client::WriteTouchScreenNumber(waits, m_hWindow, m_hSaveOpenDevice, row.device, row.slot)) {
+    switch (device_client::WriteTouchScreenNumber(waits, m_hWindow, m_pSaveOpenDevice, row.held.touchScreen,
+                                                  row.held.slot)) {
       case device_client::QueryResult::Cancelled:
         return;
       case device_client::QueryResult::TimedOut:
@@ -207,23 +253,27 @@ void MainWindowWorkers::SaveMapping() {
 void MainWindowWorkers::OnSaveEnded() {
   // Each touch screen that took its "V1" now answers to its slot's number; one that did not
   // keeps the number of its mapping row.
-  TouchScreenList& list = m_devices.list();
+  // The rows' touch screens, wherever they are now: one that went is not written.
   for (const SaveRow& row : m_saveRows) {
-    const int index = list.FindByHandle(row.device);
-    if (TouchScreenDevice* device = list.device(index)) device->TouchScreenNo = row.answered ? row.slot : row.touchScreenNo;
+    if (row.held.touchScreen->gone()) continue;
+    row.held.touchScreen->TouchScreenNo = row.answered ? row.held.slot : row.touchScreenNo;
   }
   m_saveRows.clear();
-  if (m_nSavesWaiting > 0) --m_nSavesWaiting;
-  const bool enable = m_nSavesWaiting == 0 && std::exchange(m_bEnableAfterSave, false);
-  m_host.SaveEnded(enable);
+  m_pSaveOpenDevice.reset();
+  // The mapping window has ended before it asked for the save: the window is usable again.
+  m_nSave = SaveState::None;
+  m_host.SaveEnded(true);
 }
 
 void MainWindowWorkers::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply, bool listReady) {
   if (!reply) return;
   // Only the end of the exchange a worker waits for ends its wait; "V1" data ends nothing.
   if (protocol::IsEndOfReply(reply->report)) {
-    if (msg == UM_REPLY_V1_READ) --m_nNumbersAwaited;
-    m_replyWaiter.Offer(msg, *reply);
+    if (msg == UM_REPLY_V1_READ) {
+      std::lock_guard<std::mutex> lock(m_numbersMutex);
+      m_numbersAwaited.erase(reply->exchangeId);
+    }
+    m_replyWaiter.Offer(*reply);
     return;
   }
   if (msg == UM_REPLY_V1_WRITE) return;
@@ -248,7 +298,8 @@ void MainWindowWorkers::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply, b
       device->SerialNo2 = main_window::kSerialFromReply.part2;
       break;
     case UM_REPLY_V1_READ: {
-      const std::int32_t number = main_window::TouchScreenNoFromReply(reply->report);
+      // The reader decoded the number into the touch screen as it read the reply.
+      const std::int32_t number = device->TouchScreenNo;
       DeviceParameters parameters{};
       parameters.TouchScreenNo = number;
       GetDriverLibrary().GetDeviceParameters(parameters);

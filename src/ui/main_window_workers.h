@@ -10,14 +10,17 @@
 // to show again through its Host.
 //
 // Everything here runs on the window's thread except the worker bodies, which read only what
-// was handed to them before they started (the save's rows) and the list's handles.
+// was handed to them before they started: the touch screens they work on, held, with the slots
+// they had then. They never read the list.
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "base/scoped_handle.h"
@@ -59,8 +62,12 @@ public:
   // UM_MAPPING_END: true when a save is still to come or runs (`mappingWillSave`: the mapping
   // window will still ask for one); the window stays disabled until SaveEnded.
   bool HoldWindowForSave(bool mappingWillSave);
-  // A mapping's numbers are being saved: nothing new may talk to the touch screens.
-  bool Saving() const { return m_nSavesWaiting > 0 || m_bEnableAfterSave; }
+  // The mapping window will not ask for the save the window waits for after all (a touch screen
+  // went before it closed): the wait ends, and SaveEnded enables the window.
+  void SaveNoLongerComing(bool mappingWillSave);
+  // A mapping's numbers are being saved, or are still to be: nothing new may talk to the touch
+  // screens.
+  bool Saving() const { return m_nSave != SaveState::None; }
 
   // The window's messages that belong to the workers; false for any other.
   bool OnWorkerMessage(UINT msg);
@@ -68,6 +75,8 @@ public:
   // A reply of the touch screens to the window's exchanges (UM_REPLY_O, _VV, _VS, _V1_READ,
   // _V1_WRITE). `listReady`: the list shows items, so a late number shows at once.
   void OnReply(UINT msg, std::unique_ptr<DeviceReport> reply, bool listReady);
+  // A touch screen went: the numbers it was asked for will not come.
+  void TouchScreenGone(TouchScreenId id);
   // The window goes: the worker's every wait and pause ends at once, nothing queued starts.
   void EndWaits();
   // EndWaits, and the worker is waited for.
@@ -82,6 +91,7 @@ private:
   void PrepareSave();  // what the save needs from the list, taken before it starts
   void OnSaveEnded();  // the numbers the touch screens now hold
   bool Closing() const;
+  bool NumbersOnTheirWay();  // start-up "v1" answers that may still come
 
   // Worker bodies.
   void StartupQuery();
@@ -100,19 +110,32 @@ private:
   std::deque<Body> m_pendingWorkers;  // worker requests waiting for it to end
   Body m_pRunningWorker = nullptr;
 
+  // Where the mapping save stands. The mapping window ends (UM_MAPPING_END) before it asks for
+  // its save (UM_SAVE_MAPPING), and the window stays disabled from the one to the end of the
+  // other.
+  enum class SaveState {
+    None,          // no save asked for or to come
+    AwaitingAsk,   // the mapping ended and will ask for a save
+    Queued,        // asked for; waits for the worker that runs
+    Starting,      // its 100 ms, and the wait for numbers still on their way, run
+    Running,       // its worker runs
+  };
+  SaveState m_nSave = SaveState::None;
+  bool m_bSaveAgain = false;  // asked for again while running: the list may have changed since
+
   // One touch screen the mapping save writes its number to. Filled on the user-interface
   // thread before the save starts, lent to the save worker while it runs, read back after.
   struct SaveRow {
-    int slot;
-    HANDLE device;
+    device_client::HeldTouchScreen held;
     std::int32_t touchScreenNo;  // the mapping row's
     bool answered;
   };
   std::vector<SaveRow> m_saveRows;
-  HANDLE m_hSaveOpenDevice = nullptr;  // where the save's "o" requests go
-  int m_nSavesWaiting = 0;             // saves asked for and not yet ended
-  bool m_bSaveStarting = false;        // the save's 100 ms before it starts are running
-  DWORD m_nSaveWaitedMs = 0;           // ... and how long it has waited for numbers since
-  std::atomic<int> m_nNumbersAwaited{0};  // "v1" answers the start-up query did not wait for
-  bool m_bEnableAfterSave = false;     // the mapping ended while its save was still to come
+  std::shared_ptr<AttachedTouchScreen> m_pSaveOpenDevice;  // where the save's "o" requests go
+  std::vector<device_client::HeldTouchScreen> m_queryScreens;  // lent to the start-up query
+
+  // The start-up query's "v1" exchanges whose end has not come, by exchange id, with when each
+  // was sent; an exchange ends by itself within its silence limit, so an older one is forgotten.
+  std::mutex m_numbersMutex;
+  std::map<std::uint64_t, std::pair<TouchScreenId, std::chrono::steady_clock::time_point>> m_numbersAwaited;
 };

@@ -81,15 +81,15 @@ BOOL CUpdate::OnInitDialog() {
   m_pFineTimer = std::make_unique<FineTimerResolution>();
   // Without a touch screen in slot 0 there is nobody to update. The transfer stays with the
   // touch screen it began with, even if the list changes under it.
-  m_hDevice = m_devices.list().handle(0);
-  if (m_hDevice == INVALID_HANDLE_VALUE || !PostRequest(DialogBeginRequest().data())) {
+  m_pDevice = m_devices.list().shared(0);
+  if (!m_pDevice || !PostRequest(DialogBeginRequest().data())) {
     Fail(kDialogUpdateFailed);
   }
   return TRUE;
 }
 
 bool CUpdate::PostRequest(const std::uint8_t* report) {
-  return m_devices.client().PostReport(m_hWnd, m_hDevice, 0, report, kReportSize);
+  return m_devices.client().PostReport(m_hWnd, m_pDevice, 0, report, kReportSize) != 0;
 }
 
 void CUpdate::ShowOnlyStatus(const wchar_t* text) {
@@ -160,7 +160,7 @@ bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   const auto update = [this](UINT m, std::unique_ptr<DeviceReport> reply) {
     if (m == UM_REPLY_UPDATE && reply) OnReply(*reply);
   };
-  if (!device_client::DispatchReply(msg, lp, update)) return CDialog::OnMessage(msg, wp, lp, result);
+  if (!m_devices.client().DispatchReply(msg, lp, update)) return CDialog::OnMessage(msg, wp, lp, result);
   result = 0;
   return true;
 }

@@ -48,7 +48,7 @@ private:
   // fast as the replies and the device thread's waits allow.
   std::unique_ptr<FineTimerResolution> m_pFineTimer;
   State m_nState = State::Sending;
-  HANDLE m_hDevice = INVALID_HANDLE_VALUE;  // the touch screen in slot 0 when the transfer began
+  std::shared_ptr<AttachedTouchScreen> m_pDevice;  // the touch screen in slot 0 when the transfer began
   bool m_bDeleteOnDestroy = false;
 
   friend void OpenUpdateDialog(CWnd* owner, DeviceServices& devices);

@@ -40,7 +40,7 @@
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
 #include "device/core/exchange_timing.h"
-#include "device/report_worker.h"
+#include "device/core/exchange_lanes.h"
 #include "support/test_devices.h"
 #include "support/process_runner.h"
 

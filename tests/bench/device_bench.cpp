@@ -26,7 +26,7 @@
 #include "device/core/exchange_timing.h"
 #include "device/hid_system_win32.h"
 #include "device/monitor_system.h"
-#include "device/report_worker.h"
+#include "device/core/exchange_lanes.h"
 #include "simulator/simulated_touch_screen.h"
 
 namespace {
@@ -75,13 +75,14 @@ Sample Exchange(DeviceServices& devices, std::uint8_t b1, std::uint8_t b2, bool 
   g_pHid->TakeSimulatorMs();
   SimulatedHid().TakeDeliveries();
   const double posted = bench::NowMs();
-  devices.client().PostReport(window, devices.list().handle(0), 0, request, sizeof request);
+  devices.client().PostReport(window, devices.list().shared(0), 0, request, sizeof request);
   MSG msg;
   double handled = 0;
   for (;;) {
     GetMessageW(&msg, nullptr, 0, 0);
     if (msg.message > WM_USER && msg.lParam) {
-      std::unique_ptr<DeviceReport> reply = device_client::TakeReply(msg.lParam);
+      std::unique_ptr<DeviceReport> reply = devices.client().TakeReply(msg.lParam);
+      if (!reply) continue;
       if (protocol::IsEndOfReply(reply->report)) {
         handled = bench::NowMs();
         break;
@@ -184,7 +185,7 @@ RoughCounts DriveRough(DeviceClient& client, int slot, int count, const sim::Byt
   RoughCounts counts;
   for (int i = 0; i < count; ++i) {
     std::uint8_t request[4] = {steps[i % 3][0], steps[i % 3][1], steps[i % 3][2], static_cast<std::uint8_t>(slot)};
-    client.PostReport(window, client.list().handle(slot), slot, request, sizeof request);
+    client.PostReport(window, client.list().shared(slot), slot, request, sizeof request);
     ++counts.exchanges;
     const ULONGLONG deadline = GetTickCount64() + 5000;
     bool ended = false;
@@ -198,7 +199,8 @@ RoughCounts DriveRough(DeviceClient& client, int slot, int count, const sim::Byt
         DispatchMessageW(&msg);
         continue;
       }
-      std::unique_ptr<DeviceReport> reply = device_client::TakeReply(msg.lParam);
+      std::unique_ptr<DeviceReport> reply = client.TakeReply(msg.lParam);
+      if (!reply) continue;
       if (!Belongs(*reply, request[1], request[2], open)) ++counts.wrongReplies;
       ended = protocol::IsEndOfReply(reply->report);
     }
@@ -298,7 +300,7 @@ int main(int argc, char** argv) {
   SimulatedHid().RecordDeliveries(false);
 
   const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
-  devices.client().PostReport(nullptr, devices.list().handle(0), 0, streamOn, sizeof streamOn);
+  devices.client().PostReport(nullptr, devices.list().shared(0), 0, streamOn, sizeof streamOn);
   Sleep(200);
   FILETIME created, exited, kernel0, user0, kernel1, user1;
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel0, &user0);

@@ -253,7 +253,7 @@ struct Figures {
 
 class Torture : public ReplySink {
 public:
-  explicit Torture(std::uint64_t seed) : m_random(static_cast<std::uint32_t>(seed)) {
+  explicit Torture(std::uint64_t seed) : m_nSeed(static_cast<std::uint32_t>(seed)), m_random(m_nSeed) {
     m_lanes.SetEndObserver([this](const DeviceReport& request, ExchangeEnd end) { OnEnded(request, end); });
     for (int slot = 0; slot < kTouchScreens; ++slot) m_slots[slot] = Plug();
   }
@@ -376,7 +376,7 @@ private:
   }
 
   void Ask(int thread, std::uint64_t exchanges) {
-    std::mt19937 random(static_cast<std::uint32_t>(m_random() + thread));
+    std::mt19937 random(m_nSeed + 1 + static_cast<std::uint32_t>(thread));
     while (m_nAsked.fetch_add(1) < exchanges) {
       while (m_lanes.running() > kMostInFlight) std::this_thread::sleep_for(microseconds(200));
       auto request = std::make_unique<DeviceReport>();
@@ -414,7 +414,7 @@ private:
   }
 
   void RemoveAtRandom() {
-    std::mt19937 random(static_cast<std::uint32_t>(m_random()));
+    std::mt19937 random(m_nSeed + 100);
     while (!m_bDone) {
       // One removal for every ten exchanges asked, at a random moment.
       std::this_thread::sleep_for(microseconds(random() % 400));
@@ -462,7 +462,8 @@ private:
 
   void Fault(const std::string& what) { ++m_faults[what]; }  // under m_mutex
 
-  std::mt19937 m_random;
+  const std::uint32_t m_nSeed;
+  std::mt19937 m_random;  // under m_mutex
   ProtocolState m_state;
   ExchangeLanes m_lanes{m_state, *this, m_pool, kTimes};
   ThreadPool m_pool;  // goes before the lanes: it ends its jobs first

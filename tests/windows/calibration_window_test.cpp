@@ -16,7 +16,7 @@
 #include "calibration/res/calibrate_dialog_ids.h"
 #include "base/mouse_hook_messages.h"
 #include "base/timer_resolution.h"
-#include "device/report_worker.h"
+#include "device/core/exchange_lanes.h"
 #include "simulator/simulated_monitors.h"
 
 using namespace main_window_test;

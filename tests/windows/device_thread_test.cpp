@@ -15,7 +15,7 @@
 #include "device/core/report_protocol.h"
 #include "device/device_query.h"
 #include "device/device_services.h"
-#include "device/report_worker.h"
+#include "device/core/exchange_lanes.h"
 #include "framework/wnd.h"
 #include "simulator/simulated_monitors.h"
 #include "simulator/simulated_touch_screen.h"
@@ -47,10 +47,12 @@ struct Reply {
 };
 
 std::vector<Reply>* g_replies = nullptr;
+DeviceClient* g_pClient = nullptr;  // the test's, whose replies the window takes
 
 LRESULT CALLBACK CollectReplies(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message >= UM_DEVICE_REQUEST && message <= UM_MAPPING_END && lParam) {
-    const std::unique_ptr<DeviceReport> reply = device_client::TakeReply(lParam);
+    const std::unique_ptr<DeviceReport> reply = g_pClient->TakeReply(lParam);
+    if (!reply) return 0;
     g_replies->push_back(Reply{message, sim::Bytes(reply->report, reply->report + kReportSize),
                                reply->deviceIndex, GetTickCount64()});
     return 0;
@@ -109,6 +111,7 @@ protected:
     for (int i = 0; i < count; ++i) m_screens.push_back(SimulatedHid().Add(config));
     m_pDevices = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());
     ASSERT_EQ(list().count(), static_cast<std::uint32_t>(count));
+    g_pClient = &m_pDevices->client();
     ASSERT_TRUE(m_pDevices->StartDeviceThread());
   }
 
@@ -117,7 +120,7 @@ protected:
 
   void Post(std::initializer_list<std::uint8_t> head, int index = 0, HWND window = nullptr) {
     const std::vector<std::uint8_t> report(head);
-    ASSERT_TRUE(client().PostReport(window ? window : m_hWindow, list().handle(index), index,
+    ASSERT_TRUE(client().PostReport(window ? window : m_hWindow, list().shared(index), index,
                                           report.data(), report.size()));
   }
 
@@ -205,7 +208,7 @@ TEST_F(DeviceThreadTest, WhileTheStreamIsOnOnlyLiftOffRepliesReachTheWindow) {
   OpenExchange();
   // The second touch screen streams, with no window to take its reports.
   const std::uint8_t streamOn[] = {0x31, 0xAA, 0x50};
-  ASSERT_TRUE(client().PostReport(nullptr, list().handle(1), 1, streamOn, sizeof streamOn));
+  ASSERT_TRUE(client().PostReport(nullptr, list().shared(1), 1, streamOn, sizeof streamOn));
   ASSERT_TRUE(WaitForReplyRead(1));
   Post({0x31, 'v', 'v'});
   ASSERT_TRUE(m_screens[0]->WaitForOutputReports(2, kHangLimitMs));
@@ -367,8 +370,8 @@ TEST_F(DeviceThreadTest, StopWorkersEndsASilentExchangeWithinOneSlice) {
   EXPECT_EQ(m_screens[0]->pendingReads(), 0);
 }
 
-// A window of the window layer that goes with replies still queued for it: they are taken out
-// of its queue and freed, and its readers end.
+// A window that goes with replies still on their way to it: its ticket goes with it, so they
+// are released (at the services' next look) and no reader posts to it again.
 TEST_F(DeviceThreadTest, RepliesQueuedForADestroyedWindowAreFreed) {
   Start();
   CWnd object;
@@ -386,6 +389,7 @@ TEST_F(DeviceThreadTest, RepliesQueuedForADestroyedWindowAreFreed) {
   ASSERT_TRUE(PeekMessageW(&peeked, window, UM_REPLY_O, UM_REPLY_O, PM_NOREMOVE));
   EXPECT_EQ(g_nLiveRecords.load() - before, 2);  // the data reply and the end of reply
   DestroyWindow(window);
+  EXPECT_EQ(m_pDevices->replyWindows().waiting(), 0);
   EXPECT_EQ(g_nLiveRecords.load(), before);
 }
 

@@ -8,7 +8,7 @@
 
 #include "base/timer_resolution.h"
 #include "support/test_devices.h"
-#include "device/report_worker.h"
+#include "device/core/exchange_lanes.h"
 #include "update/res/update_dialog_ids.h"
 #include "update/update_dialog.h"
 #include "windows/update_test_fixture.h"
