@@ -9,6 +9,10 @@ cmake --preset native
 cmake --build --preset native
 ctest --preset native
 bash scripts/fuzz.sh 20
+# The portable device core again under ThreadSanitizer: the hot-plug torture.
+cmake --preset native-tsan
+cmake --build --preset native-tsan
+ctest --preset native-tsan
 
 cmake --preset windows
 cmake --build --preset windows
