@@ -50,7 +50,7 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 }  // namespace
 
-int RunDeviceBenchOnRealStack(int exchanges) {
+int RunDeviceBenchOnRealStack(int exchanges, double* bareMedianMs) {
   const std::wstring path = VirtualTouchScreenPath();
   if (path.empty()) {
     std::printf("real stack: no virtual touch screen plugged (scripts/virtual-touch.sh plug)\n");
@@ -77,6 +77,7 @@ int RunDeviceBenchOnRealStack(int exchanges) {
               "server (the model answering at once), write to end of reply, %zu exchanges (ms)\n", total.size());
   std::printf("  median %.3f   p90 %.3f   p99 %.3f\n", bench::Percentile(total, 0.5), bench::Percentile(total, 0.9),
               bench::Percentile(total, 0.99));
+  if (bareMedianMs) *bareMedianMs = total.empty() ? 0 : bench::Percentile(total, 0.5);
 
   // The start-up query of the real program, from its start to a ready list.
   const int count = VirtualTouchScreenCount();

@@ -5,7 +5,8 @@
 
 // "o" exchanges through HID.DLL and the HID class driver (write to end of reply), and the
 // start-up query of dist/PelnixCpl.exe with the plugged touch screens against its floor.
-int RunDeviceBenchOnRealStack(int exchanges);
+// `bareMedianMs`: the bare HID.DLL loop's median exchange, the device's share of the program's.
+int RunDeviceBenchOnRealStack(int exchanges, double* bareMedianMs);
 // dist/PelnixCpl.exe -u with a full-size image: the transfer as touch screen 0 saw it ("Rb" to
 // "Rc") against its floor.
 int RunUpdateBenchOnRealStack();

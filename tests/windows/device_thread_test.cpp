@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "base/core/user_messages.h"
@@ -108,7 +109,11 @@ protected:
 
   // Plugs in `count` touch screens, lists them and starts the device thread.
   void Start(int count = 1, const sim::TouchScreenConfig& config = {}) {
-    for (int i = 0; i < count; ++i) m_screens.push_back(SimulatedHid().Add(config));
+    Start(std::vector<sim::TouchScreenConfig>(count, config));
+  }
+  void Start(const std::vector<sim::TouchScreenConfig>& configs) {
+    const int count = static_cast<int>(configs.size());
+    for (const sim::TouchScreenConfig& config : configs) m_screens.push_back(SimulatedHid().Add(config));
     m_pDevices = std::make_unique<DeviceServices>(SimulatedHid(), SimulatedMonitors());
     ASSERT_EQ(list().count(), static_cast<std::uint32_t>(count));
     g_pClient = &m_pDevices->client();
@@ -524,4 +529,87 @@ TEST_F(DeviceThreadTest, ALongRunIsReadWholeThroughA32ReportBufferWhileTheWindow
   ASSERT_TRUE(WaitUntil([&] { return Ends(m_replies) && RunningReportWorkers() == 0; }, kHangLimitMs));
   EXPECT_EQ(m_replies.size(), 401u);
   EXPECT_EQ(m_screens[0]->droppedReports(), 0u);
+}
+
+// The slot race: a "v1" exchange of the touch screen in slot 1 is still reading when the one in
+// slot 0 goes and the others move down. What it learns goes into the touch screen it was asked
+// of, now in slot 0, never into the one that moved into its old slot; and its replies reach the
+// window under the slot their touch screen holds when the window takes them.
+TEST_F(DeviceThreadTest, AnExchangeOutlivesTheMoveOfItsTouchScreensSlot) {
+  std::vector<sim::TouchScreenConfig> configs(3);
+  for (int i = 0; i < 3; ++i) configs[i].number = static_cast<std::uint8_t>(11 + i);
+  configs[1].replyDelayMs = 300;
+  Start(configs);
+  OpenExchange(1);
+  TouchScreenDevice* const asked = list().device(1);
+  TouchScreenDevice* const third = list().device(2);
+  Post({0x31, 'v', '1'}, 1);
+  ASSERT_TRUE(WaitUntil([&] { return m_screens[1]->OutputReports().size() >= 2; }, kHangLimitMs));
+  m_screens[0]->Remove();
+  list().RemoveAt(0);
+  ASSERT_TRUE(WaitUntil([&] { return m_replies.size() >= 2 && RunningReportWorkers() == 0; }, kHangLimitMs));
+  ASSERT_EQ(list().device(0), asked);
+  ASSERT_EQ(list().device(1), third);
+  EXPECT_EQ(asked->TouchScreenNo.load(), 12);
+  EXPECT_EQ(third->TouchScreenNo.load(), -1);
+  for (const Reply& reply : m_replies) EXPECT_EQ(reply.deviceIndex, 0);
+}
+
+// A reply of a touch screen that went before the window took it is released, not handed on
+// under the index of the touch screen that moved into its slot.
+TEST_F(DeviceThreadTest, TheRepliesOfAGoneTouchScreenNeverReachTheWindow) {
+  Start(2);
+  Post({0x31, 'o', 0}, 0);
+  ASSERT_TRUE(m_screens[0]->WaitForOutputReports(1, kHangLimitMs));
+  const ULONGLONG start = GetTickCount64();
+  while (RunningReportWorkers() != 0 && GetTickCount64() - start < kHangLimitMs) Sleep(10);
+  MSG peeked;
+  // Replies are on their way, not yet taken.
+  ASSERT_TRUE(PeekMessageW(&peeked, m_hWindow, UM_REPLY_O, UM_REPLY_O, PM_NOREMOVE));
+  m_replies.clear();
+  m_screens[0]->Remove();
+  list().RemoveAt(0);
+  Pump(50);
+  EXPECT_TRUE(m_replies.empty());
+  EXPECT_EQ(m_pDevices->replyWindows().waiting(), 0);
+}
+
+// Ending a window's exchanges takes its replies without running its message loop: a message
+// sent to the thread meanwhile (a second device change, say) waits for the loop, and cannot run
+// in the middle of the handling that ends the exchanges.
+TEST_F(DeviceThreadTest, EndingAWindowsExchangesRunsNoSentMessage) {
+  static std::atomic<bool> ending{false};
+  static std::atomic<bool> ranWhileEnding{false};
+  static std::atomic<bool> ran{false};
+  Start();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_APP + 7) {
+      ran = true;
+      if (ending) ranWhileEnding = true;
+      return 1;
+    }
+    return DefWindowProcW(w, m, wp, lp);
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"DeviceThreadTestSentWindow";
+  RegisterClassW(&wc);
+  const HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  Post({0x31, 'o', 0}, 0, window);
+  ASSERT_TRUE(WaitUntil([&] { return RunningReportWorkers() == 0; }, kHangLimitMs));
+  std::thread sender([window] {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_APP + 7, 0, 0, SMTO_NORMAL, 10000, &result);
+  });
+  Sleep(200);  // the sent message waits for this thread
+  ending = true;
+  client().EndExchanges(window);
+  ending = false;
+  Pump(200);
+  sender.join();
+  EXPECT_TRUE(ran.load());
+  EXPECT_FALSE(ranWhileEnding.load());
+  EXPECT_EQ(m_pDevices->replyWindows().waiting(), 0);
+  DestroyWindow(window);
 }
