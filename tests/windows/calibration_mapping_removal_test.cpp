@@ -38,7 +38,7 @@ std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
 
 // Escape on the first monitor: the save writes each touch screen its slot's number, which the
 // list then shows, whatever number it held before.
-TEST(MappingRemoval, AfterTheSaveTheListShowsTheNumbersTheTouchScreensHold) {
+void AfterTheSaveTheListShowsTheNumbersTheTouchScreensHold() {
   auto& screens = Screens();
   SimulatedMonitors().SetLayout({RECT{0, 0, 800, 600}, RECT{800, 0, 1600, 600}});
   MainWindowRun run;
@@ -60,7 +60,7 @@ TEST(MappingRemoval, AfterTheSaveTheListShowsTheNumbersTheTouchScreensHold) {
   SimulatedMonitors().SetLayout({});
 }
 
-TEST(MappingRemoval, AQueuedTouchIsNotTakenForTheTouchScreenThatMovesIntoItsSlot) {
+void AQueuedTouchIsNotTakenForTheTouchScreenThatMovesIntoItsSlot() {
   auto& screens = Screens();
   SimulatedMonitors().SetLayout({RECT{0, 0, 800, 600}, RECT{800, 0, 1600, 600}});
   MainWindowRun run;
@@ -108,6 +108,13 @@ TEST(MappingRemoval, AQueuedTouchIsNotTakenForTheTouchScreenThatMovesIntoItsSlot
   }
   ::CloseHandle(release);
   SimulatedMonitors().SetLayout({});
+}
+
+// In this order, as one test: the unplugged touch screen stays gone, and the save needs all three.
+TEST(MappingRemoval, TheSaveThenAQueuedTouchAcrossARemoval) {
+  AfterTheSaveTheListShowsTheNumbersTheTouchScreensHold();
+  if (::testing::Test::HasFatalFailure()) return;
+  AQueuedTouchIsNotTakenForTheTouchScreenThatMovesIntoItsSlot();
 }
 
 }  // namespace

@@ -626,7 +626,7 @@ bool CloseRemovalMessage(DWORD thread) {
   return shown;
 }
 
-TEST(CalibrationWindow, UnpluggingAnEarlierTouchScreenOrItsOwn) {
+void UnpluggingAnEarlierTouchScreenOrItsOwn() {
   auto& screens = Screens();
   SetDriver(kOriginalMode, 1);
   StoreOriginal(2);
@@ -711,7 +711,7 @@ TEST(CalibrationWindow, RegionHintEscapeOrFailureEndsTheHook) {
   EXPECT_FALSE(calibration.Find(200));
 }
 
-TEST(CalibrationWindow, MainWindowEndingOrAStrangeEndMessage) {
+void MainWindowEndingOrAStrangeEndMessage() {
   auto& screens = Screens();  // 3 and 4 are left, in slots 0 and 1
   SetDriver(kOriginalMode, 1);
   // An end message the open window did not post changes nothing: the window stays, and so
@@ -760,7 +760,7 @@ int CursorCount(HWND window) {
   return count;
 }
 
-TEST(CalibrationWindow, RemovalDuringTheLastTouchAndOfTheLastTouchScreen) {
+void RemovalDuringTheLastTouchAndOfTheLastTouchScreen() {
   auto& screens = Screens();  // 3 and 4 are left, in slots 0 and 1
   SetDriver(kOriginalMode, 1);
   StoreOriginal(3);
@@ -814,6 +814,17 @@ TEST(CalibrationWindow, RemovalDuringTheLastTouchAndOfTheLastTouchScreen) {
     EXPECT_TRUE(run.quitPosted());
     EXPECT_EQ(DriverMode(), kOriginalMode);
   }
+}
+
+// Touch screens unplugged one after another, in this order, as one test; its run of the program
+// is its own (the test command runs it apart from the others), so that every other test finds
+// all the touch screens present, whatever order they run in.
+TEST(CalibrationWindowUnplugging, OneAfterAnother) {
+  UnpluggingAnEarlierTouchScreenOrItsOwn();
+  if (::testing::Test::HasFatalFailure()) return;
+  MainWindowEndingOrAStrangeEndMessage();
+  if (::testing::Test::HasFatalFailure()) return;
+  RemovalDuringTheLastTouchAndOfTheLastTouchScreen();
 }
 
 }  // namespace
