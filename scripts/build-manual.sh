@@ -21,6 +21,8 @@ if [ "$language" != 1033 ]; then
   format=markdown+east_asian_line_breaks
 fi
 [ -f "$chapters/metadata.yaml" ] || { echo "no manual for language $language in $chapters" >&2; exit 1; }
+# The PDF's dates are the source's, so that the same commit gives the same bytes.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(bash "$here/source-date-epoch.sh")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
