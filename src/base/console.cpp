@@ -5,13 +5,49 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "base/app_paths.h"
+#include "base/main_log.h"
+#include "base/system_failure.h"
+#include "base/text.h"
+
+namespace {
+
+bool UsableHandle(HANDLE handle) {
+  return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// A program with neither a console nor a standard output (started by the installer's service,
+// a scheduled task or a shortcut) would lose its messages: they go to the log "Main.Log" beside
+// the program instead, after a time-stamped line naming the command, so that an administrator
+// finds what happened. Beside the program, not in the current folder: the installer's service
+// runs its actions in the system folder.
+void SendOutputToMainLog() {
+  const std::wstring path = GetModuleDir() + L"\\Main.Log";
+  if (!_wfreopen(path.c_str(), L"a", stdout)) {
+    RecordSystemFailure(L"_wfreopen", path);
+    return;
+  }
+  std::fputs(MainLogLine("Console output of " + ToAnsi(GetCommandLineW()) + ":").c_str(), stdout);
+  // The last message of a command ends without a line end (the key prompt): the log's next
+  // line starts on a line of its own.
+  std::atexit([] { std::fputs("\n", stdout); });
+}
+
+}  // namespace
 
 bool AttachParentConsole() {
   // Fails for a program started from a shortcut or under a shell without a console; its
   // output then goes to the standard output handle it inherited, if any.
-  AttachConsole(ATTACH_PARENT_PROCESS);
+  const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
 
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!attached && !UsableHandle(out)) {
+    SendOutputToMainLog();
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return true;
+  }
   CONSOLE_SCREEN_BUFFER_INFO info{};
   if (GetConsoleScreenBufferInfo(out, &info)) {
     // 1000 rows keep the whole output of a long import; the width stays as it is.
