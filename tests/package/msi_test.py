@@ -22,6 +22,8 @@ import time
 import sys
 import tempfile
 
+from checks import Checks
+
 WINE = "/usr/lib/wine/wine64"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 PRODUCTS = r"HKLM\Software\Classes\Installer\Products"
@@ -110,17 +112,6 @@ class Prefix:
 
     def unix(self, windows_path):
         return self.drive_c / windows_path[3:].replace("\\", "/")
-
-
-class Checks:
-    def __init__(self):
-        self.failures = []
-
-    def expect(self, condition, what):
-        if not condition:
-            self.failures.append(what)
-            print("FAILED:", what)
-        return condition
 
 
 def entries(prefix):
@@ -260,8 +251,7 @@ def main(package, dist, build_msi, prefix_dir):
         shutil.rmtree(work, ignore_errors=True)
         subprocess.run(["bash", scripts / "wine-prefix.sh", "stop", prefix_dir],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    print(f"{len(checks.failures)} failures")
-    return 1 if checks.failures else 0
+    return checks.result()
 
 
 if __name__ == "__main__":

@@ -18,6 +18,8 @@ import subprocess
 import sys
 import tempfile
 
+from checks import Checks
+
 WINE = "/usr/lib/wine/wine64"
 PLANTED = ["hid.dll", "winmm.dll"]
 
@@ -26,12 +28,8 @@ def main(dist, planted):
     dist, planted = pathlib.Path(dist), pathlib.Path(planted)
     env = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="hid,winmm=n,b;mscoree=d;mshtml=d")
     env.pop("DISPLAY", None)
-    failures = []
-
-    def expect(condition, what):
-        if not condition:
-            failures.append(what)
-            print("FAILED:", what)
+    checks = Checks()
+    expect = checks.expect
 
     def run(folder, *args):
         done = subprocess.run([WINE, str(folder / args[0]), *args[1:]], env=env, cwd=folder,
@@ -65,8 +63,7 @@ def main(dist, planted):
         expect(marks(work) == [], f"-u loads no planted library, marks {marks(work)}")
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print(f"{len(failures)} failures")
-    return 1 if failures else 0
+    return checks.result()
 
 
 if __name__ == "__main__":

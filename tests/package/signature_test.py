@@ -18,6 +18,8 @@ import subprocess
 import sys
 import tempfile
 
+from checks import Checks
+
 BINARIES = ["PelnixCpl.exe", "PelnixLib.dll", "Hook.dll"]
 VERSION = "2.1.0.6"
 # Libraries Windows always takes from the system folder (its KnownDLLs), and the C runtime
@@ -55,12 +57,8 @@ def imports(path):
 
 def main(dist, package, ca, scripts):
     dist, package, scripts = pathlib.Path(dist), pathlib.Path(package), pathlib.Path(scripts)
-    failures = []
-
-    def expect(condition, what):
-        if not condition:
-            failures.append(what)
-            print("FAILED:", what)
+    checks = Checks()
+    expect = checks.expect
 
     work = pathlib.Path(tempfile.mkdtemp(prefix="pelnix-signature-"))
     try:
@@ -91,8 +89,7 @@ def main(dist, package, ca, scripts):
             expect(not plantable, f"{name} imports only known DLLs, not {plantable}")
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print(f"{len(failures)} failures")
-    return 1 if failures else 0
+    return checks.result()
 
 
 if __name__ == "__main__":
