@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,18 @@ bool UsableHandle(HANDLE handle) {
 // runs its actions in the system folder.
 void SendOutputToMainLog() {
   const std::wstring path = GetModuleDir() + L"\\Main.Log";
+  if (_fileno(stdout) < 0) {
+    // A process started without standard handles has a standard output stream without a file
+    // descriptor, which Wine's C runtime refuses to reopen: the stream gets descriptor 1 first.
+    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_TEXT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+      RecordSystemFailure(L"_wopen", path);
+      return;
+    }
+    _dup2(fd, 1);
+    _close(fd);
+    stdout->_file = 1;  // the stream of the C runtime the program links (msvcrt)
+  }
   if (!_wfreopen(path.c_str(), L"a", stdout)) {
     RecordSystemFailure(L"_wfreopen", path);
     return;

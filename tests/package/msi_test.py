@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """The installer package under Wine, in a fresh prefix of its own.
 
-    msi_test.py PACKAGE DIST_DIR BUILD_MSI_SCRIPT PREFIX
+    msi_test.py PACKAGE DIST_DIR BUILD_MSI_SCRIPT PREFIX DETACHED_RUN
+
+msiexec runs through DETACHED_RUN, with no console and no standard handles, as a deployment
+tool's service runs it on Windows.
 
 Installs the package silently and finds every file where it belongs, the Start-menu shortcut,
 one Add/Remove Programs entry with the version and the icon, and the empty cursor placed
@@ -80,8 +83,9 @@ FLEET_DEVICE = DEVICE[:-1] + "3"
 
 
 class Prefix:
-    def __init__(self, path):
+    def __init__(self, path, detached_run):
         self.path = pathlib.Path(path)
+        self.detached_run = str(detached_run)
         self.env = dict(os.environ, WINEPREFIX=str(self.path), WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree=d;mshtml=d")
         self.env.pop("DISPLAY", None)
@@ -93,7 +97,7 @@ class Prefix:
         return done.returncode, done.stdout.decode("latin-1")
 
     def msiexec(self, *args, properties=()):
-        return self.run("msiexec", *args, "/qn", *properties)[0]
+        return self.run(self.detached_run, "msiexec", *args, "/qn", *properties)[0]
 
     def reg_query(self, key, *args):
         # Wine's reg.exe now and then fails right after msiexec has ended (its services are
@@ -138,7 +142,7 @@ def shortcuts(prefix):
     return [p for p in prefix.drive_c.rglob(SHORTCUT)]
 
 
-def main(package, dist, build_msi, prefix_dir):
+def main(package, dist, build_msi, prefix_dir, detached_run):
     package, dist = pathlib.Path(package).resolve(), pathlib.Path(dist).resolve()
     build_msi, prefix_dir = pathlib.Path(build_msi).resolve(), pathlib.Path(prefix_dir).resolve()
     checks = Checks()
@@ -149,7 +153,7 @@ def main(package, dist, build_msi, prefix_dir):
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run(["bash", scripts / "wine-prefix.sh", "start", prefix_dir], check=True,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    prefix = Prefix(prefix_dir)
+    prefix = Prefix(prefix_dir, pathlib.Path(detached_run).resolve())
     work = pathlib.Path(tempfile.mkdtemp(prefix="pelnix-msi-"))
     try:
         install_dir = prefix.drive_c / "Program Files/Pelnix/PelnixCpl"
@@ -233,7 +237,9 @@ def main(package, dist, build_msi, prefix_dir):
 
         # A repair, a reinstall and a removal, each with CONFIG, import nothing.
         prefix.run("reg", "add", DRIVER, "/v", "DoubleClickTime", "/t", "REG_DWORD", "/d", "300", "/f")
-        expect(prefix.msiexec("/fa", str(package), properties=[fleet]) == 0, "repair with CONFIG")
+        # A repair by its properties: Wine's msiexec /f does not take a package.
+        expect(prefix.msiexec("/i", str(package), properties=["REINSTALL=ALL", "REINSTALLMODE=vomus", fleet]) == 0,
+               "repair with CONFIG")
         expect(prefix.msiexec("/i", str(package), properties=[fleet]) == 0, "reinstall with CONFIG")
         expect(prefix.msiexec("/x", str(package), properties=[fleet]) == 0, "removal with CONFIG")
         expect(prefix.dword(DRIVER, "DoubleClickTime") == 300,
@@ -255,4 +261,4 @@ def main(package, dist, build_msi, prefix_dir):
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:5]))
+    sys.exit(main(*sys.argv[1:6]))
