@@ -22,8 +22,8 @@ bool UsableHandle(HANDLE handle) {
 // A program with neither a console nor a standard output (started by the installer's service,
 // a scheduled task or a shortcut) would lose its messages: they go to the log "Main.Log" beside
 // the program instead, after a time-stamped line naming the command, so that an administrator
-// finds what happened. Beside the program, not in the current folder: the installer's service
-// runs its actions in the system folder.
+// finds what happened. Beside the program, not in the current folder, which for the installer's
+// service is a folder of the system's.
 void SendOutputToMainLog() {
   const std::wstring path = GetModuleDir() + L"\\Main.Log";
   if (_fileno(stdout) < 0) {
