@@ -21,11 +21,22 @@ if [ "$language" != 1033 ]; then
   format=markdown+east_asian_line_breaks
 fi
 [ -f "$chapters/metadata.yaml" ] || { echo "no manual for language $language in $chapters" >&2; exit 1; }
+# The PDF's dates are the source's, so that the same commit gives the same bytes.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(bash "$here/source-date-epoch.sh")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-PELNIX_MANUAL_PICTURES=$pictures pandoc \
-  --from "$format" --to html5 --standalone \
+# Reproducible: the screenshots carry the time they were taken (PNG date and time chunks), so
+# the manual takes copies of its language's pictures without them; and the HTML embeds them
+# (--self-contained), since the PDF names each picture after its address, which would be this
+# run's temporary folder.
+case $language in 2052) suffix=zh ;; 1041) suffix=ja ;; *) suffix=en ;; esac
+mkdir -p "$work/pictures"
+if compgen -G "$pictures/*-$suffix.png" >/dev/null; then
+  mogrify -path "$work/pictures" -strip -define png:exclude-chunks=date,time "$pictures"/*-"$suffix".png
+fi
+PELNIX_MANUAL_PICTURES=$work/pictures pandoc \
+  --from "$format" --to html5 --standalone --self-contained \
   --template "$manual/template.html" --metadata-file "$chapters/metadata.yaml" \
   --toc --toc-depth 2 --lua-filter "$manual/pictures.lua" \
   --output "$work/UserManual.html" "$chapters"/[0-9][0-9]-*.md

@@ -3,7 +3,8 @@
 #   scripts/build-msi.sh DIST_DIR OUT_MSI VERSION
 # The product code is derived from the version: the same version always gives the same
 # product code (installing it twice keeps one entry), a new version a new one (which replaces
-# the older through the package's upgrade code).
+# the older through the package's upgrade code). The package is reproducible (the same sources
+# and date give the same bytes) and signed (scripts/sign.sh says with what).
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 root=$(dirname "$here")
@@ -17,14 +18,23 @@ for file in PelnixCpl.exe PelnixLib.dll Hook.dll UserManual.pdf UserManual.2052.
   [ -f "$dist/$file" ] || { echo "build-msi: $dist/$file is missing" >&2; exit 1; }
 done
 
-# wixl takes the files of the package by names relative to where it runs.
+# wixl takes the files of the package by names relative to where it runs. They are staged as
+# copies dated at the source's date: the package's cabinet records each file's time.
+epoch=$(bash "$here/source-date-epoch.sh")
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-ln -s "$dist" "$stage/dist"
+mkdir -p "$stage/dist/Language"
+for file in PelnixCpl.exe PelnixLib.dll Hook.dll UserManual.pdf UserManual.2052.pdf UserManual.1041.pdf null.cur Language/1033.ini Language/2052.ini Language/1041.ini; do
+  cp "$dist/$file" "$stage/dist/$file"
+done
 cp "$root/src/app/res/PelnixCpl.ico" "$root/packaging/find_null_cursor.js" "$stage/"
+find "$stage" -exec touch -h -d "@$epoch" {} +
 mkdir -p "$(dirname "$out")"
 (cd "$stage" && wixl --arch x64 \
   -D Version="$version" -D ProductCode="$product_code" -D UpgradeCode="$upgrade_code" \
   -D DistDir=dist -D IconFile=PelnixCpl.ico \
   -o "$stage/package.msi" "$root/packaging/PelnixCpl.wxs")
+# wixl's own time stamps and random package code, made reproducible; then the signature.
+python3 "$here/msi-summary.py" "$stage/package.msi" "$epoch"
+bash "$here/sign.sh" "$stage/package.msi"
 mv -f "$stage/package.msi" "$out"

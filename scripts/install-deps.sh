@@ -2,13 +2,14 @@
 # Installs what the build and the tests need on a Debian machine: the mingw-w64 cross
 # compiler, Wine, the X tools used for screenshots, the Chinese and Japanese fonts (WenQuanYi,
 # IPA: the windows' texts under Wine and the manuals' PDFs), and the tools that make the user
-# manual (pandoc, weasyprint; poppler-utils reads it back) and the installer package (wixl).
+# manual (pandoc, weasyprint; poppler-utils reads it back), the installer package (wixl) and
+# the signatures (osslsigncode).
 # Safe to run again.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest
-  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 osslsigncode
   wine64
   xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei fonts-ipafont-gothic
   clang libclang-rt-14-dev

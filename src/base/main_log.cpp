@@ -7,11 +7,15 @@
 #include "base/core/main_log_format.h"
 #include "base/system_failure.h"
 
-void WriteMainLog(const std::string& message) {
+std::string MainLogLine(const std::string& message) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_s(&local, &now);
-  const std::string line = FormatMainLogLine(local, message);
+  return FormatMainLogLine(local, message);
+}
+
+void WriteMainLog(const std::string& message) {
+  const std::string line = MainLogLine(message);
   FILE* file = std::fopen("Main.Log", "a");  // text mode: CR LF line ends
   if (!file) {
     RecordSystemFailure(L"fopen", L"Main.Log");

@@ -9,8 +9,9 @@ DriverLibrary::~DriverLibrary() = default;
 
 bool DriverLibrary::LoadFrom(const std::wstring& path) {
   if (m_hModule) return true;
-  // A full path and no search of the program's folder for the library's own imports.
-  ScopedModule library(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  // A full path; the library's own imports come from the system folder only, never from the
+  // program's folder (which LOAD_WITH_ALTERED_SEARCH_PATH would search first).
+  ScopedModule library(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!library) return false;
   HMODULE module = library.get();
   // Through void*: the export's own type is given by the contract, not by FARPROC.

@@ -1,17 +1,20 @@
-// The Win32 backend of the HID seam: SETUPAPI, HID.DLL and the device handle itself.
+// The Win32 backend of the HID seam: SETUPAPI, HID.DLL (from the system folder,
+// device/hid_library.h) and the device handle itself.
 #include "device/hid_system_win32.h"
 
 #include <dbt.h>
 
 #include <vector>
 
+#include "device/hid_library.h"
+
 namespace {
 
 class Win32HidSystem final : public HidSystem {
 public:
   bool BeginEnumeration() override {
-    GUID hidGuid;
-    HidD_GetHidGuid(&hidGuid);
+    GUID hidGuid{};
+    SystemHidLibrary().GetHidGuid(&hidGuid);
     m_hidGuid = hidGuid;
     m_hDevInfo = SetupDiGetClassDevsW(&m_hidGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     return m_hDevInfo != INVALID_HANDLE_VALUE;
@@ -78,27 +81,27 @@ public:
   BOOL Close(HANDLE device) override { return CloseHandle(device); }
 
   BOOLEAN GetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA* data) override {
-    return HidD_GetPreparsedData(device, data);
+    return SystemHidLibrary().GetPreparsedData(device, data);
   }
   BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA data) override {
-    return HidD_FreePreparsedData(data);
+    return SystemHidLibrary().FreePreparsedData(data);
   }
   BOOLEAN GetAttributes(HANDLE device, HIDD_ATTRIBUTES* attributes) override {
     attributes->Size = sizeof(HIDD_ATTRIBUTES);
-    return HidD_GetAttributes(device, attributes);
+    return SystemHidLibrary().GetAttributes(device, attributes);
   }
   NTSTATUS GetCaps(PHIDP_PREPARSED_DATA data, HIDP_CAPS* caps) override {
-    return HidP_GetCaps(data, caps);
+    return SystemHidLibrary().GetCaps(data, caps);
   }
 
   BOOLEAN SetNumInputBuffers(HANDLE device, ULONG count) override {
-    return HidD_SetNumInputBuffers(device, count);
+    return SystemHidLibrary().SetNumInputBuffers(device, count);
   }
   BOOLEAN SetOutputReport(HANDLE device, void* report, ULONG length) override {
-    return HidD_SetOutputReport(device, report, length);
+    return SystemHidLibrary().SetOutputReport(device, report, length);
   }
   BOOLEAN SetFeature(HANDLE device, void* report, ULONG length) override {
-    return HidD_SetFeature(device, report, length);
+    return SystemHidLibrary().SetFeature(device, report, length);
   }
 
   BOOL ReadFile(HANDLE device, void* buffer, DWORD length, OVERLAPPED* overlapped) override {

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/system_library.h"
 #include "framework/wnd.h"
 
 namespace {
@@ -48,6 +49,8 @@ int CWinApp::Run() {
 }
 
 int AfxWinMain(HINSTANCE instance) {
+  // Before anything else loads a library: none comes from the program's own folder.
+  RestrictDllSearch();
   CWinApp* app = AfxGetApp();
   if (!app) return 0;
   app->m_hInstance = instance;

@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
 """The installer package under Wine, in a fresh prefix of its own.
 
-    msi_test.py PACKAGE DIST_DIR BUILD_MSI_SCRIPT PREFIX
+    msi_test.py PACKAGE DIST_DIR BUILD_MSI_SCRIPT PREFIX DETACHED_RUN
+
+msiexec runs through DETACHED_RUN, with no console and no standard handles, as a deployment
+tool's service runs it on Windows.
 
 Installs the package silently and finds every file where it belongs, the Start-menu shortcut,
 one Add/Remove Programs entry with the version and the icon, and the empty cursor placed
 because none was there; the installed PelnixCpl.exe prints the help banner; the same version
 installed again and a newer version over it leave one entry; a configuration imported with the
 installed program survives the uninstall, which removes every file, the shortcut and the
-folder; the driver's own null.cur is left alone by install and uninstall.
+folder; the driver's own null.cur is left alone by install and uninstall. One command for a
+fleet: a first install with CONFIG= imports the file's global and touch screen values, with its
+messages in Main.Log beside the program; a missing file is reported there and the install still
+succeeds; without CONFIG, on a repair, a reinstall and a removal nothing is imported.
 """
 import os
 import pathlib
@@ -18,6 +24,8 @@ import subprocess
 import time
 import sys
 import tempfile
+
+from checks import Checks
 
 WINE = "/usr/lib/wine/wine64"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -54,9 +62,30 @@ M1Y=2345
 """
 
 
+FLEET_CONFIG = """[DriverParameters]
+Mode=0
+EnableTouch=1
+DoubleClickTime=800
+DoubleClickArea=20
+RightClickTime=3000
+RightClickArea=8
+DragDelayTime=100
+DelayTouchTime=25
+BeepFrequency=2000
+BeepDuration=50
+[TouchScreen3]
+IsCalibrate=1
+M1X=4321
+ScreenWidth=1920
+ScreenHeight=1080
+"""
+FLEET_DEVICE = DEVICE[:-1] + "3"
+
+
 class Prefix:
-    def __init__(self, path):
+    def __init__(self, path, detached_run):
         self.path = pathlib.Path(path)
+        self.detached_run = str(detached_run)
         self.env = dict(os.environ, WINEPREFIX=str(self.path), WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree=d;mshtml=d")
         self.env.pop("DISPLAY", None)
@@ -67,8 +96,8 @@ class Prefix:
                               capture_output=True, timeout=timeout)
         return done.returncode, done.stdout.decode("latin-1")
 
-    def msiexec(self, *args):
-        return self.run("msiexec", *args, "/qn")[0]
+    def msiexec(self, *args, properties=()):
+        return self.run(self.detached_run, "msiexec", *args, "/qn", *properties)[0]
 
     def reg_query(self, key, *args):
         # Wine's reg.exe now and then fails right after msiexec has ended (its services are
@@ -87,17 +116,6 @@ class Prefix:
 
     def unix(self, windows_path):
         return self.drive_c / windows_path[3:].replace("\\", "/")
-
-
-class Checks:
-    def __init__(self):
-        self.failures = []
-
-    def expect(self, condition, what):
-        if not condition:
-            self.failures.append(what)
-            print("FAILED:", what)
-        return condition
 
 
 def entries(prefix):
@@ -124,7 +142,7 @@ def shortcuts(prefix):
     return [p for p in prefix.drive_c.rglob(SHORTCUT)]
 
 
-def main(package, dist, build_msi, prefix_dir):
+def main(package, dist, build_msi, prefix_dir, detached_run):
     package, dist = pathlib.Path(package).resolve(), pathlib.Path(dist).resolve()
     build_msi, prefix_dir = pathlib.Path(build_msi).resolve(), pathlib.Path(prefix_dir).resolve()
     checks = Checks()
@@ -135,7 +153,7 @@ def main(package, dist, build_msi, prefix_dir):
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run(["bash", scripts / "wine-prefix.sh", "start", prefix_dir], check=True,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    prefix = Prefix(prefix_dir)
+    prefix = Prefix(prefix_dir, pathlib.Path(detached_run).resolve())
     work = pathlib.Path(tempfile.mkdtemp(prefix="pelnix-msi-"))
     try:
         install_dir = prefix.drive_c / "Program Files/Pelnix/PelnixCpl"
@@ -157,6 +175,8 @@ def main(package, dist, build_msi, prefix_dir):
         expect(cursor.is_file() and cursor.read_bytes() == (dist / "null.cur").read_bytes(),
                "null.cur placed where there was none")
         expect(prefix.dword(DRIVER, "Mode") == 2, "the driver's settings left alone by install")
+        expect(prefix.dword(DRIVER, "DoubleClickTime") is None and not (install_dir / "Main.Log").exists(),
+               "nothing imported without CONFIG")
 
         # The installed program prints the banner, the same as the program built.
         _, banner = prefix.run(str(install_dir / "PelnixCpl.exe"), "-?")
@@ -200,13 +220,45 @@ def main(package, dist, build_msi, prefix_dir):
         expect(prefix.msiexec("/x", str(package)) == 0, "uninstall beside the driver's null.cur")
         expect(cursor.read_bytes() == b"the driver's own empty cursor",
                "the driver's null.cur survives the uninstall")
+
+        # One command for a fleet: the first install with CONFIG imports the file.
+        (prefix.drive_c / "fleet.ini").write_text(FLEET_CONFIG.replace("\n", "\r\n"))
+        fleet = r"CONFIG=C:\fleet.ini"
+        expect(prefix.msiexec("/i", str(package), properties=[fleet]) == 0, "install with CONFIG")
+        imported = (prefix.dword(DRIVER, "Mode"), prefix.dword(DRIVER, "DoubleClickTime"),
+                    prefix.dword(DRIVER, "BeepFrequency"), prefix.dword(FLEET_DEVICE, "M1X"),
+                    prefix.dword(FLEET_DEVICE, "ScreenWidth"), prefix.dword(FLEET_DEVICE, "IsCalibrate"))
+        expect(imported == (0, 800, 2000, 4321, 1920, 1),
+               f"the fleet file's global and touch screen values imported, got {imported}")
+        log = install_dir / "Main.Log"
+        text = log.read_text("latin-1") if log.exists() else ""
+        expect(re.search(r"Console output of .*PelnixCpl\.exe.* -i \"C:\\fleet\.ini\":", text)
+               and "Import completed!" in text, f"the import's messages in Main.Log, got {text!r}")
+
+        # A repair, a reinstall and a removal, each with CONFIG, import nothing.
+        prefix.run("reg", "add", DRIVER, "/v", "DoubleClickTime", "/t", "REG_DWORD", "/d", "300", "/f")
+        # A repair by its properties: Wine's msiexec /f does not take a package.
+        expect(prefix.msiexec("/i", str(package), properties=["REINSTALL=ALL", "REINSTALLMODE=vomus", fleet]) == 0,
+               "repair with CONFIG")
+        expect(prefix.msiexec("/i", str(package), properties=[fleet]) == 0, "reinstall with CONFIG")
+        expect(prefix.msiexec("/x", str(package), properties=[fleet]) == 0, "removal with CONFIG")
+        expect(prefix.dword(DRIVER, "DoubleClickTime") == 300,
+               f"repair, reinstall and removal import nothing, got {prefix.dword(DRIVER, 'DoubleClickTime')}")
+
+        # A file that is not there: the install succeeds and Main.Log says why nothing changed.
+        log.unlink(missing_ok=True)
+        expect(prefix.msiexec("/i", str(package), properties=[r"CONFIG=C:\missing.ini"]) == 0,
+               "install with a missing CONFIG file succeeds")
+        text = log.read_text("latin-1") if log.exists() else ""
+        expect("C:\\missing.ini doesn't exist!" in text, f"Main.Log names the missing file, got {text!r}")
+        expect(prefix.dword(DRIVER, "DoubleClickTime") == 300, "nothing imported from a missing file")
+        expect(prefix.msiexec("/x", str(package)) == 0, "uninstall after the missing file")
     finally:
         shutil.rmtree(work, ignore_errors=True)
         subprocess.run(["bash", scripts / "wine-prefix.sh", "stop", prefix_dir],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    print(f"{len(checks.failures)} failures")
-    return 1 if checks.failures else 0
+    return checks.result()
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:5]))
+    sys.exit(main(*sys.argv[1:6]))
