@@ -67,9 +67,9 @@ TEST(MainWindowRules, TouchScreenNumberFromV1Reply) {
 }
 
 TEST(MainWindowRules, HelpReportsOnlyMissingFileAndMissingApplication) {
-  EXPECT_EQ(HelpFailureKey(2), L"73");
-  EXPECT_EQ(HelpFailureKey(31), L"74");
-  EXPECT_EQ(HelpFailureKey(42), L"");
-  EXPECT_EQ(HelpFailureKey(3), L"");
+  EXPECT_EQ(HelpFailureKey(2), LangKey::ManualNotFound);
+  EXPECT_EQ(HelpFailureKey(31), LangKey::NoPdfReader);
+  EXPECT_EQ(HelpFailureKey(42), std::nullopt);
+  EXPECT_EQ(HelpFailureKey(3), std::nullopt);
 }
 }  // namespace

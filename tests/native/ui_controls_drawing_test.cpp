@@ -68,17 +68,20 @@ TEST(XpButtonCaption, TwelveCharactersAreCentredInTheFace) {
 
 TEST(XpButtonCaption, ThirteenCharactersOrMoreBecomeTheTwoFixedLines) {
   const xp_button::Rect face{2, 2, 78, 38};
+  const xp_button::LongCaption region{L"Region", L"Calibrate"};
   const std::vector<CaptionLine> fixed{{L"Region", 20, 12}, {L"Calibrate", 16, 32}};
-  EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 90, 13, false), fixed);
-  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 90, 13, false), fixed);
+  EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 90, 13, false, 96, region), fixed);
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 90, 13, false, 96, region), fixed);
 
   const std::vector<CaptionLine> pressed{{L"Region", 21, 13}, {L"Calibrate", 17, 33}};
-  EXPECT_EQ(CaptionLayout(L"Kalibrierung 2", face, 90, 13, true), pressed);
+  EXPECT_EQ(CaptionLayout(L"Kalibrierung 2", face, 90, 13, true, 96, region), pressed);
   // At 150 % and 200 % the lines move with the button, the press still by one pixel.
   const std::vector<CaptionLine> at144{{L"Region", 30, 18}, {L"Calibrate", 24, 48}};
-  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 135, 20, false, 144), at144);
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 135, 20, false, 144, region), at144);
   const std::vector<CaptionLine> at192{{L"Region", 41, 25}, {L"Calibrate", 33, 65}};
-  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192), at192);
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192, region), at192);
+  // Without lines of its own a long caption is centred like a short one.
+  EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 60, 13, false).size(), 1u);
 }
 
 TEST(XpButtonCaption, EmptyCaptionIsPlacedAtTheCentre) {

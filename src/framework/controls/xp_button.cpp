@@ -15,6 +15,14 @@ COLORREF ToColorRef(const xp_button::Rgb& colour) { return RGB(colour.red, colou
 
 }  // namespace
 
+std::wstring CXPButton::m_strLongFirst;
+std::wstring CXPButton::m_strLongSecond;
+
+void CXPButton::SetLongCaption(std::wstring first, std::wstring second) {
+  m_strLongFirst = std::move(first);
+  m_strLongSecond = std::move(second);
+}
+
 CXPButton::CXPButton()
     : m_hOutlinePen(FramePen(1, 0, 0, 0)),
       m_hNormalPens{FramePen(3, 85, 173, 253), FramePen(3, 86, 180, 253), FramePen(2, 87, 190, 253),
@@ -99,7 +107,8 @@ void CXPButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   const xp_button::Rect face{rect.left, rect.top, rect.right, rect.bottom};
   for (const auto& line : xp_button::CaptionLayout(std::wstring_view(caption, static_cast<size_t>(captionLength)),
-                                                   face, textSize.cx, textSize.cy, selected, WindowDpi(m_hWnd))) {
+                                                   face, textSize.cx, textSize.cy, selected, WindowDpi(m_hWnd),
+                                                   {m_strLongFirst, m_strLongSecond})) {
     ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(line.text.data()),
                  static_cast<WPARAM>(line.text.size()), line.x, line.y, textSize.cx, textSize.cy, flags);
   }

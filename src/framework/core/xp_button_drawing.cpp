@@ -29,11 +29,12 @@ FaceRows GradientFaceRows(int left, int top, int width, int height) {
 }
 
 std::vector<CaptionLine> CaptionLayout(std::wstring_view caption, const Rect& face, int textWidth,
-                                       int textHeight, bool selected, unsigned dpi) {
+                                       int textHeight, bool selected, unsigned dpi,
+                                       const LongCaption& longCaption) {
   const int shift = selected ? 1 : 0;
-  if (caption.size() >= static_cast<size_t>(kLongCaptionLength)) {
+  if (caption.size() >= static_cast<size_t>(kLongCaptionLength) && !longCaption.first.empty()) {
     const auto at = [dpi](int pixelsAt96) { return static_cast<int>(pixelsAt96 * static_cast<int>(dpi) / 96); };
-    return {{L"Region", at(20) + shift, at(12) + shift}, {L"Calibrate", at(16) + shift, at(32) + shift}};
+    return {{longCaption.first, at(20) + shift, at(12) + shift}, {longCaption.second, at(16) + shift, at(32) + shift}};
   }
   const int x = (face.left + face.right) / 2 - textWidth / 2 + shift;
   const int y = (face.top + face.bottom) / 2 - textHeight / 2 + shift;

@@ -4,7 +4,10 @@
 // message the Help button shows when the manual cannot be opened.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "base/core/language_keys.h"
 
 namespace main_window {
 
@@ -42,9 +45,8 @@ struct SerialNumber {
 };
 inline constexpr SerialNumber kSerialFromReply{0, 0, 65535};
 
-// The language key of the message for a failed opening of the user manual, or empty when
-// the shell's result is not reported: 2 (file not found) gives "73", 31 (no application
-// associated) gives "74".
-std::wstring HelpFailureKey(std::intptr_t shellResult);
+// The language key of the message for a failed opening of the user manual, or none when the
+// shell's result is not reported: 2 (file not found) and 31 (no application associated).
+std::optional<LangKey> HelpFailureKey(std::intptr_t shellResult);
 
 }  // namespace main_window
