@@ -9,6 +9,7 @@
 namespace {
 
 using xp_button::CaptionLayout;
+using xp_button::CaptionLines;
 using xp_button::CaptionLine;
 using xp_button::GradientBrushIndex;
 using xp_button::GradientColour;
@@ -82,6 +83,15 @@ TEST(XpButtonCaption, ThirteenCharactersOrMoreBecomeTheTwoFixedLines) {
   EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192, region), at192);
   // Without lines of its own a long caption is centred like a short one.
   EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 60, 13, false).size(), 1u);
+}
+
+TEST(XpButtonCaption, LinesOfAShortCaptionAreEachCentred) {
+  // "区域\n校准" in a 76 x 36 face: two lines 24 wide and 13 high around the centre (40, 20).
+  const xp_button::Rect face{2, 2, 78, 38};
+  const int widths[] = {24, 30};
+  const std::vector<CaptionLine> lines{{L"\u533a\u57df", 28, 7}, {L"\u6821\u51c6", 25, 20}};
+  EXPECT_EQ(CaptionLayout(L"\u533a\u57df\n\u6821\u51c6", face, 60, 13, false, 96, {}, widths), lines);
+  EXPECT_EQ(CaptionLines(L"a\nb\n"), (std::vector<std::wstring_view>{L"a", L"b", L""}));
 }
 
 TEST(XpButtonCaption, EmptyCaptionIsPlacedAtTheCentre) {

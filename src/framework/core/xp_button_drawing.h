@@ -2,6 +2,7 @@
 // The drawing arithmetic of the gradient push button: which of its 64 face brushes fills a
 // row, the colour of each brush for the button's state, and where the caption goes.
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -54,13 +55,19 @@ struct LongCaption {
   std::wstring_view first, second;
 };
 
+// The lines of a caption, split at its line feeds.
+std::vector<std::wstring_view> CaptionLines(std::wstring_view caption);
+
 // Where the caption is drawn: up to 12 characters centred in the face (`face` is the button
-// shrunk by its edge, `textWidth` and `textHeight` the caption's measured size); 13 or more
-// as the two long-caption lines, the first at (20, 12) and the second at (16, 32) for 96 DPI,
-// moved with the button's DPI. A pressed (selected) button draws everything one pixel right
-// and down.
+// shrunk by its edge, `textWidth` and `textHeight` the caption's measured size); a caption of
+// several lines (`lineWidths` the width of each of its CaptionLines, `textHeight` one line's
+// height) as those lines, each centred, one under the other; 13 characters or more as the
+// two long-caption lines, the first at (20, 12) and the second at (16, 32) for 96 DPI, moved
+// with the button's DPI. A pressed (selected) button draws everything one pixel right and
+// down.
 std::vector<CaptionLine> CaptionLayout(std::wstring_view caption, const Rect& face, int textWidth,
                                        int textHeight, bool selected, unsigned dpi = 96,
-                                       const LongCaption& longCaption = {});
+                                       const LongCaption& longCaption = {},
+                                       std::span<const int> lineWidths = {});
 
 }  // namespace xp_button
