@@ -90,11 +90,13 @@ if [ -f "$driver" ] && [ $headless = 1 ]; then
   crop() { xwd -root -silent | convert xwd:- -crop "$2" +repage "$out/$1.png"; echo "  $out/$1.png"; }
   # The targets of a 1280 x 800 monitor at (0, 0): w/8, h/6 from the corners.
   if [ "$virtual" -gt 0 ]; then
-    # The lift-off of virtual touch screen 0 at the raw point a slightly askew frame gives
-    # for this pixel of the 1280 x 800 monitor.
+    # The lift-off of virtual touch screen 0 at the raw point the demo's frame gives for this
+    # pixel of the 1280 x 800 monitor (square pixels): turned 0.8 degrees about the centre,
+    # raw ranges 3600 and 3500, offset (180, 280), as simulator/core/demo_frame.h has it.
     touch() {
-      "$here/virtual-touch.sh" touch 0 $(awk -v x="$1" -v y="$2" 'BEGIN { u = x / 1280; v = y / 800;
-        printf "%d %d", 180 + 3600 * u + 90 * v, 280 + 3500 * v - 60 * u }')
+      "$here/virtual-touch.sh" touch 0 $(awk -v x="$1" -v y="$2" 'BEGIN { t = 0.8 * atan2(0, -1) / 180;
+        dx = x - 640; dy = y - 400; fx = 640 + dx * cos(t) - dy * sin(t); fy = 400 + dx * sin(t) + dy * cos(t);
+        printf "%d %d", 180 + 3600 * fx / 1280 + 0.5, 280 + 3500 * fy / 800 + 0.5 }')
       sleep 0.7
     }
   else

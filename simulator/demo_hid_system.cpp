@@ -6,6 +6,7 @@
 #include <string>
 
 #include "simulator/demo_hid_system.h"
+#include "simulator/core/demo_frame.h"
 #include "simulator/core/monitor_layout.h"
 #include "simulator/demo_mouse_touch.h"
 #include "simulator/simulated_monitors.h"
@@ -38,8 +39,14 @@ MonitorSystem& DemoMonitorSystem() {
     SimulatedMonitorSystem& m = SimulatedMonitors();
     if (const auto layout = sim::ParseMonitorLayout(Environment("PELNIX_DEMO_MONITORS"))) {
       std::vector<RECT> rects;
-      for (const sim::MonitorRect& r : *layout) rects.push_back(RECT{r.left, r.top, r.right, r.bottom});
+      std::vector<MonitorMillimetres> sizes;
+      for (const sim::MonitorRect& r : *layout) {
+        rects.push_back(RECT{r.left, r.top, r.right, r.bottom});
+        sizes.push_back(sim::TypicalMonitorSize(r.right - r.left, r.bottom - r.top));
+      }
       m.SetLayout(std::move(rects));
+      // Each measures what a real monitor of its resolution reports, not a share of the one screen.
+      m.SetPhysicalSizes(std::move(sizes));
     }
     return m;
   }();

@@ -1,9 +1,9 @@
 #include "simulator/demo_mouse_touch.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "device/monitor_system.h"
+#include "simulator/core/demo_frame.h"
 #include "simulator/simulated_touch_screen.h"
 
 namespace {
@@ -74,15 +74,10 @@ DWORD WINAPI HookThread(void*) {
 }  // namespace
 
 RawPoint DemoRawPoint(POINT point, const RECT& monitor) {
-  const double w = std::max<LONG>(1, monitor.right - monitor.left);
-  const double h = std::max<LONG>(1, monitor.bottom - monitor.top);
-  const double u = (point.x - monitor.left) / w;
-  const double v = (point.y - monitor.top) / h;
-  // A frame mounted a little askew: offset, scaled and sheared on both axes.
-  const double x = 180 + 3600 * u + 90 * v;
-  const double y = 240 + 3500 * v - 60 * u + 40;
-  return RawPoint{static_cast<std::uint16_t>(std::clamp(x, 0.0, 65535.0)),
-                  static_cast<std::uint16_t>(std::clamp(y, 0.0, 65535.0))};
+  const sim::FrameRawPoint raw =
+      sim::DemoFrameRawPoint(point.x - monitor.left, point.y - monitor.top, monitor.right - monitor.left,
+                             monitor.bottom - monitor.top, g_pMonitors->PhysicalSize(monitor));
+  return RawPoint{raw.x, raw.y};
 }
 
 void StartDemoMouseTouch(SimulatedHidSystem& system, MonitorSystem& monitors) {

@@ -2,8 +2,8 @@
 // The demo's finger: a left-button release of the real mouse over one of the program's
 // full-screen windows (calibration, mapping: topmost, without caption, of this process)
 // becomes a lift-off touch of a simulated touch screen whose touch stream is on, at the
-// cursor, through a fixed, slightly skewed raw-coordinate transform, so that calibration
-// visibly matters. Only the demo build links this.
+// cursor, through the raw coordinates of a frame mounted a little askew (turned), so that
+// calibration visibly matters. Only the demo build links this.
 #include <cstdint>
 
 #include <windows.h>
@@ -18,5 +18,6 @@ void StartDemoMouseTouch(SimulatedHidSystem& system, MonitorSystem& monitors);
 struct RawPoint {
   std::uint16_t x, y;
 };
-// The demo touch frame's raw coordinates of a point of a monitor's rectangle.
+// The demo touch frame's raw coordinates of a point of a monitor's rectangle, on the monitor's
+// physical size as the monitor seam reports it.
 RawPoint DemoRawPoint(POINT point, const RECT& monitor);

@@ -14,12 +14,15 @@ public:
   std::vector<RECT> Monitors() override;
   // Every monitor of the layout measures `size` from now on ({0, 0}: the system's answer).
   void SetPhysicalSize(MonitorMillimetres size);
+  // Monitor i of the layout measures sizes[i] from now on (one without: as above).
+  void SetPhysicalSizes(std::vector<MonitorMillimetres> sizes);
   MonitorMillimetres PhysicalSize(const RECT& area) override;
 
 private:
   std::mutex m_mutex;
   std::vector<RECT> m_layout;
   MonitorMillimetres m_size;
+  std::vector<MonitorMillimetres> m_sizes;
 };
 
 // The simulated monitors of a test process or of the demo: the system's until a layout is set.

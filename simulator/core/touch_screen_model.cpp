@@ -28,7 +28,7 @@ std::uint32_t TouchScreenModel::Draw(std::uint32_t bound) {
 void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial) {
   config.replyJitterMs = 5;
   config.echoDelayMs = 20;
-  config.echoJitterMs = 160;  // 20 to 179 ms: past the command's 80 ms about 6 times in 10
+  config.echoJitterMs = 160;  // 20 to 179 ms: often past the command's echo delay
   config.numberWriteData = true;
   config.session = {0x5A, 0xC3, static_cast<std::uint8_t>(0x11 + serial),
                     static_cast<std::uint8_t>(0x7E ^ (serial * 37))};

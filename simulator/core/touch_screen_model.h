@@ -188,7 +188,7 @@ private:
 };
 
 // A rough touch screen as a busy PC and a real frame give: replies up to 4 ms later, echoes often
-// answered later than 80 ms, "V1" answered with data before its end, session bytes of its own
+// answered later than the echo delay, "V1" answered with data before its end, session bytes of its own
 // (from `serial`) and the system's 32-report buffer. Draws follow `seed`.
 void MakeRough(TouchScreenConfig& config, std::uint32_t seed, int serial);
 

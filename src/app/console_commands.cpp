@@ -39,5 +39,5 @@ bool AsksForConsoleCommand(const CCommandLineInfoEx& commandLine) {
 }
 
 void ReportControlPanelOpen() {
-  std::printf("%s\n", ToAnsi(LoadLangString(L"102")).c_str());
+  std::printf("%s\n", ToAnsi(LoadLangString(LangKey::AlreadyOpen)).c_str());
 }

@@ -5,6 +5,7 @@
 #include "app/command_line_info.h"
 #include "base/console.h"
 #include "app/console_commands.h"
+#include "base/core/english_texts.h"
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
 #include "device/device_services.h"
@@ -27,7 +28,7 @@ BOOL CPelnixCplApp::InitInstance() {
       if (AsksForConsoleCommand(commandLine)) {
         AttachParentConsole();
         ReportControlPanelOpen();
-      } else if (HWND running = FindWindowW(nullptr, LoadLangString(L"79").c_str())) {
+      } else if (HWND running = FindWindowW(nullptr, LoadLangString(LangKey::AppTitle).c_str())) {
         SetForegroundWindow(running);
       }
       PostQuitMessage(0);
@@ -41,16 +42,13 @@ BOOL CPelnixCplApp::InitInstance() {
 
   DeviceServices& devices = Devices();
   if (devices.list().count() == 0) {
-    MessageBoxW(nullptr, LoadLangString(L"72").c_str(), LoadLangString(L"71").c_str(), MB_ICONINFORMATION);
+    MessageBoxW(nullptr, LoadLangString(LangKey::NoTouchScreenText).c_str(), LoadLangString(LangKey::NoTouchScreenTitle).c_str(), MB_ICONINFORMATION);
     PostQuitMessage(0);
     return FALSE;
   }
 
   if (!devices.StartDeviceThread()) {
-    MessageBoxW(nullptr,
-                L"The program could not start its touch screen thread and will close.\n"
-                L"Close other programs to free system resources, then start it again.",
-                LoadLangString(L"79").c_str(), MB_ICONERROR);
+    MessageBoxW(nullptr, english::kThreadStartFailed, LoadLangString(LangKey::AppTitle).c_str(), MB_ICONERROR);
     return FALSE;
   }
 

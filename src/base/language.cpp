@@ -9,7 +9,7 @@ std::wstring LanguageFilePath() {
   return GetModuleDir() + LanguageFileForLangId(GetSystemDefaultLangID());
 }
 
-std::wstring LoadLangString(const std::wstring& key) { return LoadLangStringFrom(LanguageFilePath(), key); }
+std::wstring LoadLangString(LangKey key) { return LoadLangStringFrom(LanguageFilePath(), LangKeyName(key)); }
 
 std::wstring LoadLangStringFrom(const std::wstring& languageFile, const std::wstring& key) {
   wchar_t buffer[1024] = {};

@@ -1,10 +1,12 @@
 #pragma once
 #include <string>
 
-// The text of a numeric language key from the language file of the system default language,
-// or the key itself when the file, the section or the key is missing. The two characters "\n"
-// in a value stand for a line feed (a profile value cannot hold one).
-std::wstring LoadLangString(const std::wstring& key);
+#include "base/core/language_keys.h"
+
+// The text of a language key from the language file of the system default language, or the
+// key's number when the file, the section or the key is missing. The two characters "\n" in a
+// value stand for a line feed (a profile value cannot hold one).
+std::wstring LoadLangString(LangKey key);
 
 // The same lookup in a given language file.
 std::wstring LoadLangStringFrom(const std::wstring& languageFile, const std::wstring& key);

@@ -1,6 +1,6 @@
 #pragma once
 // FineTimerResolution: while one lives, the process asks the system for a 1 ms timer
-// resolution, so that the protocol's short waits (the 20 ms pauses, the 80 ms echo delay, the
+// resolution, so that the protocol's short waits (the 20 ms pauses, the echo delay, the
 // waits for replies) last what they say instead of being rounded up to the next tick of the
 // default 15.6 ms timer (which, since Windows 10 2004, a process gets unless it asks itself).
 // The destructor gives the raise back, on every way out of the scope that holds it.

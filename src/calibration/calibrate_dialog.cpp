@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/core/english_texts.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "calibration/calibration_driver.h"
@@ -27,10 +28,16 @@ constexpr int kHintIds[7] = {IDC_HINT_STILL,  IDC_HINT_LIFT,         IDC_HINT_BU
                              IDC_HINT_DRAW,   IDC_HINT_BEFORE_AGAIN, IDC_HINT_DISCARD};
 
 constexpr ControlText kTexts[] = {
-    {IDOK, L"38"},           {IDC_RECALIBRATE, L"50"},   {IDC_CALIBRATE_CANCEL, L"39"},
-    {IDC_HINT_STILL, L"46"}, {IDC_HINT_LIFT, L"47"},     {IDC_HINT_BULLSEYE, L"48"},
-    {IDC_HINT_ESCAPE, L"49"}, {IDC_HINT_DRAW, L"51"},    {IDC_HINT_BEFORE_AGAIN, L"52"},
-    {IDC_HINT_DISCARD, L"53"},
+    {IDOK, LangKey::Ok},
+    {IDC_RECALIBRATE, LangKey::ReCalibrateButton},
+    {IDC_CALIBRATE_CANCEL, LangKey::Cancel},
+    {IDC_HINT_STILL, LangKey::HintKeepStill},
+    {IDC_HINT_LIFT, LangKey::HintLiftOffCounts},
+    {IDC_HINT_BULLSEYE, LangKey::HintBullsEye},
+    {IDC_HINT_ESCAPE, LangKey::HintEscapeAborts},
+    {IDC_HINT_DRAW, LangKey::HintDrawToCheck},
+    {IDC_HINT_BEFORE_AGAIN, LangKey::HintLiftBeforeAgain},
+    {IDC_HINT_DISCARD, LangKey::HintDiscard},
 };
 
 calibration::Size WindowSize(HWND window) {
@@ -250,12 +257,12 @@ void CCalibrateDlg::ShowTryOut() {
 void CCalibrateDlg::ShowDisagreement() {
   const RECT client = GetClientRect();
   const calibration::CalibrationCheck check = CheckThisCalibration(client.right, client.bottom);
-  if (check.warning == calibration::CalibrationWarning::None) {
+  const std::optional<LangKey> key = calibration::WarningTextKey(check.warning);
+  if (!key) {
     m_ctrlDisagreement.ShowWindow(SW_HIDE);
     return;
   }
-  const std::wstring text =
-      calibration::FillInAmount(LoadLangString(calibration::WarningTextKey(check.warning)), check.amount);
+  const std::wstring text = calibration::FillInAmount(LoadLangString(*key), check.amount);
   m_ctrlDisagreement.SetWindowText(text);
 
   // As wide as the opening hints, never wider than the window; as high as the text needs.
@@ -301,7 +308,7 @@ void CCalibrateDlg::OnCountdown() {
     PostMessage(WM_CLOSE);
     return;
   }
-  m_btnCancel.SetWindowText(LoadLangString(L"39") + L"(" + std::to_wstring(kCountdownEnd - m_nTick) + L")");
+  m_btnCancel.SetWindowText(LoadLangString(LangKey::Cancel) + L"(" + std::to_wstring(kCountdownEnd - m_nTick) + L")");
 }
 
 void CCalibrateDlg::OnOK() {
@@ -312,7 +319,7 @@ void CCalibrateDlg::OnOK() {
 }
 
 void CCalibrateDlg::OnReCalibrate() {
-  m_btnCancel.SetWindowText(LoadLangString(L"39"));
+  m_btnCancel.SetWindowText(LoadLangString(LangKey::Cancel));
   ::PostMessageW(MainWindow(), UM_CALIBRATE_BEGIN, 0, 0);
   KillTimer(kCountdownTimer);
   HideCursor();
@@ -387,7 +394,7 @@ void CCalibrateDlg::ShowRemovalMessage() {
   ShowCursorAgain();
   MSG quit{};
   const bool quitting = ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-  ::MessageBoxW(m_hWnd, L"The device you have selected has been removed!", LoadLangString(L"79").c_str(), MB_OK);
+  ::MessageBoxW(m_hWnd, english::kDeviceRemoved, LoadLangString(LangKey::AppTitle).c_str(), MB_OK);
   if (quitting) ::PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
@@ -401,11 +408,10 @@ void CCalibrateDlg::SaveCalibration(bool restoreMode) {
 
   DeviceParameters record = ReadTouchScreenRecord(m_nTouchScreenNo);
   const RECT window = GetWindowRect();
-  // The monitor of the touch screen's mapping row; a row without a monitor (-1) gives 0.
-  const std::int32_t mapped = m_nDeviceIndex >= 0 && m_nDeviceIndex < kMaxTouchScreens
-                                  ? list.mapping(m_nDeviceIndex).monitorNo
-                                  : -1;
-  const std::int32_t monitorId = mapped >= 0 && mapped < list.monitorCount() ? mapped : 0;
+  const std::int32_t monitorId =
+      m_nDeviceIndex >= 0 && m_nDeviceIndex < kMaxTouchScreens
+          ? calibration::CalibratedMonitorId(list.mapping(m_nDeviceIndex).monitorNo, list.monitorCount())
+          : 0;
   calibration::SetCalibrationFields(record, calibration::Rect{window.left, window.top, window.right, window.bottom},
                                     mw, mh, m_ptRaw, monitorId);
   GetDriverLibrary().SetDeviceParameters(m_nDeviceKey, record);

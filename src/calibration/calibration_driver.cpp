@@ -1,6 +1,6 @@
 #include "calibration/calibration_driver.h"
 
-#include "config/core/file_name_rules.h"
+#include "config/core/device_key.h"
 #include "config/driver_library.h"
 #include "device/touch_screen_list.h"
 

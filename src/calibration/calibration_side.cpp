@@ -119,7 +119,7 @@ void CalibrationSide::Map() {
   if (list.monitorCount() == 0) return;
   auto window = std::make_unique<CDeviceMatchDlg>(m_devices, &m_mainWindow);
   if (!window->Create(IDD_DEVICE_MATCH, &m_mainWindow)) {
-    RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window, template 138");
+    RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window");
     m_mainWindow.EnableWindow(TRUE);
     return;
   }

@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "base/core/english_texts.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/system_failure.h"
+#include "calibration/calibration_driver.h"
 #include "calibration/res/device_match_dialog_ids.h"
-#include "config/core/file_name_rules.h"
 #include "config/driver_library.h"
 #include "device/device_services.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int kCrossHalf = 50;
 constexpr int kCircleRadii[] = {30, 20, 10, 40, 50};
-constexpr wchar_t kRemovedText[] = L"The device you have selected has been removed!";
 
 void HideCursor() {
   while (::ShowCursor(FALSE) >= 0) {
@@ -160,8 +160,7 @@ void CDeviceMatchDlg::MapTouchScreen(int slot, int monitor) {
   GetDriverLibrary().GetDeviceParameters(record);
   record.MonitorID = monitor;
   record.IsCalibrate = 1;
-  const std::wstring_view pdoName = device->PdoName ? device->PdoName.get() : L"";
-  GetDriverLibrary().SetDeviceParameters(DeviceKeyFromPdoName(pdoName), record);
+  GetDriverLibrary().SetDeviceParameters(TouchScreenDeviceKey(m_devices.list(), slot), record);
 }
 
 void CDeviceMatchDlg::NextMonitor() {
@@ -210,7 +209,7 @@ void CDeviceMatchDlg::OnDeviceRemoved() {
   m_bFinished = true;
   KillTimer(kTimerId);
   ShowCursorAgain();
-  ::MessageBoxW(m_hWnd, kRemovedText, LoadLangString(L"79").c_str(), MB_OK | MB_ICONWARNING);
+  ::MessageBoxW(m_hWnd, english::kDeviceRemoved, LoadLangString(LangKey::AppTitle).c_str(), MB_OK | MB_ICONWARNING);
   if (m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
   Closing(false);
   EndDialog(IDCANCEL);

@@ -1,5 +1,5 @@
 #pragma once
-// CDeviceMatchDlg: the mapping window (template 138).
+// CDeviceMatchDlg: the mapping window.
 //
 // It covers one monitor at a time with a target and the monitor's number; whichever touch
 // screen reports a touch there is mapped to that monitor through the driver-interface library,

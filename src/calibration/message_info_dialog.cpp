@@ -23,7 +23,7 @@ MessageInfoDlg::~MessageInfoDlg() {
 
 BOOL MessageInfoDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetDlgItemText(IDC_REGION_HINT_TEXT, LoadLangString(L"54"));
+  SetDlgItemText(IDC_REGION_HINT_TEXT, LoadLangString(LangKey::RegionHint));
   return TRUE;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/app_paths.h"
+#include "base/core/paths.h"
 #include "base/scoped_handle.h"
 #include "base/text.h"
 #include "config/core/file_name_rules.h"
@@ -144,7 +145,7 @@ void RunConfigExport(const std::wstring& fileArgument) {
     case ExportNameCheck::Ok:
       break;
   }
-  const std::wstring path = ResolveIniPath(argument, currentDir);
+  const std::wstring path = PathOfCommandFile(argument, currentDir);
 
   ParameterKey driver;
   if (!driver.OpenOrCreate(std::wstring(kDriverParametersPath))) {

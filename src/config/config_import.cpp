@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/app_paths.h"
+#include "base/core/paths.h"
 #include "base/scoped_handle.h"
 #include "base/text.h"
 #include "config/core/file_name_rules.h"
@@ -132,7 +133,7 @@ void RunConfigImport(const std::wstring& fileArgument) {
   std::printf("\n");
   std::printf("Please don't close console!\n");
 
-  const std::wstring path = ResolveIniPath(fileArgument, GetCurrentDir());
+  const std::wstring path = PathOfCommandFile(fileArgument, GetCurrentDir());
   WIN32_FILE_ATTRIBUTE_DATA attributes;
   if (path.size() >= MAX_PATH ||
       !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/app_paths.h"
+#include "base/core/english_texts.h"
 
 DriverLibrary::~DriverLibrary() = default;
 
@@ -82,7 +83,7 @@ DriverLibrary& GetDriverLibrary() {
 }
 
 void ShowDriverLibraryMissing(HWND owner) {
-  MessageBoxW(owner, kDriverLibraryMissingText, L"PelnixCpl", MB_OK | MB_ICONERROR);
+  MessageBoxW(owner, english::kDriverLibraryMissing, english::kProgramCaption, MB_OK | MB_ICONERROR);
 }
 
 void PrintDriverLibraryMissing() {

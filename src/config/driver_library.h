@@ -58,8 +58,5 @@ private:
 DriverLibrary& GetDriverLibrary();
 
 // What the user is told when the library cannot be used.
-inline constexpr const wchar_t* kDriverLibraryMissingText =
-    L"PelnixLib.dll could not be loaded, so the touch screen driver cannot be set up.\n"
-    L"Please install the touch screen driver again.";
 void ShowDriverLibraryMissing(HWND owner);  // a message box
 void PrintDriverLibraryMissing();           // a console line

@@ -5,26 +5,9 @@
 #include <vector>
 
 #include "base/scoped_handle.h"
+#include "base/text.h"
 
 namespace {
-
-std::wstring Decode(UINT codePage, const char* bytes, std::size_t size) {
-  if (size == 0) return {};
-  const int length = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), text.data(), length);
-  return text;
-}
-
-std::string Encode(UINT codePage, const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                      nullptr, nullptr);
-  return bytes;
-}
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
   std::size_t done = 0;
@@ -71,9 +54,9 @@ std::optional<IniFileText> ReadIniFile(const std::wstring& path) {
       result.text += static_cast<wchar_t>(raw[i] << 8 | raw[i + 1]);
   } else if (bytes.size() >= 3 && raw[0] == 0xEF && raw[1] == 0xBB && raw[2] == 0xBF) {
     result.encoding = IniEncoding::Utf8;
-    result.text = Decode(CP_UTF8, bytes.data() + 3, bytes.size() - 3);
+    result.text = FromCodePage(CP_UTF8, std::string_view(bytes.data() + 3, bytes.size() - 3));
   } else {
-    result.text = Decode(CP_ACP, bytes.data(), bytes.size());
+    result.text = FromCodePage(CP_ACP, std::string_view(bytes.data(), bytes.size()));
   }
   return result;
 }
@@ -91,10 +74,10 @@ bool WriteIniFile(const std::wstring& path, const std::wstring& text, IniEncodin
   std::string bytes;
   switch (encoding) {
     case IniEncoding::Ansi:
-      bytes = Encode(CP_ACP, text);
+      bytes = ToCodePage(CP_ACP, text);
       break;
     case IniEncoding::Utf8:
-      bytes = "\xEF\xBB\xBF" + Encode(CP_UTF8, text);
+      bytes = "\xEF\xBB\xBF" + ToCodePage(CP_UTF8, text);
       break;
     case IniEncoding::Utf16Le:
       bytes = "\xFF\xFE";

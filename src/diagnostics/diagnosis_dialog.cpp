@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "base/core/english_texts.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/scoped_handle.h"
@@ -18,13 +19,12 @@
 namespace {
 
 constexpr ControlText kCaptions[] = {
-    {IDC_DIAGNOSIS_START, L"5"},
-    {IDOK, L"59"},
-    {IDC_DIAGNOSIS_EXPORT, L"60"},
-    {IDC_DIAGNOSIS_GROUP, L"58"},
+    {IDC_DIAGNOSIS_START, LangKey::DiagnosticsButton},
+    {IDOK, LangKey::CloseButton},
+    {IDC_DIAGNOSIS_EXPORT, LangKey::ExportButton},
+    {IDC_DIAGNOSIS_GROUP, LangKey::DiagnosticsTitle},
 };
 
-constexpr const wchar_t* kMessageCaption = L"PelnixCpl";
 constexpr DWORD kFileNameLength = 260;
 
 led::ReportIdentity IdentityOf(const TouchScreenDevice& device) {
@@ -78,7 +78,7 @@ BOOL CDiagnosis::OnInitDialog() {
   const TouchScreenDevice* device = m_devices.list().device(m_nDeviceIndex);
   wchar_t number[32];
   std::swprintf(number, 32, L"No.%d ", device ? device->TouchScreenNo.load() : -1);
-  SetWindowText(number + LoadLangString(L"58"));
+  SetWindowText(number + LoadLangString(LangKey::DiagnosticsTitle));
   SetControlTexts(m_hWnd, kCaptions);
   m_btnExport.EnableWindow(FALSE);
   return TRUE;
@@ -91,14 +91,14 @@ bool CDiagnosis::PostStep(char command1, char command2) {
 
 void CDiagnosis::StartRun() {
   if (!m_devices.list().device(m_nDeviceIndex)) {
-    ::MessageBoxW(m_hWnd, kGoneAtStartText, kMessageCaption, MB_OK);
+    ::MessageBoxW(m_hWnd, english::kReselectTouchScreen, english::kProgramCaption, MB_OK);
     m_btnDiagnostics.EnableWindow(FALSE);
     return;
   }
   m_btnDiagnostics.EnableWindow(FALSE);
   m_ctrlList.ResetContent();
   ::SetFocus(m_ctrlList);
-  m_ctrlList.AddString(LoadLangString(L"61"));
+  m_ctrlList.AddString(LoadLangString(LangKey::TestingLeds));
   m_run.Begin();
   PostStep('o', 0);
 }
@@ -136,7 +136,7 @@ void CDiagnosis::OnOpenReply(std::unique_ptr<DeviceReport> reply) {
 void CDiagnosis::FinishRun() {
   m_devices.client().ReleaseHeldReply();
   led::LedTestResult result;
-  if (m_run.Finish(result) != led::DecodeStatus::Decoded) return;  // the "61" line stays
+  if (m_run.Finish(result) != led::DecodeStatus::Decoded) return;  // the "testing the LEDs" line stays
   const TouchScreenDevice* device = m_devices.list().device(m_nDeviceIndex);
   ShowReport(led::BuildReport(device ? IdentityOf(*device) : led::ReportIdentity{}, result));
 }
@@ -163,7 +163,7 @@ void CDiagnosis::OnRemoved(int index) {
   }
   if (index != m_nDeviceIndex) return;
   AbandonRun();
-  ::MessageBoxW(m_hWnd, kRemovedText, kMessageCaption, MB_OK);
+  ::MessageBoxW(m_hWnd, english::kDeviceRemoved, english::kProgramCaption, MB_OK);
   m_btnDiagnostics.EnableWindow(FALSE);
 }
 
@@ -181,7 +181,7 @@ void CDiagnosis::Export() {
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = m_hWnd;
-  dialog.lpstrFilter = L"Text File(*.txt)\0*.txt\0";
+  dialog.lpstrFilter = english::kTextFileFilter;
   dialog.lpstrFile = file;
   dialog.nMaxFile = kFileNameLength;
   dialog.lpstrDefExt = L"txt";  // the dialog adds the dot

@@ -24,11 +24,6 @@ public:
   void SetDeviceIndex(int index) { m_nDeviceIndex = index; }
   int deviceIndex() const { return m_nDeviceIndex; }
 
-  // The texts of the two message boxes.
-  static constexpr const wchar_t* kGoneAtStartText =
-      L"The touchScreen you selected have been removed,please reselect touchscreen !";
-  static constexpr const wchar_t* kRemovedText = L"The device you have selected has been removed!";
-
 protected:
   BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;

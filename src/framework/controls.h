@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "framework/window_text.h"
+
 class CControl {
 public:
   HWND m_hWnd = nullptr;
@@ -16,11 +18,7 @@ public:
   BOOL ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command); }
   BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
   void SetWindowText(const std::wstring& text) const { ::SetWindowTextW(m_hWnd, text.c_str()); }
-  std::wstring GetWindowText() const {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-  }
+  std::wstring GetWindowText() const { return WindowText(m_hWnd); }
 };
 
 class CStatic : public CControl {};

@@ -5,6 +5,7 @@
 
 #include "framework/controls.h"
 #include "framework/wnd.h"
+#include "framework/window_text.h"
 
 class CDataExchange {
 public:
@@ -35,9 +36,7 @@ inline void DDX_Slider(CDataExchange* dx, int id, int& value) {
 inline void DDX_Text(CDataExchange* dx, int id, std::wstring& value) {
   HWND control = dx->Control(id);
   if (dx->m_bSaveAndValidate) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    value = text;
+    value = WindowText(control);
   } else {
     ::SetWindowTextW(control, value.c_str());
   }

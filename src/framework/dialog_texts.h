@@ -4,10 +4,12 @@
 
 #include <span>
 
+#include "base/core/language_keys.h"
+
 struct ControlText {
   int id;
-  const wchar_t* key;  // language key
+  LangKey key;
 };
 
-// Sets each control's text to its key's language string (the key itself when it is missing).
+// Sets each control's text to its key's language string (the key's number when it is missing).
 void SetControlTexts(HWND dialog, std::span<const ControlText> texts);

@@ -2,8 +2,7 @@
 
 #include <commctrl.h>
 
-#include <vector>
-
+#include "framework/window_text.h"
 
 namespace {
 constexpr wchar_t kObjectProperty[] = L"PelnixCpl.Object";
@@ -205,20 +204,9 @@ bool CWnd::WalkPreTranslateTree(MSG* msg) {
   return false;
 }
 
-std::wstring CWnd::GetWindowText() const {
-  const int length = ::GetWindowTextLengthW(m_hWnd);
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-  ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
-  return buffer.data();
-}
+std::wstring CWnd::GetWindowText() const { return WindowText(m_hWnd); }
 
-std::wstring CWnd::GetDlgItemText(int id) const {
-  HWND item = GetDlgItem(id);
-  const int length = ::GetWindowTextLengthW(item);
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-  ::GetWindowTextW(item, buffer.data(), length + 1);
-  return buffer.data();
-}
+std::wstring CWnd::GetDlgItemText(int id) const { return WindowText(GetDlgItem(id)); }
 
 RECT CWnd::GetClientRect() const {
   RECT rect{};

@@ -11,12 +11,12 @@ namespace {
 // The version lines (IDC_DRIVER_VERSION, IDC_CONTROL_PANEL_VERSION) keep the template's
 // fixed texts.
 constexpr ControlText kCaptions[] = {
-    {IDOK, L"38"},
-    {IDC_DRIVER_VERSION_LABEL, L"56"},
-    {IDC_CONTROL_PANEL_VERSION_LABEL, L"57"},
-    {IDC_ABOUT_MAKER, L"55"},
-    {IDC_ABOUT_NOTICE1, L"80"},
-    {IDC_ABOUT_NOTICE2, L"81"},
+    {IDOK, LangKey::Ok},
+    {IDC_DRIVER_VERSION_LABEL, LangKey::DriverVersionLabel},
+    {IDC_CONTROL_PANEL_VERSION_LABEL, LangKey::ControlPanelVersionLabel},
+    {IDC_ABOUT_MAKER, LangKey::MakerName},
+    {IDC_ABOUT_NOTICE1, LangKey::Copyright},
+    {IDC_ABOUT_NOTICE2, LangKey::RightsReserved},
 };
 
 static_assert(CImageStatic::kLogo.at100 == IDB_LOGO && CImageStatic::kLogo.at150 == IDB_LOGO_150 &&
@@ -41,9 +41,9 @@ void CVersion::DoDataExchange(CDataExchange* dx) {
 
 BOOL CVersion::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(LoadLangString(L"78"));
+  SetWindowText(LoadLangString(LangKey::AboutTitle));
   SetControlTexts(m_hWnd, kCaptions);
-  m_ctrlLink.SetLinkText(LoadLangString(L"82"));  // and the link fits its new text
+  m_ctrlLink.SetLinkText(LoadLangString(LangKey::WebSiteLink));  // and the link fits its new text
   m_ctrlPicture.SetDpi(WindowDpi(m_hWnd));
   return TRUE;
 }

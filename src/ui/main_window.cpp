@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include "base/app_paths.h"
+#include "base/core/english_texts.h"
 #include "base/core/paths.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
@@ -19,6 +20,7 @@
 #include "device/device_services.h"
 #include "diagnostics/diagnostics_entry.h"
 #include "framework/data_exchange.h"
+#include "framework/dialog_texts.h"
 #include "framework/gdi.h"
 #include "framework/win_app.h"
 #include "ui/core/main_window_rules.h"
@@ -42,18 +44,25 @@ constexpr dpi::ImageResources kCalibratedImage{IDB_CALIBRATED, IDB_CALIBRATED_15
 // The HID device interface class, the value HidD_GetHidGuid reports.
 constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
-// Controls whose text is a language string, by language key.
-struct LanguageText {
-  int id;
-  const wchar_t* key;
-};
-constexpr LanguageText kLanguageTexts[] = {
-    {IDC_MAPPING, L"1"},          {IDC_CALIBRATE, L"2"},         {IDC_REGION_CALIBRATE, L"3"},
-    {IDC_SETTINGS, L"4"},         {IDC_DIAGNOSTICS, L"5"},       {IDC_ABOUT, L"6"},
-    {IDC_HELP_MANUAL, L"7"},      {IDOK, L"8"},                  {IDC_LIST_GROUP, L"9"},
-    {IDC_CALIBRATION_HINT, L"10"}, {IDC_CALIBRATE_AFTER, L"11"}, {IDC_CALIBRATE_NEW_MODEL, L"12"},
-    {IDC_CALIBRATE_INACCURATE, L"13"}, {IDC_MAPPING_AFTER, L"14"}, {IDC_MAPPING_SEVERAL, L"15"},
-    {IDC_REGION_AFTER, L"100"},   {IDC_REGION_PART, L"101"},
+// Controls whose text is a language string.
+constexpr ControlText kTexts[] = {
+    {IDC_MAPPING, LangKey::MappingButton},
+    {IDC_CALIBRATE, LangKey::CalibrateButton},
+    {IDC_REGION_CALIBRATE, LangKey::RegionCalibrateButton},
+    {IDC_SETTINGS, LangKey::SettingsButton},
+    {IDC_DIAGNOSTICS, LangKey::DiagnosticsButton},
+    {IDC_ABOUT, LangKey::AboutButton},
+    {IDC_HELP_MANUAL, LangKey::HelpButton},
+    {IDOK, LangKey::ExitButton},
+    {IDC_LIST_GROUP, LangKey::TouchScreenListGroup},
+    {IDC_CALIBRATION_HINT, LangKey::CalibrationHint},
+    {IDC_CALIBRATE_AFTER, LangKey::CalibrateAfter},
+    {IDC_CALIBRATE_NEW_MODEL, LangKey::CalibrateNewModel},
+    {IDC_CALIBRATE_INACCURATE, LangKey::CalibrateInaccurate},
+    {IDC_MAPPING_AFTER, LangKey::MappingAfter},
+    {IDC_MAPPING_SEVERAL, LangKey::MappingSeveral},
+    {IDC_REGION_AFTER, LangKey::RegionCalibrateAfter},
+    {IDC_REGION_PART, LangKey::RegionPart},
 };
 }  // namespace
 
@@ -120,7 +129,7 @@ void CPelnixCplDlg::SetUpListView() {
   ::GetClientRect(m_ctrlTouchScreens, &client);
   const int quarter = (client.right - client.left) / 4;
   // The icon view does not show them; a report view would.
-  m_ctrlTouchScreens.InsertColumn(0, L"Item Name", LVCFMT_LEFT, quarter);
+  m_ctrlTouchScreens.InsertColumn(0, english::kListColumnName, LVCFMT_LEFT, quarter);
   m_ctrlTouchScreens.InsertColumn(1, L"Value", LVCFMT_LEFT, quarter);
   m_ctrlTouchScreens.InsertColumn(2, L"Time", LVCFMT_LEFT, quarter);
 
@@ -162,8 +171,10 @@ int CPelnixCplDlg::ListItemWidth() {
 }
 
 void CPelnixCplDlg::ApplyLanguage() {
-  SetWindowText(LoadLangString(L"79"));
-  for (const LanguageText& text : kLanguageTexts) SetDlgItemText(text.id, LoadLangString(text.key));
+  SetWindowText(LoadLangString(LangKey::AppTitle));
+  SetControlTexts(m_hWnd, kTexts);
+  // Every button draws a caption of 13 characters or more (Region Calibrate's) as these lines.
+  CXPButton::SetLongCaption(english::kLongCaptionFirst, english::kLongCaptionSecond);
 }
 
 void CPelnixCplDlg::RefreshList() {
@@ -487,9 +498,9 @@ void CPelnixCplDlg::OpenUserManual() {
   if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) path = folder + kEnglishUserManual;
   const auto shell = reinterpret_cast<std::intptr_t>(
       ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  const std::wstring key = main_window::HelpFailureKey(shell);
-  if (key.empty()) return;
-  ::MessageBoxW(m_hWnd, LoadLangString(key).c_str(), LoadLangString(L"70").c_str(), MB_ICONINFORMATION);
+  const std::optional<LangKey> key = main_window::HelpFailureKey(shell);
+  if (!key) return;
+  ::MessageBoxW(m_hWnd, LoadLangString(*key).c_str(), LoadLangString(LangKey::StatusNormal).c_str(), MB_ICONINFORMATION);
 }
 
 void CPelnixCplDlg::PaintMinimized() {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "base/core/english_texts.h"
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/system_failure.h"
@@ -155,7 +156,7 @@ bool MainWindowWorkers::OnWorkerMessage(UINT msg) {
       OnWorkerEnded();
       return true;
     case kSaveMappingFailed:
-      ::MessageBoxW(m_hWindow, L"Save Match info failed!", LoadLangString(L"79").c_str(), MB_OK);
+      ::MessageBoxW(m_hWindow, english::kSaveMatchFailed, LoadLangString(LangKey::AppTitle).c_str(), MB_OK);
       return true;
     default:
       return false;

@@ -12,16 +12,16 @@
 namespace {
 
 constexpr ControlText kCaptions[] = {
-    {IDOK, L"38"},
-    {IDC_PROPERTIES_GROUP, L"62"},
-    {IDC_TOUCH_SCREEN_NO_LABEL, L"63"},
-    {IDC_MONITOR_NO_LABEL, L"64"},
-    {IDC_IS_CALIBRATED_LABEL, L"65"},
-    {IDC_INTERFACE_TYPE_LABEL, L"66"},
-    {IDC_HARDWARE_VERSION_LABEL, L"67"},
-    {IDC_SERIAL_NO_LABEL, L"68"},
-    {IDC_STATUS_LABEL, L"69"},
-    {IDC_STATUS_VALUE, L"70"},
+    {IDOK, LangKey::Ok},
+    {IDC_PROPERTIES_GROUP, LangKey::TouchScreenInformation},
+    {IDC_TOUCH_SCREEN_NO_LABEL, LangKey::TouchScreenNoLabel},
+    {IDC_MONITOR_NO_LABEL, LangKey::MonitorNoLabel},
+    {IDC_IS_CALIBRATED_LABEL, LangKey::IsCalibratedLabel},
+    {IDC_INTERFACE_TYPE_LABEL, LangKey::InterfaceTypeLabel},
+    {IDC_HARDWARE_VERSION_LABEL, LangKey::HardwareVersionLabel},
+    {IDC_SERIAL_NO_LABEL, LangKey::SerialNoLabel},
+    {IDC_STATUS_LABEL, LangKey::StatusLabel},
+    {IDC_STATUS_VALUE, LangKey::StatusNormal},
 };
 
 // What the dialog shows of one touch screen; a slot without one shows nothing known.
@@ -70,7 +70,7 @@ void PelnixInfo::DoDataExchange(CDataExchange* dx) {
 BOOL PelnixInfo::OnInitDialog() {
   CDialog::OnInitDialog();
   ShowTouchScreen();
-  SetWindowText(LoadLangString(L"62"));
+  SetWindowText(LoadLangString(LangKey::TouchScreenInformation));
   SetControlTexts(m_hWnd, kCaptions);
   return TRUE;
 }

@@ -12,39 +12,39 @@
 namespace {
 
 constexpr ControlText kCaptions[] = {
-    {IDC_MODES_GROUP, L"16"},
-    {IDC_MODE_CLICK_ON_TOUCH, L"17"},
-    {IDC_MODE_CLICK_ON_RELEASE, L"18"},
-    {IDC_MODE_MOUSE_EMULATION, L"19"},
-    {IDC_OPTIONS_GROUP, L"20"},
-    {IDC_ENABLE_TOUCH, L"21"},
-    {IDC_HIDE_CURSOR, L"22"},
-    {IDC_ENABLE_DOUBLE_CLICK, L"23"},
-    {IDC_ENABLE_RIGHT_CLICK, L"24"},
-    {IDC_ENABLE_DRAG_DELAY, L"25"},
-    {IDC_ENABLE_DELAY_TOUCH, L"26"},
-    {IDC_ENABLE_BEEP, L"27"},
-    {IDC_DRAG_DELAY_GROUP, L"28"},
-    {IDC_DELAY_TOUCH_GROUP, L"29"},
-    {IDC_DOUBLE_CLICK_GROUP, L"30"},
-    {IDC_RIGHT_CLICK_GROUP, L"31"},
-    {IDC_BEEP_GROUP, L"32"},
-    {IDC_BEEP_ON_TOUCH, L"33"},
-    {IDC_BEEP_ON_RELEASE, L"34"},
-    {IDC_BEEP_BOTH, L"35"},
-    {IDC_BEEP_PC_SPEAKER, L"36"},
-    {IDC_BEEP_SOUND_CARD, L"37"},
-    {IDOK, L"38"},
-    {IDCANCEL, L"39"},
-    {IDC_APPLY, L"40"},
-    {IDC_FREQUENCY_LABEL, L"41"},
-    {IDC_DURATION_LABEL, L"42"},
-    {IDC_DRAG_DELAY_LABEL, L"43"},
-    {IDC_DELAY_TOUCH_LABEL, L"43"},
-    {IDC_RIGHT_CLICK_DELAY_LABEL, L"43"},
-    {IDC_DOUBLE_CLICK_SPEED_LABEL, L"44"},
-    {IDC_DOUBLE_CLICK_AREA_LABEL, L"45"},
-    {IDC_RIGHT_CLICK_AREA_LABEL, L"45"},
+    {IDC_MODES_GROUP, LangKey::ModesGroup},
+    {IDC_MODE_CLICK_ON_TOUCH, LangKey::ClickOnTouch},
+    {IDC_MODE_CLICK_ON_RELEASE, LangKey::ClickOnRelease},
+    {IDC_MODE_MOUSE_EMULATION, LangKey::MouseEmulation},
+    {IDC_OPTIONS_GROUP, LangKey::OptionsGroup},
+    {IDC_ENABLE_TOUCH, LangKey::EnableTouch},
+    {IDC_HIDE_CURSOR, LangKey::HideCursor},
+    {IDC_ENABLE_DOUBLE_CLICK, LangKey::EnableDoubleClick},
+    {IDC_ENABLE_RIGHT_CLICK, LangKey::EnableRightClick},
+    {IDC_ENABLE_DRAG_DELAY, LangKey::EnableDragDelay},
+    {IDC_ENABLE_DELAY_TOUCH, LangKey::EnableDelayTouch},
+    {IDC_ENABLE_BEEP, LangKey::EnableBeep},
+    {IDC_DRAG_DELAY_GROUP, LangKey::DragDelayGroup},
+    {IDC_DELAY_TOUCH_GROUP, LangKey::DelayTouchGroup},
+    {IDC_DOUBLE_CLICK_GROUP, LangKey::DoubleClickGroup},
+    {IDC_RIGHT_CLICK_GROUP, LangKey::RightClickGroup},
+    {IDC_BEEP_GROUP, LangKey::BeepGroup},
+    {IDC_BEEP_ON_TOUCH, LangKey::BeepOnTouch},
+    {IDC_BEEP_ON_RELEASE, LangKey::BeepOnRelease},
+    {IDC_BEEP_BOTH, LangKey::BeepBoth},
+    {IDC_BEEP_PC_SPEAKER, LangKey::PcSpeaker},
+    {IDC_BEEP_SOUND_CARD, LangKey::SoundCard},
+    {IDOK, LangKey::Ok},
+    {IDCANCEL, LangKey::Cancel},
+    {IDC_APPLY, LangKey::Apply},
+    {IDC_FREQUENCY_LABEL, LangKey::FrequencyLabel},
+    {IDC_DURATION_LABEL, LangKey::DurationLabel},
+    {IDC_DRAG_DELAY_LABEL, LangKey::DelayLabel},
+    {IDC_DELAY_TOUCH_LABEL, LangKey::DelayLabel},
+    {IDC_RIGHT_CLICK_DELAY_LABEL, LangKey::DelayLabel},
+    {IDC_DOUBLE_CLICK_SPEED_LABEL, LangKey::SpeedLabel},
+    {IDC_DOUBLE_CLICK_AREA_LABEL, LangKey::AreaLabel},
+    {IDC_RIGHT_CLICK_AREA_LABEL, LangKey::AreaLabel},
 };
 
 }  // namespace
@@ -70,7 +70,7 @@ BOOL CBasicprop::OnInitDialog() {
   CDialog::OnInitDialog();
   LoadSettings();
   m_nMode = ApplyAllRules(*this, m_nMode);
-  SetWindowText(LoadLangString(L"77"));
+  SetWindowText(LoadLangString(LangKey::SettingsTitle));
   SetControlTexts(m_hWnd, kCaptions);
   EnableApply(false);
   UpdateData(FALSE);

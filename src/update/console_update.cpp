@@ -7,24 +7,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/app_paths.h"
+#include "base/core/paths.h"
 #include "base/text.h"
 #include "base/timer_resolution.h"
 #include "device/device_query.h"
 #include "device/device_services.h"
-#include "update/core/image_path.h"
 #include "update/core/update_messages.h"
 #include "update/core/update_protocol.h"
 #include "update/firmware_updater.h"
 
 namespace {
-
-std::wstring CurrentDirectory() {
-  const DWORD needed = GetCurrentDirectoryW(0, nullptr);
-  std::wstring dir(needed, L'\0');
-  const DWORD length = GetCurrentDirectoryW(needed, dir.data());
-  dir.resize(length < needed ? length : 0);
-  return dir;
-}
 
 void ShowProgress(int percent) {
   // Column 0, row 2: the line under the two notes. Without a console (output to a pipe or a
@@ -68,7 +61,7 @@ void RunConsoleUpdate(const std::function<DeviceServices&()>& makeDevices,
   devices.client().EnterAcknowledgeMode();
   QueryAllDevices(devices.client());
 
-  const std::wstring path = ResolveImagePath(fileArgument, CurrentDirectory());
+  const std::wstring path = PathOfCommandFile(fileArgument, GetCurrentDir());
   WIN32_FILE_ATTRIBUTE_DATA attributes;
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
     std::printf(kMsgFileMissing, ToAnsi(path).c_str());

@@ -9,13 +9,11 @@
 #include "base/text.h"
 #include "base/timer_resolution.h"
 #include "update/core/firmware_image.h"
-#include "update/core/hex_decoder.h"
 #include "update/core/update_messages.h"
 #include "update/core/update_protocol.h"
+#include "update/image_file.h"
 
 namespace {
-
-constexpr DWORD kFileReadBlock = 64 * 1024;
 
 // The length of an output report of `bytes` on this device: the capabilities' length when
 // it is longer, since HidD_SetOutputReport refuses shorter buffers.
@@ -56,34 +54,15 @@ FirmwareUpdater::FirmwareUpdater(HidSystem& hid, std::wstring imagePath)
 FirmwareUpdater::~FirmwareUpdater() = default;
 
 bool FirmwareUpdater::LoadImage() {
-  m_image.clear();
   m_nStreamLength = 0;
-  // Opened by its wide name, so every name the file system has can be read.
-  const ScopedFileHandle file(CreateFileW(m_strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  bool readable = file.valid();
-  if (!readable) RecordSystemFailure(L"CreateFileW", m_strPath);
-  HexDecoder decoder(m_image);
-  if (readable) {
-    std::vector<std::uint8_t> block(kFileReadBlock);
-    for (;;) {
-      DWORD got = 0;
-      if (!::ReadFile(file.get(), block.data(), kFileReadBlock, &got, nullptr)) {
-        RecordSystemFailure(L"ReadFile", m_strPath);
-        readable = false;
-        break;
-      }
-      if (got == 0 || decoder.Feed({block.data(), got}) != HexDecoder::Status::Reading) break;
-    }
-  }
-  if (!readable) {
+  const ImageFileRead read = ReadImageFile(m_strPath, m_image);
+  if (read == ImageFileRead::CannotOpen || read == ImageFileRead::ReadFailed) {
     std::printf(kMsgCannotOpen, ToAnsi(m_strPath).c_str());
     m_image.clear();
     return false;
   }
-  ImageCheck check = decoder.Finish() == HexDecoder::Status::TooLarge
-                         ? ImageCheck::TooLarge
-                         : CheckImage(m_image, &m_nStreamLength);
+  const ImageCheck check =
+      read == ImageFileRead::TooLarge ? ImageCheck::TooLarge : CheckImage(m_image, &m_nStreamLength);
   if (check != ImageCheck::Valid) {
     std::fputs(CheckMessage(check), stdout);
     m_image.clear();

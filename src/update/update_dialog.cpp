@@ -11,37 +11,11 @@
 #include "device/core/device_report.h"
 #include "device/device_services.h"
 #include "framework/data_exchange.h"
-#include "update/core/hex_decoder.h"
 #include "update/core/update_messages.h"
+#include "update/image_file.h"
 #include "update/res/update_dialog_ids.h"
 
 namespace {
-
-enum class ReadResult { Read, CannotOpen, Failed };
-
-// The dialog's image: the whole decoded file is the block stream.
-ReadResult ReadDialogImage(std::vector<std::uint8_t>& image) {
-  const ScopedFileHandle file(CreateFileW(kDialogImagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    RecordSystemFailure(L"CreateFileW", kDialogImagePath);
-    return ReadResult::CannotOpen;
-  }
-  HexDecoder decoder(image);
-  std::vector<std::uint8_t> block(64 * 1024);
-  bool failed = false;
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
-      RecordSystemFailure(L"ReadFile", kDialogImagePath);
-      failed = true;
-      break;
-    }
-    if (got == 0 || decoder.Feed({block.data(), got}) != HexDecoder::Status::Reading) break;
-  }
-  if (failed || decoder.Finish() == HexDecoder::Status::TooLarge) return ReadResult::Failed;
-  return ReadResult::Read;
-}
 
 std::string Hex2(const char* format, unsigned a, unsigned b) {
   char text[32];
@@ -72,10 +46,12 @@ BOOL CUpdate::OnInitDialog() {
   m_ctrlStatus.ShowWindow(SW_HIDE);
 
   std::vector<std::uint8_t> image;
-  switch (ReadDialogImage(image)) {
-    case ReadResult::CannotOpen: Fail(kDialogReadFailed); return TRUE;
-    case ReadResult::Failed: Fail(kDialogUpdateFailed); return TRUE;
-    case ReadResult::Read: break;
+  // The dialog's image: the whole decoded file is the block stream.
+  switch (ReadImageFile(kDialogImagePath, image)) {
+    case ImageFileRead::CannotOpen: Fail(kDialogReadFailed); return TRUE;
+    case ImageFileRead::ReadFailed:
+    case ImageFileRead::TooLarge: Fail(kDialogUpdateFailed); return TRUE;
+    case ImageFileRead::Read: break;
   }
   m_pMachine = std::make_unique<UpdateDialogMachine>(std::move(image));
   m_pFineTimer = std::make_unique<FineTimerResolution>();

@@ -401,7 +401,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < exchanges / 10; ++i) version.push_back(Exchange(devices, 'v', 'v', true));
   std::printf("device thread, simulated touch screen answering at once (times in ms)\n");
   Report("\"o\" (no echo)", open, 0, true);
-  Report("\"vv\" (echo: held reply first, the command 80 ms later)", version, kEchoDelayMs, false);
+  Report("\"vv\" (echo: held reply first, the command an echo delay later)", version, kEchoDelayMs, false);
   SetExchangeObserver(nullptr);
   SimulatedHid().RecordDeliveries(false);
 

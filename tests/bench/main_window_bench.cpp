@@ -1,7 +1,7 @@
 // Benchmark: time from start to a ready list (the wait cursor gone) in the main window, with
 // 1, 2 and 8 simulated touch screens that answer at once, against the floor that the start-up
 // query's own sleeps and echo delays set: per touch screen 200 ms + 3 x 20 ms of sleeps and
-// 2 x 80 ms of echo delay before the awaited "vv" and "vs" replies, 420 ms. Also the peak
+// 2 echo delays (kEchoDelayMs) before the awaited "vv" and "vs" replies, 420 ms. Also the peak
 // memory of each run. The time over the floor is split into the device side (each awaited
 // exchange from the device thread taking the request to its last reply posted, beyond its echo
 // delay), the list's refresh at the end (from the last request to the ready list: the driver
@@ -49,7 +49,7 @@ std::uint16_t g_nCode = 0;
 
 void CloseExchange() {
   if (g_nCode && g_nCode != 0x7631 && g_lastPosted > g_dispatched)  // "v1" is not awaited
-    g_deviceSideMs += g_lastPosted - g_dispatched - (protocol::LookupCommand(g_nCode).echo ? 80.0 : 0.0);
+    g_deviceSideMs += g_lastPosted - g_dispatched - (protocol::LookupCommand(g_nCode).echo ? double(kEchoDelayMs) : 0.0);
   g_nCode = 0;
 }
 

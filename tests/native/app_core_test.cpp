@@ -104,6 +104,24 @@ TEST(Paths, ModuleFolderAndCurrentFolder) {
   EXPECT_EQ(WithTrailingBackslash(L""), L"\\");
 }
 
+// Export, import and update find a named file alike: only a backslash keeps it as given.
+TEST(Paths, CommandFileWithoutBackslashIsInTheCurrentFolder) {
+  const struct {
+    const wchar_t* argument;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"conf.ini", L"C:\\Work\\conf.ini"},
+      {L"sub/x.bin", L"C:\\Work\\sub/x.bin"},
+      {L"d:x.bin", L"C:\\Work\\d:x.bin"},
+      {L"sub\\conf.ini", L"sub\\conf.ini"},
+      {L"D:\\fw\\x.bin", L"D:\\fw\\x.bin"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PathOfCommandFile(c.argument, L"C:\\Work\\"), c.expected) << c.argument;
+    EXPECT_EQ(PathOfCommandFile(c.argument, L"C:\\Work"), c.expected) << c.argument;
+  }
+}
+
 TEST(Paths, LanguageFileBySystemLanguage) {
   EXPECT_STREQ(LanguageFileForLangId(2052), L"\\Language\\2052.ini");
   EXPECT_STREQ(LanguageFileForLangId(1041), L"\\Language\\1041.ini");

@@ -75,6 +75,16 @@ TEST(CalibrationGeometry, AreaFieldsOfTheSecondMonitor) {
   EXPECT_EQ(record.Reserved29, -5);
 }
 
+TEST(CalibrationGeometry, MonitorIdOfTheMappingRowInASignedComparison) {
+  const struct {
+    std::int32_t mapped, monitorCount, expected;
+  } cases[] = {
+      {1, 2, 1}, {0, 2, 0}, {-1, 2, -1}, {-1, 0, -1}, {2, 2, 0}, {5, 1, 0}, {0, 0, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CalibratedMonitorId(c.mapped, c.monitorCount), c.expected) << c.mapped << " of " << c.monitorCount;
+}
+
 TEST(CalibrationGeometry, FractionsWrapIn32Bits) {
   struct Case {
     std::int32_t value, extent, expected;
@@ -239,10 +249,10 @@ TEST(CalibrationCheck, TextsAndPitch) {
   EXPECT_EQ(FillInAmount(L"about %d mm", 14), L"about 14 mm");
   EXPECT_EQ(FillInAmount(L"%s %d %d %n", 3), L"%s 3 %d %n");
   EXPECT_EQ(FillInAmount(L"no number", 3), L"no number");
-  EXPECT_EQ(WarningTextKey(CalibrationWarning::Touches), L"83");
-  EXPECT_EQ(WarningTextKey(CalibrationWarning::Earlier), L"84");
-  EXPECT_EQ(WarningTextKey(CalibrationWarning::NotSquare), L"85");
-  EXPECT_EQ(WarningTextKey(CalibrationWarning::None), L"");
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::Touches), LangKey::WarningTouchesDisagree);
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::Earlier), LangKey::WarningEarlierDiffers);
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::NotSquare), LangKey::WarningNotSquare);
+  EXPECT_EQ(WarningTextKey(CalibrationWarning::None), std::nullopt);
   // 1920 pixels over 531 mm; unknown or implausible sizes (an aspect ratio) give 96 DPI.
   EXPECT_DOUBLE_EQ(MonitorPitch(1920, 1080, 531, 299).x, 531.0 / 1920);
   for (auto [w, h] : {std::pair{0, 0}, std::pair{16, 9}}) {

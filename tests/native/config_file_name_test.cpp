@@ -1,4 +1,4 @@
-// The export's file-name rules, the path resolution of both commands, the device key.
+// The export's file-name rules.
 #include <gtest/gtest.h>
 
 #include "config/core/file_name_rules.h"
@@ -24,17 +24,4 @@ TEST(ConfigFileName, TrimAndExtension) {
   EXPECT_FALSE(HasIniExtension(L"x.inl"));
   EXPECT_TRUE(HasIniExtension(L"x.InI"));
   EXPECT_FALSE(HasIniExtension(L"ini"));
-}
-
-TEST(ConfigFileName, BareNamesGoToTheCurrentDirectory) {
-  EXPECT_EQ(ResolveIniPath(L"conf.ini", L"C:\\Work\\"), L"C:\\Work\\conf.ini");
-  EXPECT_EQ(ResolveIniPath(L"sub\\conf.ini", L"C:\\Work\\"), L"sub\\conf.ini");
-}
-
-TEST(ConfigFileName, DeviceKeyFromTheLastEightCharacters) {
-  EXPECT_EQ(DeviceKeyFromPdoName(L"\\Device\\00000041"), 0x42u);
-  EXPECT_EQ(DeviceKeyFromPdoName(L"1f"), 0x20u);
-  EXPECT_EQ(DeviceKeyFromPdoName(L"\\Device\\ABCDEF12x"), 0xBCDEF12u + 1);
-  EXPECT_EQ(DeviceKeyFromPdoName(L""), 1u);
-  EXPECT_EQ(DeviceKeyFromPdoName(L"FFFFFFFF"), 0u);  // wraps, as 32-bit arithmetic does
 }

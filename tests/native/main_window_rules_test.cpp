@@ -58,18 +58,10 @@ TEST(MainWindowRules, HardwareVersionFallsBackToOneZeroZero) {
   EXPECT_EQ(HardwareVersionFromReply(Reply{0x30, 'v', 'v', 2, 0, 0, 15, 1, 0}.bytes), fallback);
 }
 
-TEST(MainWindowRules, TouchScreenNumberFromV1Reply) {
-  EXPECT_EQ(TouchScreenNoFromReply(Reply{0x30, 'V', '1', 7}.bytes), 7);
-  EXPECT_EQ(TouchScreenNoFromReply(Reply{0x30, 'V', '1', 0}.bytes), 0);
-  EXPECT_EQ(TouchScreenNoFromReply(Reply{0x30, 'V', '1', ' '}.bytes), 0);
-  EXPECT_EQ(TouchScreenNoFromReply(Reply{0x30, 'V', '1', 0xFF}.bytes), 0);
-  EXPECT_EQ(TouchScreenNoFromReply(Reply{0x30, 'V', '2', 7}.bytes), 0);
-}
-
 TEST(MainWindowRules, HelpReportsOnlyMissingFileAndMissingApplication) {
-  EXPECT_EQ(HelpFailureKey(2), L"73");
-  EXPECT_EQ(HelpFailureKey(31), L"74");
-  EXPECT_EQ(HelpFailureKey(42), L"");
-  EXPECT_EQ(HelpFailureKey(3), L"");
+  EXPECT_EQ(HelpFailureKey(2), LangKey::ManualNotFound);
+  EXPECT_EQ(HelpFailureKey(31), LangKey::NoPdfReader);
+  EXPECT_EQ(HelpFailureKey(42), std::nullopt);
+  EXPECT_EQ(HelpFailureKey(3), std::nullopt);
 }
 }  // namespace

@@ -9,6 +9,7 @@
 namespace {
 
 using xp_button::CaptionLayout;
+using xp_button::CaptionLines;
 using xp_button::CaptionLine;
 using xp_button::GradientBrushIndex;
 using xp_button::GradientColour;
@@ -68,17 +69,29 @@ TEST(XpButtonCaption, TwelveCharactersAreCentredInTheFace) {
 
 TEST(XpButtonCaption, ThirteenCharactersOrMoreBecomeTheTwoFixedLines) {
   const xp_button::Rect face{2, 2, 78, 38};
+  const xp_button::LongCaption region{L"Region", L"Calibrate"};
   const std::vector<CaptionLine> fixed{{L"Region", 20, 12}, {L"Calibrate", 16, 32}};
-  EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 90, 13, false), fixed);
-  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 90, 13, false), fixed);
+  EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 90, 13, false, 96, region), fixed);
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 90, 13, false, 96, region), fixed);
 
   const std::vector<CaptionLine> pressed{{L"Region", 21, 13}, {L"Calibrate", 17, 33}};
-  EXPECT_EQ(CaptionLayout(L"Kalibrierung 2", face, 90, 13, true), pressed);
+  EXPECT_EQ(CaptionLayout(L"Kalibrierung 2", face, 90, 13, true, 96, region), pressed);
   // At 150 % and 200 % the lines move with the button, the press still by one pixel.
   const std::vector<CaptionLine> at144{{L"Region", 30, 18}, {L"Calibrate", 24, 48}};
-  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 135, 20, false, 144), at144);
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 135, 20, false, 144, region), at144);
   const std::vector<CaptionLine> at192{{L"Region", 41, 25}, {L"Calibrate", 33, 65}};
-  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192), at192);
+  EXPECT_EQ(CaptionLayout(L"Region\nCalibrate", face, 180, 26, true, 192, region), at192);
+  // Without lines of its own a long caption is centred like a short one.
+  EXPECT_EQ(CaptionLayout(L"ABCDEFGHIJKLM", face, 60, 13, false).size(), 1u);
+}
+
+TEST(XpButtonCaption, LinesOfAShortCaptionAreEachCentred) {
+  // "区域\n校准" in a 76 x 36 face: two lines 24 wide and 13 high around the centre (40, 20).
+  const xp_button::Rect face{2, 2, 78, 38};
+  const int widths[] = {24, 30};
+  const std::vector<CaptionLine> lines{{L"\u533a\u57df", 28, 7}, {L"\u6821\u51c6", 25, 20}};
+  EXPECT_EQ(CaptionLayout(L"\u533a\u57df\n\u6821\u51c6", face, 60, 13, false, 96, {}, widths), lines);
+  EXPECT_EQ(CaptionLines(L"a\nb\n"), (std::vector<std::wstring_view>{L"a", L"b", L""}));
 }
 
 TEST(XpButtonCaption, EmptyCaptionIsPlacedAtTheCentre) {

@@ -18,8 +18,6 @@ TEST(PropertiesFormat, SerialPartsStandSideBySide) {
 }
 
 TEST(PropertiesFormat, OnlyOneIsCalibrated) {
-  EXPECT_STREQ(CalibratedKey(1), L"75");
-  EXPECT_STREQ(CalibratedKey(0), L"76");
-  EXPECT_STREQ(CalibratedKey(2), L"76");
-  EXPECT_STREQ(CalibratedKey(-1), L"76");
+  EXPECT_EQ(CalibratedKey(1), LangKey::Yes);
+  for (int value : {0, 2, -1}) EXPECT_EQ(CalibratedKey(value), LangKey::No) << value;
 }

@@ -61,7 +61,10 @@ def program_texts(exe):
     are printed."""
     data = pathlib.Path(exe).read_bytes()
     runs = [run.decode("ascii") for run in re.findall(rb"[\x20-\x7e]{4,}", data)]
-    runs += [run.decode("utf-16-le") for run in re.findall(rb"(?:[\x20-\x7e]\x00){4,}", data)]
+    wide = [run.decode("utf-16-le") for run in re.findall(rb"(?:[\x20-\x7e]\x00){4,}", data)]
+    # A wide string right after a narrow one reads as starting with the narrow one's last
+    # character and its terminator.
+    runs += wide + [run[1:] for run in wide]
     return {run.rstrip() for run in runs}
 
 

@@ -158,12 +158,6 @@ HWND WaitForProcessWindow(DWORD processId, DWORD timeoutMs) {
   return nullptr;
 }
 
-std::wstring WindowText(HWND window) {
-  wchar_t buffer[2048] = {};
-  GetWindowTextW(window, buffer, 2048);
-  return buffer;
-}
-
 std::vector<std::wstring> ChildTexts(HWND window) {
   std::vector<std::wstring> texts;
   EnumChildWindows(window, &CollectChildText, reinterpret_cast<LPARAM>(&texts));

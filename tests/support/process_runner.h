@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/window_text.h"  // WindowText, for the tests that read windows
+
 struct ProgramResult {
   std::string output;  // every byte the program wrote to standard output
   DWORD exitCode = 0;
@@ -24,7 +26,6 @@ ProgramResult RunProgram(const std::wstring& commandLine, const std::wstring& wo
 HWND WaitForProcessWindow(DWORD processId, DWORD timeoutMs);
 // The texts of a window's child controls, in order.
 std::vector<std::wstring> ChildTexts(HWND window);
-std::wstring WindowText(HWND window);
 
 // Starts a program without waiting; the caller closes the returned process handle.
 HANDLE StartProgram(const std::wstring& commandLine, const std::wstring& workingDirectory);

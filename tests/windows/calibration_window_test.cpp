@@ -327,6 +327,25 @@ TEST(CalibrationWindow, OverTheSecondOfTwoMonitors) {
   TestDevices().list().RefreshMonitors();
 }
 
+// A record mapped to no monitor (-1) keeps -1: a signed comparison with the monitor count.
+TEST(CalibrationWindow, AMappingRowWithoutMonitorStoresMinusOne) {
+  auto& screens = Screens();
+  SetDriver(kOriginalMode, 1);
+  DeviceParameters unmapped{};
+  unmapped.TouchScreenNo = 1;
+  unmapped.MonitorID = -1;
+  ASSERT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1001u, unmapped));
+  MainWindowRun run;
+  ASSERT_TRUE(run.WaitForListReady());
+  ASSERT_EQ(TestDevices().list().mapping(0).monitorNo, -1);
+  Calibration calibration(run);
+  ASSERT_TRUE(calibration.Open(0));
+  calibration.FourTouches(*screens[0]);
+  EXPECT_EQ(Record(1).MonitorID, -1);
+  ::PostMessageW(::GetDlgItem(calibration.window(), IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(calibration.Closed());
+}
+
 TEST(CalibrationWindow, CountdownCancelAndEscapeWriteBackTheRecordReadAtOpening) {
   auto& screens = Screens();
   SetDriver(kOriginalMode, 1);

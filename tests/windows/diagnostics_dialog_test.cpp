@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/core/english_texts.h"
 #include "base/core/user_messages.h"
 #include "diagnostics/diagnosis_dialog.h"
 #include "diagnostics/res/diagnosis_dialog_ids.h"
@@ -271,7 +272,7 @@ TEST_F(DiagnosticsDialog, ATouchScreenRemovedDuringARunEndsIt) {
   PostMessageW(d.window(), UM_DEVICE_REMOVED, 0, kRemovedDuringRun);
   HWND box = WaitForOtherDialog(d);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(AnswerMessageBox(box), CDiagnosis::kRemovedText);
+  EXPECT_EQ(AnswerMessageBox(box), english::kDeviceRemoved);
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !IsWindow(box); }));
   d.Sync();
   EXPECT_FALSE(d.Enabled(IDC_DIAGNOSIS_START));
@@ -290,7 +291,7 @@ TEST_F(DiagnosticsDialog, ATouchScreenGoneBeforeARunIsReported) {
                reinterpret_cast<LPARAM>(d.Item(IDC_DIAGNOSIS_START)));
   HWND box = WaitForOtherDialog(d);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(AnswerMessageBox(box), CDiagnosis::kGoneAtStartText);
+  EXPECT_EQ(AnswerMessageBox(box), english::kReselectTouchScreen);
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return !IsWindow(box); }));
   d.Sync();
   EXPECT_FALSE(d.Enabled(IDC_DIAGNOSIS_START));
@@ -310,7 +311,7 @@ TEST_F(DiagnosticsDialog, FollowsItsTouchScreenDownWhenAnEarlierOneIsRemoved) {
   PostMessageW(d.window(), UM_DEVICE_REMOVED, 0, kBadLeds);
   HWND box = WaitForOtherDialog(d);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(AnswerMessageBox(box), CDiagnosis::kRemovedText);
+  EXPECT_EQ(AnswerMessageBox(box), english::kDeviceRemoved);
 }
 
 }  // namespace

@@ -14,17 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "base/core/language_keys.h"
+
 namespace {
 
 const char* const kLanguageIds[] = {"1033", "2052", "1041"};
 
-// Every key the program asks for: "1" to "85", "100" to "102".
+// Every key the program asks for, from the table of named keys.
 std::vector<std::wstring> AllKeys() {
   std::vector<std::wstring> keys;
-  for (int k = 1; k <= 85; ++k) keys.push_back(std::to_wstring(k));
-  keys.push_back(L"100");
-  keys.push_back(L"101");
-  keys.push_back(L"102");
+  for (LangKey key : kLangKeys) keys.push_back(LangKeyName(key));
   return keys;
 }
 

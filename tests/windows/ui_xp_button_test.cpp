@@ -138,6 +138,7 @@ TEST_F(XpButtonTest, FocusDrawsTheFocusedFrame) {
 }
 
 TEST_F(XpButtonTest, TwelveCharactersAreCentredThirteenShowTheTwoFixedLines) {
+  CXPButton::SetLongCaption(L"Region", L"Calibrate");
   Make(L"ABCDEFGHIJKL");
   const Pixels twelve = Paint();
   const Box centred = DarkPixels(twelve);

@@ -38,8 +38,9 @@ protected:
 
 TEST_F(UpdateConsole, MissingFileIsLookedUpInTheCurrentDirectory) {
   EXPECT_EQ(Run(L"fw.hex").output, "\r\n" + Path(L"fw.hex") + " doesn't exist!\r\n" + kPressToExit);
-  // A name with a backslash is used as it is.
+  // A name with a backslash is used as it is; one with only a slash is below the current one.
   EXPECT_EQ(Run(L"sub\\fw.hex").output, "\r\nsub\\fw.hex doesn't exist!\r\n" + kPressToExit);
+  EXPECT_EQ(Run(L"sub/x.bin").output, "\r\n" + Path(L"sub/x.bin") + " doesn't exist!\r\n" + kPressToExit);
 }
 
 TEST_F(UpdateConsole, BareNameIsFoundInTheCurrentDirectory) {
@@ -48,6 +49,7 @@ TEST_F(UpdateConsole, BareNameIsFoundInTheCurrentDirectory) {
   CreateDirectoryW(m_folder.File(L"sub").c_str(), nullptr);
   Write(L"sub\\fw.hex", ToHexText(MakeImage(MakeBlock(10))));
   EXPECT_EQ(Run(L"sub\\fw.hex").output, "\r\n");
+  EXPECT_EQ(Run(L"sub/fw.hex").output, "\r\n");
 }
 
 TEST_F(UpdateConsole, UnreadableFile) {

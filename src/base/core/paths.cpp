@@ -10,6 +10,11 @@ std::wstring WithTrailingBackslash(const std::wstring& directory) {
   return directory + L'\\';
 }
 
+std::wstring PathOfCommandFile(const std::wstring& argument, const std::wstring& currentDirectory) {
+  if (argument.find(L'\\') != std::wstring::npos) return argument;
+  return WithTrailingBackslash(currentDirectory) + argument;
+}
+
 const wchar_t* LanguageFileForLangId(std::uint16_t langId) {
   switch (langId) {
     case 2052: return L"\\Language\\2052.ini";  // Chinese (PRC)

@@ -144,14 +144,14 @@ CalibrationCheck CheckCalibration(const std::array<Point, kTargetCount>& raw,
   return check;
 }
 
-std::wstring WarningTextKey(CalibrationWarning warning) {
+std::optional<LangKey> WarningTextKey(CalibrationWarning warning) {
   switch (warning) {
-    case CalibrationWarning::Touches: return L"83";
-    case CalibrationWarning::Earlier: return L"84";
-    case CalibrationWarning::NotSquare: return L"85";
+    case CalibrationWarning::Touches: return LangKey::WarningTouchesDisagree;
+    case CalibrationWarning::Earlier: return LangKey::WarningEarlierDiffers;
+    case CalibrationWarning::NotSquare: return LangKey::WarningNotSquare;
     case CalibrationWarning::None: break;
   }
-  return L"";
+  return std::nullopt;
 }
 
 std::wstring FillInAmount(const std::wstring& text, std::int32_t amount) {

@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "base/core/language_keys.h"
 #include "calibration/core/calibration_geometry.h"
 #include "calibration/core/touch_agreement.h"
 #include "config/core/driver_parameters.h"
@@ -73,8 +74,8 @@ CalibrationCheck CheckCalibration(const std::array<Point, kTargetCount>& raw,
                                   const std::array<Point, kTargetCount>& targets, PixelPitch pitch,
                                   const std::optional<EarlierCalibration>& earlier);
 
-// The language key of a warning's text: "83", "84" or "85"; empty for none.
-std::wstring WarningTextKey(CalibrationWarning warning);
+// The language key of a warning's text; none for no warning.
+std::optional<LangKey> WarningTextKey(CalibrationWarning warning);
 // The warning's text with its first "%d" replaced by the amount. Nothing else in the text is
 // read: a translation is never used as a format.
 std::wstring FillInAmount(const std::wstring& text, std::int32_t amount);

@@ -61,4 +61,8 @@ void SetCalibrationFields(DeviceParameters& record, const Rect& window, std::int
   record.AreaBottom = ScaledFraction(window.bottom, mh);
 }
 
+std::int32_t CalibratedMonitorId(std::int32_t mappedMonitor, std::int32_t monitorCount) {
+  return mappedMonitor < monitorCount ? mappedMonitor : 0;
+}
+
 }  // namespace calibration

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/core/rect.h"
 #include "config/core/driver_parameters.h"
 
 namespace calibration {
@@ -16,11 +17,7 @@ struct Point {
   friend bool operator==(const Point&, const Point&) = default;
 };
 
-struct Rect {
-  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-  std::int32_t width() const { return right - left; }
-  std::int32_t height() const { return bottom - top; }
-};
+using ::Rect;
 
 // Target of `step` (0 to 3: top left, top right, bottom left, bottom right) in a window of
 // width w and height h, relative to its top-left corner.
@@ -44,6 +41,11 @@ Point RawPointFromReport(const std::uint8_t* report);
 void SetCalibrationFields(DeviceParameters& record, const Rect& window, std::int32_t mw,
                           std::int32_t mh, const std::array<Point, kTargetCount>& raw,
                           std::int32_t monitorId);
+
+// The MonitorID a calibration stores: the monitor of the touch screen's mapping row when it is
+// below the monitor count, in a signed comparison, so a row without a monitor (-1) stays -1;
+// 0 for a monitor past the last one.
+std::int32_t CalibratedMonitorId(std::int32_t mappedMonitor, std::int32_t monitorCount);
 
 // 32-bit signed value x 65536 / extent, as above.
 std::int32_t ScaledFraction(std::int32_t value, std::int32_t extent);

@@ -32,24 +32,3 @@ ExportNameCheck CheckExportFileName(std::wstring_view argument, std::wstring_vie
     return ExportNameCheck::BadName;
   return ExportNameCheck::Ok;
 }
-
-std::wstring ResolveIniPath(std::wstring_view argument, std::wstring_view currentDirectory) {
-  std::wstring path;
-  if (argument.find(L'\\') == std::wstring_view::npos) path = currentDirectory;
-  path += argument;
-  return path;
-}
-
-std::uint32_t DeviceKeyFromPdoName(std::wstring_view pdoName) {
-  if (pdoName.size() > 8) pdoName = pdoName.substr(pdoName.size() - 8);
-  std::uint32_t key = 0;
-  for (wchar_t c : pdoName) {
-    unsigned digit;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
-    else if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-    else break;
-    key = key * 16 + digit;
-  }
-  return key + 1;
-}

@@ -20,13 +20,3 @@ enum class ExportNameCheck {
 // Checks a trimmed export argument; fileNamePart is the text after its last path separator
 // (as PathFindFileNameW finds it).
 ExportNameCheck CheckExportFileName(std::wstring_view argument, std::wstring_view fileNamePart);
-
-// The path the profile functions are given: an argument without any backslash is put after
-// the current directory (which ends with a backslash), since a bare name would otherwise
-// land in the Windows directory.
-std::wstring ResolveIniPath(std::wstring_view argument, std::wstring_view currentDirectory);
-
-// The number PelnixLib.dll stores a touch screen's record under: the last eight characters
-// of its physical-device-object name read as hexadecimal (up to the first non-hex
-// character), plus 1.
-std::uint32_t DeviceKeyFromPdoName(std::wstring_view pdoName);

@@ -1,5 +1,6 @@
 #include "config/core/ini_document.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -75,6 +76,132 @@ struct SectionSpan {
   std::size_t header, lastContent;
 };
 
+// The text split into its lines.
+struct IniLines {
+  std::wstring_view text;
+  std::vector<Line> lines;
+  std::wstring_view content(std::size_t i) const {
+    return text.substr(lines[i].begin, lines[i].end - lines[i].begin);
+  }
+  // The line with its line end, as it stands in the text.
+  std::wstring_view whole(std::size_t i) const {
+    return text.substr(lines[i].begin, std::min(lines[i].next, text.size()) - lines[i].begin);
+  }
+};
+
+// Reads where the first copy of every section lies, by folded name.
+std::unordered_map<std::wstring, SectionSpan> FindSections(const IniLines& text, NameFold fold) {
+  std::unordered_map<std::wstring, SectionSpan> spans;
+  SectionSpan* current = nullptr;
+  for (std::size_t i = 0; i < text.lines.size(); ++i) {
+    if (const auto name = HeaderName(text.content(i))) {
+      const auto [it, added] = spans.try_emplace(fold(*name), SectionSpan{i, i + 1});
+      current = added ? &it->second : nullptr;
+    } else if (current && !Trim(text.content(i)).empty()) {
+      current->lastContent = i + 1;
+    }
+  }
+  return spans;
+}
+
+// What the merge changes, per line of the text: the replacement of a key line and the lines
+// to add after it; and the new sections to append. Added lines end with CR LF here.
+struct MergePlan {
+  std::unordered_map<std::size_t, std::wstring> replaced, addedAfter;
+  std::wstring appended;
+};
+
+// Plans one section that the text already has: its keys replaced where they are, the
+// others added after its last line.
+void PlanExistingSection(const IniLines& text, const SectionSpan& span, const IniSection& section, NameFold fold,
+                         MergePlan& plan) {
+  std::unordered_map<std::wstring, std::size_t> firstKeyLine;
+  for (std::size_t i = span.header + 1; i < span.lastContent; ++i)
+    if (const auto keyLine = ParseKeyLine(text.content(i))) firstKeyLine.try_emplace(fold(keyLine->name), i);
+  std::wstring& tail = plan.addedAfter[span.lastContent - 1];
+  for (const auto& [key, value] : section.values) {
+    const auto found = firstKeyLine.find(fold(key));
+    if (found == firstKeyLine.end()) {
+      tail += key + L"=" + value + L"\r\n";
+    } else {
+      plan.replaced[found->second] = std::wstring(ParseKeyLine(text.content(found->second))->name) + L"=" + value;
+    }
+  }
+}
+
+MergePlan PlanMerge(const IniLines& text, const std::unordered_map<std::wstring, SectionSpan>& spans,
+                    const std::vector<IniSection>& sections, NameFold fold) {
+  MergePlan plan;
+  for (const IniSection& section : sections) {
+    const auto span = spans.find(fold(section.name));
+    if (span != spans.end()) {
+      PlanExistingSection(text, span->second, section, fold, plan);
+      continue;
+    }
+    plan.appended += L"[" + section.name + L"]\r\n";
+    for (const auto& [key, value] : section.values) plan.appended += key + L"=" + value + L"\r\n";
+  }
+  return plan;
+}
+
+// Lines added after the last line feed end like the lines there: a line feed would join
+// the lines that end with carriage returns alone into one.
+std::wstring_view AddedLineEnd(std::wstring_view text, std::size_t position) {
+  const std::size_t lastFeed = text.rfind(L'\n');
+  const std::size_t tailStart = lastFeed == std::wstring_view::npos ? 0 : lastFeed + 1;
+  const bool tailEndsWithReturns = text.find(L'\r', tailStart) != std::wstring_view::npos;
+  return position >= tailStart && tailEndsWithReturns ? std::wstring_view(L"\r") : std::wstring_view(L"\r\n");
+}
+
+// Planned lines (ending with CR LF) with the given line end instead.
+std::wstring WithLineEnd(const std::wstring& lines, std::wstring_view end) {
+  if (end == L"\r\n") return lines;
+  std::wstring out;
+  for (std::size_t at = 0; at < lines.size();) {
+    const std::size_t next = lines.find(L"\r\n", at);
+    if (next == std::wstring::npos) {
+      out.append(lines, at);
+      break;
+    }
+    out.append(lines, at, next - at);
+    out += end;
+    at = next + 2;
+  }
+  return out;
+}
+
+// Writes the text with the plan carried out.
+std::wstring WriteMerged(const IniLines& text, const MergePlan& plan) {
+  const std::wstring_view existing = text.text;
+  std::wstring out;
+  out.reserve(existing.size() + plan.appended.size() + 64);
+  for (std::size_t i = 0; i < text.lines.size(); ++i) {
+    const Line& line = text.lines[i];
+    const auto replacement = plan.replaced.find(i);
+    if (replacement == plan.replaced.end()) {
+      out.append(text.whole(i));
+    } else {
+      out += replacement->second;
+      // The line keeps its own line end; a carriage return before the feed belongs to it.
+      std::size_t end = line.end;
+      if (end > line.begin && existing[end - 1] == L'\r') --end;
+      out.append(existing.substr(end, std::min(line.next, existing.size()) - end));
+    }
+    const auto tail = plan.addedAfter.find(i);
+    if (tail != plan.addedAfter.end() && !tail->second.empty()) {
+      const std::wstring_view end = AddedLineEnd(existing, line.begin);
+      if (line.next > existing.size()) out += end;  // the last line had no line end
+      out += WithLineEnd(tail->second, end);
+    }
+  }
+  if (!plan.appended.empty()) {
+    const std::wstring_view end = AddedLineEnd(existing, existing.size());
+    if (!out.empty() && out.back() != L'\n' && out.back() != L'\r') out += end;
+    out += WithLineEnd(plan.appended, end);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::wstring FoldAsciiName(std::wstring_view name) {
@@ -86,99 +213,9 @@ std::wstring FoldAsciiName(std::wstring_view name) {
 
 std::wstring MergeIniSections(std::wstring_view existing, const std::vector<IniSection>& sections,
                               NameFold fold) {
-  const std::vector<Line> lines = SplitLines(existing);
-  auto content = [&](std::size_t i) {
-    return existing.substr(lines[i].begin, lines[i].end - lines[i].begin);
-  };
-
-  // The first copy of every section, by folded name.
-  std::unordered_map<std::wstring, SectionSpan> spans;
-  SectionSpan* current = nullptr;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (const auto name = HeaderName(content(i))) {
-      const auto [it, added] = spans.try_emplace(fold(*name), SectionSpan{i, i + 1});
-      current = added ? &it->second : nullptr;
-    } else if (current && !Trim(content(i)).empty()) {
-      current->lastContent = i + 1;
-    }
-  }
-
-  // Per line of the text: the replacement of a key line, and the lines to add after it.
-  std::unordered_map<std::size_t, std::wstring> replaced, addedAfter;
-  std::wstring appended;
-  for (const IniSection& section : sections) {
-    const auto span = spans.find(fold(section.name));
-    if (span == spans.end()) {
-      appended += L"[" + section.name + L"]\r\n";
-      for (const auto& [key, value] : section.values) appended += key + L"=" + value + L"\r\n";
-      continue;
-    }
-    std::unordered_map<std::wstring, std::size_t> firstKeyLine;
-    for (std::size_t i = span->second.header + 1; i < span->second.lastContent; ++i)
-      if (const auto keyLine = ParseKeyLine(content(i)))
-        firstKeyLine.try_emplace(fold(keyLine->name), i);
-    std::wstring& tail = addedAfter[span->second.lastContent - 1];
-    for (const auto& [key, value] : section.values) {
-      const auto found = firstKeyLine.find(fold(key));
-      if (found == firstKeyLine.end()) {
-        tail += key + L"=" + value + L"\r\n";
-      } else {
-        replaced[found->second] = std::wstring(ParseKeyLine(content(found->second))->name) + L"=" + value;
-      }
-    }
-  }
-
-  // Lines added after the last line feed end like the lines there: a line feed would join
-  // the lines that end with carriage returns alone into one.
-  const std::size_t lastFeed = existing.rfind(L'\n');
-  const std::size_t tailStart = lastFeed == std::wstring_view::npos ? 0 : lastFeed + 1;
-  const bool tailEndsWithReturns = existing.find(L'\r', tailStart) != std::wstring_view::npos;
-  auto lineEndAt = [&](std::size_t position) {
-    return position >= tailStart && tailEndsWithReturns ? std::wstring_view(L"\r")
-                                                        : std::wstring_view(L"\r\n");
-  };
-  auto withLineEnd = [](std::wstring lines, std::wstring_view end) {
-    if (end == L"\r\n") return lines;
-    std::wstring out;
-    for (std::size_t at = 0; at < lines.size();) {
-      const std::size_t next = lines.find(L"\r\n", at);
-      if (next == std::wstring::npos) {
-        out.append(lines, at);
-        break;
-      }
-      out.append(lines, at, next - at);
-      out += end;
-      at = next + 2;
-    }
-    return out;
-  };
-
-  std::wstring out;
-  out.reserve(existing.size() + appended.size() + 64);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto replacement = replaced.find(i);
-    if (replacement == replaced.end()) {
-      out.append(existing.substr(lines[i].begin, std::min(lines[i].next, existing.size()) - lines[i].begin));
-    } else {
-      out += replacement->second;
-      // The line keeps its own line end; a carriage return before the feed belongs to it.
-      std::size_t end = lines[i].end;
-      if (end > lines[i].begin && existing[end - 1] == L'\r') --end;
-      out.append(existing.substr(end, std::min(lines[i].next, existing.size()) - end));
-    }
-    const auto tail = addedAfter.find(i);
-    if (tail != addedAfter.end() && !tail->second.empty()) {
-      const std::wstring_view end = lineEndAt(lines[i].begin);
-      if (lines[i].next > existing.size()) out += end;  // the last line had no line end
-      out += withLineEnd(tail->second, end);
-    }
-  }
-  if (!appended.empty()) {
-    const std::wstring_view end = lineEndAt(existing.size());
-    if (!out.empty() && out.back() != L'\n' && out.back() != L'\r') out += end;
-    out += withLineEnd(appended, end);
-  }
-  return out;
+  const IniLines text{existing, SplitLines(existing)};
+  const MergePlan plan = PlanMerge(text, FindSections(text, fold), sections, fold);
+  return WriteMerged(text, plan);
 }
 
 std::vector<std::wstring> IniSectionNames(std::wstring_view text) {

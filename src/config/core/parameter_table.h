@@ -63,7 +63,7 @@ inline constexpr std::array<GlobalValue, DriverParameters::kFieldCount> kGlobalV
      "BeepMode value is incorrect! value = 0,1,2\n"},
     {L"BeepType", 11, 0, 1, 0, "BeepType value is incorrect! value = 0,1\n",
      "BeepType value is incorrect! value = 0,1\n"},
-    // The accepted range starts at 50, though the message has always named 100.
+    // The driver accepts 50 and up; the message is the driver's fixed text, which names 100.
     {L"BeepFrequency", 13, 50, 7000, 7000, "BeepFrequency value is incorrect! value =100-7000\n",
      "BeepFrequency value is incorrect! value =100-7000\n"},
     {L"BeepDuration", 14, 10, 100, 100, "BeepDuration value is incorrect! value =10-100\n",
@@ -99,7 +99,7 @@ inline constexpr std::array<DeviceValue, kDeviceValueCount> kDeviceValues{{
     {L"MinX", L"0", 0, "MinX value is incorrect!\n", 30},
     {L"MinY", L"0", 0, "MinY value is incorrect!\n", 31},
     {L"ScreenWidth", L"1280", 1280, "ScreenWidth value is incorrect!\n", 2},
-    // A missing height reads as 0, a malformed one as 1024: both are long-standing.
+    // A missing height reads as 0, a malformed one as 1024: stored files rely on both.
     {L"ScreenHeight", L"0", 1024, "ScreenHeight value is incorrect!\n", 3},
     {L"ScreenX", L"0", 0, "ScreenX value is incorrect!\n", 19},
     {L"ScreenY", L"0", 0, "ScreenY value is incorrect!\n", 20},

@@ -1,5 +1,5 @@
 #pragma once
-// Resource ids of the LED diagnostics dialog (template 134).
+// Resource ids of the LED diagnostics dialog.
 #define IDD_DIAGNOSIS 134
 
 #define IDC_DIAGNOSIS_START 1063

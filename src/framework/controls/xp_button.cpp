@@ -1,6 +1,7 @@
 #include "framework/controls/xp_button.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/core/xp_button_drawing.h"
 #include "framework/window_dpi.h"
@@ -14,6 +15,14 @@ ScopedPen FramePen(int width, int red, int green, int blue) {
 COLORREF ToColorRef(const xp_button::Rgb& colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 }  // namespace
+
+std::wstring CXPButton::m_strLongFirst;
+std::wstring CXPButton::m_strLongSecond;
+
+void CXPButton::SetLongCaption(std::wstring first, std::wstring second) {
+  m_strLongFirst = std::move(first);
+  m_strLongSecond = std::move(second);
+}
 
 CXPButton::CXPButton()
     : m_hOutlinePen(FramePen(1, 0, 0, 0)),
@@ -93,13 +102,22 @@ void CXPButton::DrawItem(const DRAWITEMSTRUCT& item) {
   SelectionScope font(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
   SIZE textSize{};
   ::GetTextExtentPoint32W(dc, caption, captionLength, &textSize);
+  // A caption of several lines is centred line by line, each by its own width.
+  const std::wstring_view text(caption, static_cast<size_t>(captionLength));
+  std::vector<int> lineWidths;
+  for (std::wstring_view line : xp_button::CaptionLines(text)) {
+    SIZE lineSize{};
+    ::GetTextExtentPoint32W(dc, line.data(), static_cast<int>(line.size()), &lineSize);
+    lineWidths.push_back(lineSize.cx);
+    textSize.cy = lineSize.cy;
+  }
 
   const int oldMode = ::SetBkMode(dc, TRANSPARENT);
   const UINT flags = DST_PREFIXTEXT | ((item.itemState & ODS_DISABLED) ? DSS_DISABLED : 0);
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   const xp_button::Rect face{rect.left, rect.top, rect.right, rect.bottom};
-  for (const auto& line : xp_button::CaptionLayout(std::wstring_view(caption, static_cast<size_t>(captionLength)),
-                                                   face, textSize.cx, textSize.cy, selected, WindowDpi(m_hWnd))) {
+  for (const auto& line : xp_button::CaptionLayout(text, face, textSize.cx, textSize.cy, selected, WindowDpi(m_hWnd),
+                                                   {m_strLongFirst, m_strLongSecond}, lineWidths)) {
     ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(line.text.data()),
                  static_cast<WPARAM>(line.text.size()), line.x, line.y, textSize.cx, textSize.cy, flags);
   }

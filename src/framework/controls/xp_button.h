@@ -2,6 +2,8 @@
 // CXPButton: an owner-drawn push button with a gradient face, a rounded black outline and a
 // blue frame while the mouse is over it or it has the focus. Bind it to a dialog's button
 // with DDX_Control; the parent reflects WM_DRAWITEM to it.
+#include <string>
+
 #include "framework/gdi.h"
 #include "framework/wnd.h"
 
@@ -12,6 +14,10 @@ public:
 
   void PreSubclassWindow() override;  // makes the button owner-drawn
   virtual void DrawItem(const DRAWITEMSTRUCT& item);
+
+  // The two lines every button draws for a caption of 13 characters or more, for the whole
+  // program (set on the user-interface thread before buttons paint).
+  static void SetLongCaption(std::wstring first, std::wstring second);
 
   // The state flags, for the dialogs that look at them and for tests.
   bool IsHover() const { return m_nHover != 0; }
@@ -28,6 +34,8 @@ protected:
 
 private:
   enum Edge { kLeft, kRight, kTop, kBottom, kEdgeCount };
+
+  static std::wstring m_strLongFirst, m_strLongSecond;
 
   ScopedPen m_hOutlinePen;
   ScopedPen m_hNormalPens[kEdgeCount];

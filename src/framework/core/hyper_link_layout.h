@@ -2,6 +2,8 @@
 // The hyperlink's rules that need no window: its colours and how it resizes to its text.
 #include <cstdint>
 
+#include "base/core/rect.h"
+
 namespace hyper_link {
 
 // Colours as Windows keeps them: 0x00BBGGRR.
@@ -19,13 +21,7 @@ std::uint32_t TextColour(bool over, bool visited, std::uint32_t link, std::uint3
 
 enum class HorizontalAnchor { Left, Centre, Right };
 
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
+using ::Rect;
 
 // The window's new rectangle (in its parent's coordinates) when it takes the size of its text:
 // vertically it keeps its centre (centreVertically) or its top; horizontally the anchor edge

@@ -2,15 +2,18 @@
 // The drawing arithmetic of the gradient push button: which of its 64 face brushes fills a
 // row, the colour of each brush for the button's state, and where the caption goes.
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
+
+#include "base/core/rect.h"
 
 namespace xp_button {
 
 inline constexpr int kBrushCount = 64;
 inline constexpr int kCornerEllipse = 6;         // width and height of the outline's corners
 inline constexpr int kCaptionBufferLength = 260;  // characters of the caption that are read
-inline constexpr int kLongCaptionLength = 13;     // from this length on, the two fixed lines
+inline constexpr int kLongCaptionLength = 13;     // from this length on, the two long-caption lines
 
 struct Rgb {
   std::uint8_t red = 0;
@@ -36,12 +39,7 @@ struct FaceRows {
 };
 FaceRows GradientFaceRows(int left, int top, int width, int height);
 
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
+using ::Rect;
 
 // One piece of caption text and its top-left corner in the button's device context.
 struct CaptionLine {
@@ -51,12 +49,25 @@ struct CaptionLine {
   friend bool operator==(const CaptionLine&, const CaptionLine&) = default;
 };
 
+// The two lines every caption of kLongCaptionLength characters or more is drawn as, whatever it
+// says; the program's windows choose them. Without them a long caption is centred as others.
+struct LongCaption {
+  std::wstring_view first, second;
+};
+
+// The lines of a caption, split at its line feeds.
+std::vector<std::wstring_view> CaptionLines(std::wstring_view caption);
+
 // Where the caption is drawn: up to 12 characters centred in the face (`face` is the button
-// shrunk by its edge, `textWidth` and `textHeight` the caption's measured size); 13 or more
-// as the two fixed lines "Region" and "Calibrate", whatever the caption says, placed for
-// 96 DPI and moved with the button's DPI. A pressed (selected) button draws everything one
-// pixel right and down.
+// shrunk by its edge, `textWidth` and `textHeight` the caption's measured size); a caption of
+// several lines (`lineWidths` the width of each of its CaptionLines, `textHeight` one line's
+// height) as those lines, each centred, one under the other; 13 characters or more as the
+// two long-caption lines, the first at (20, 12) and the second at (16, 32) for 96 DPI, moved
+// with the button's DPI. A pressed (selected) button draws everything one pixel right and
+// down.
 std::vector<CaptionLine> CaptionLayout(std::wstring_view caption, const Rect& face, int textWidth,
-                                       int textHeight, bool selected, unsigned dpi = 96);
+                                       int textHeight, bool selected, unsigned dpi = 96,
+                                       const LongCaption& longCaption = {},
+                                       std::span<const int> lineWidths = {});
 
 }  // namespace xp_button

@@ -33,15 +33,12 @@ std::array<std::int32_t, 3> HardwareVersionFromReply(const std::uint8_t* reply) 
   return protocol::DecodeHardwareVersion(reply).value_or(std::array<std::int32_t, 3>{1, 0, 0});
 }
 
-std::int32_t TouchScreenNoFromReply(const std::uint8_t* reply) {
-  if (reply[1] != 'V' || reply[2] != '1' || reply[3] == ' ' || reply[3] == 0xFF) return 0;
-  return reply[3];
-}
-
-std::wstring HelpFailureKey(std::intptr_t shellResult) {
-  if (shellResult == 2) return L"73";
-  if (shellResult == 31) return L"74";
-  return {};
+std::optional<LangKey> HelpFailureKey(std::intptr_t shellResult) {
+  constexpr std::intptr_t kFileNotFound = 2;    // SE_ERR_FNF
+  constexpr std::intptr_t kNoAssociation = 31;    // SE_ERR_NOASSOC
+  if (shellResult == kFileNotFound) return LangKey::ManualNotFound;
+  if (shellResult == kNoAssociation) return LangKey::NoPdfReader;
+  return std::nullopt;
 }
 
 }  // namespace main_window

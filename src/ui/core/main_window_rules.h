@@ -4,7 +4,10 @@
 // message the Help button shows when the manual cannot be opened.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "base/core/language_keys.h"
 
 namespace main_window {
 
@@ -30,10 +33,6 @@ std::int32_t ValidMonitorNo(std::int32_t monitorId);
 // otherwise 1, 0, 0.
 std::array<std::int32_t, 3> HardwareVersionFromReply(const std::uint8_t* reply);
 
-// The touch screen number of a "v1" data reply: byte 3 when the reply is "V", "1" and byte 3
-// is neither a blank nor 0xFF; otherwise 0.
-std::int32_t TouchScreenNoFromReply(const std::uint8_t* reply);
-
 // The serial number parts that a "vs" data reply leaves: 0, 0, 65535.
 struct SerialNumber {
   std::int8_t part0;
@@ -42,9 +41,8 @@ struct SerialNumber {
 };
 inline constexpr SerialNumber kSerialFromReply{0, 0, 65535};
 
-// The language key of the message for a failed opening of the user manual, or empty when
-// the shell's result is not reported: 2 (file not found) gives "73", 31 (no application
-// associated) gives "74".
-std::wstring HelpFailureKey(std::intptr_t shellResult);
+// The language key of the message for a failed opening of the user manual, or none when the
+// shell's result is not reported: 2 (file not found) and 31 (no application associated).
+std::optional<LangKey> HelpFailureKey(std::intptr_t shellResult);
 
 }  // namespace main_window

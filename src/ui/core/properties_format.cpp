@@ -18,4 +18,4 @@ std::wstring FormatSerialNumber(std::int8_t first, std::int8_t second, std::int3
   return text;
 }
 
-const wchar_t* CalibratedKey(std::int32_t isCalibrated) { return isCalibrated == 1 ? L"75" : L"76"; }
+LangKey CalibratedKey(std::int32_t isCalibrated) { return isCalibrated == 1 ? LangKey::Yes : LangKey::No; }

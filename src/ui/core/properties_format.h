@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/core/language_keys.h"
+
 // "%d.%d.%d" of the three hardware version parts; a part not known yet (negative) shows as 0.
 std::wstring FormatHardwareVersion(std::int32_t major, std::int32_t minor, std::int32_t build);
 
@@ -10,5 +12,5 @@ std::wstring FormatHardwareVersion(std::int32_t major, std::int32_t minor, std::
 // "%d%d%d"; a negative part shows as 0.
 std::wstring FormatSerialNumber(std::int8_t first, std::int8_t second, std::int32_t number);
 
-// The language key of the calibrated line: "75" (yes) only for 1, "76" (no) otherwise.
-const wchar_t* CalibratedKey(std::int32_t isCalibrated);
+// The language key of the calibrated line: yes only for 1, no otherwise.
+LangKey CalibratedKey(std::int32_t isCalibrated);

@@ -45,9 +45,11 @@ constexpr int NormalizeMode(int mode) { return mode == 0 || mode == 1 ? mode : k
 int ModeRadio(int mode);
 
 // The dependent-control rules.
-void ApplyRightClickRule(SettingsControls& controls);  // its group while 1008 is enabled and checked
-void ApplyDragDelayRule(SettingsControls& controls);   // its group while 1018 is enabled and checked
-void ApplyDoubleClickRule(SettingsControls& controls); // its group while 1011 is checked
+// Each enables its group while its check box (Enable Right Click, Enable Drag Delay) is enabled
+// and checked, or (Enable Double Click) checked.
+void ApplyRightClickRule(SettingsControls& controls);
+void ApplyDragDelayRule(SettingsControls& controls);
+void ApplyDoubleClickRule(SettingsControls& controls);
 void ApplyDelayTouchRule(SettingsControls& controls);  // its group while 1014 is checked
 // The beep group after Enable Beep and the mode; enables Apply.
 void ApplyBeepRule(SettingsControls& controls, int mode);

@@ -1,5 +1,5 @@
 #pragma once
-// Resource ids of the "About" dialog (template 133) and its logo bitmap.
+// Resource ids of the "About" dialog and its logo bitmap.
 #define IDD_ABOUT 133
 #define IDB_LOGO 177
 #define IDB_LOGO_150 1177  // the logo drawn for 150 % and 200 %

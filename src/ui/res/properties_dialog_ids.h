@@ -1,5 +1,5 @@
 #pragma once
-// Resource ids of the "TouchScreen Properties" dialog (template 178).
+// Resource ids of the "TouchScreen Properties" dialog.
 #define IDD_PROPERTIES 178
 
 #define IDC_PROPERTIES_GROUP 1138

@@ -1,5 +1,5 @@
 #pragma once
-// Resource ids of the "Settings" dialog (template 129). Plain defines: the resource compiler
+// Resource ids of the "Settings" dialog. Plain defines: the resource compiler
 // and the portable settings rules read them alike.
 #define IDD_SETTINGS 129
 

@@ -1,5 +1,5 @@
 #pragma once
-// Resource ids of the firmware update dialog (template 132).
+// Resource ids of the firmware update dialog.
 #define IDD_UPDATE 132
 
 #define IDC_UPDATE_PROGRESS 1083

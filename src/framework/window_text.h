@@ -1,0 +1,11 @@
+#pragma once
+// The whole text of a window or control, for every wrapper that reads one.
+#include <windows.h>
+
+#include <string>
+
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
