@@ -18,5 +18,6 @@ cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
 # Again against rough touch screens (late echoes, jittered replies, the 32-report buffer), for
-# every test that talks to the simulated touch screen (the real-stack tests talk to none).
-PELNIX_SIM_ROUGH=1 ctest --preset windows -E '^(manual_pdf_test.*|msi_package_test|real_stack_.*|release_.*)$'
+# every test that talks to the simulated touch screen (the real-stack tests talk to none), with
+# each program's cases in a random order (each prints its seed; GTEST_RANDOM_SEED repeats one).
+GTEST_SHUFFLE=1 PELNIX_SIM_ROUGH=1 ctest --preset windows -E '^(manual_pdf_test.*|msi_package_test|real_stack_.*|release_.*)$'
