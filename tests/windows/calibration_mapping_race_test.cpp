@@ -27,16 +27,6 @@ HWND VisibleWindowWithText(DWORD thread, const wchar_t* text) {
   return search.found;
 }
 
-HWND TopmostWindowOf(DWORD thread) {
-  HWND found = nullptr;
-  ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
-    if (!::IsWindowVisible(window) || !(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = window;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 TEST(MappingRace, ARemovalAfterTheMappingEndedFreesTheWindowThatWaitedForItsSave) {
   auto screens = Prepare({{3, 0, 1}, {4, 0, 1}});
   SimulatedMonitors().SetLayout({RECT{0, 0, 800, 600}, RECT{800, 0, 1600, 600}});

@@ -21,16 +21,6 @@ DeviceParameters Record(int touchScreenNo) {
   return record;
 }
 
-HWND TopmostWindowOf(DWORD thread) {
-  HWND found = nullptr;
-  ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
-    if (!::IsWindowVisible(window) || !(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = window;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
   static auto screens = Prepare({{3, 1, 1}, {4, 1, 1}, {5, 1, 1}});
   return screens;

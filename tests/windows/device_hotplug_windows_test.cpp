@@ -45,17 +45,8 @@ std::mt19937& Random() {
 
 void SleepAtRandom(int mostMs) { ::Sleep(std::uniform_int_distribution<int>(0, mostMs)(Random())); }
 
-// The windows of the main window's thread: the topmost one (a calibration or mapping window),
-// and the removal's message boxes, which are answered.
-HWND TopmostWindowOf(DWORD thread) {
-  HWND found = nullptr;
-  ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
-    if (!::IsWindowVisible(window) || !(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = window;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+// Answers the message boxes a removal (or a save that lost its touch screen) shows on the main
+// window's thread.
 void AnswerRemovalBoxes(DWORD thread) {
   ::EnumThreadWindows(thread, [](HWND window, LPARAM) -> BOOL {
     if (!::IsWindowVisible(window)) return TRUE;

@@ -165,6 +165,17 @@ private:
   ModalDialogThread m_dialog;  // last: it starts running the window at once
 };
 
+// The visible topmost window of the main window's thread: a calibration or mapping window.
+inline HWND TopmostWindowOf(DWORD thread) {
+  HWND found = nullptr;
+  ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
+    if (!::IsWindowVisible(window) || !(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 inline std::wstring ItemTextFor(int number, int monitor) {
   return L"TouchScreen No." + std::to_wstring(number) + L" \n   Monitor     No." + std::to_wstring(monitor);
 }

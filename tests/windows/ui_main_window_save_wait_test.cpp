@@ -9,16 +9,6 @@ using namespace main_window_test;
 
 namespace {
 
-HWND TopmostWindowOf(DWORD thread) {
-  HWND found = nullptr;
-  ::EnumThreadWindows(thread, [](HWND window, LPARAM out) -> BOOL {
-    if (!::IsWindowVisible(window) || !(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) return TRUE;
-    *reinterpret_cast<HWND*>(out) = window;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 bool WroteNumber(const SimulatedTouchScreen& screen) {
   for (const sim::Bytes& report : screen.OutputReports())
     if (report[1] == 'V' && report[2] == '1') return true;
