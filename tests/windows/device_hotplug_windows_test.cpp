@@ -20,7 +20,7 @@ using namespace main_window_test;
 
 namespace {
 
-constexpr int kScreens = 9;  // two for each case, and one that stays: the program ends with the last
+constexpr int kScreens = 11;  // two for each case, and one that stays: the program ends with the last
 
 std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
   static auto screens = [] {
@@ -79,6 +79,28 @@ HWND OpenByButton(MainWindowRun& run, DWORD thread, int button) {
   return window;
 }
 
+// The diagnostics dialog, owned by the main window, its LED run started.
+HWND OpenLedRun(MainWindowRun& run, DWORD thread) {
+  run.Select(0);
+  const HWND main = run.dialog().window();
+  ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSTICS, BN_CLICKED), 0);
+  struct Search { HWND main, found; } search{main, nullptr};
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] {
+    ::EnumThreadWindows(thread, [](HWND w, LPARAM lp) -> BOOL {
+      auto* s = reinterpret_cast<Search*>(lp);
+      if (w == s->main || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != s->main) return TRUE;
+      s->found = w;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  }));
+  constexpr int kRunButton = 1063;
+  if (search.found)
+    ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(kRunButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(search.found, kRunButton)));
+  return search.found;
+}
+
 struct Case {
   const char* name;
   bool beforeListReady;  // the removals run while the start-up query does
@@ -94,6 +116,7 @@ const Case kCases[] = {
        if (mapping) ::PostMessageW(mapping, WM_KEYDOWN, VK_ESCAPE, 1);  // ends it and asks for the save
        return mapping;
      }},
+    {"an LED run", false, OpenLedRun},
 };
 
 TEST(HotplugWindows, TouchScreensGoUnderEachWindow) {
