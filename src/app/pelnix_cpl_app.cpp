@@ -52,7 +52,8 @@ BOOL CPelnixCplApp::InitInstance() {
     return FALSE;
   }
 
-  RunMainWindow(*this, devices);
+  m_driverLibrary.Load();
+  RunMainWindow(*this, devices, m_driverLibrary);
   return FALSE;
 }
 

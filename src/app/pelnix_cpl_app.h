@@ -3,6 +3,8 @@
 // run one console command, or open the touch screens, the device thread and the main window.
 #include "framework/win_app.h"
 
+#include "config/driver_library.h"
+
 class DeviceServices;
 class HidSystem;
 class MonitorSystem;
@@ -28,5 +30,6 @@ private:
 
   DeviceBackend m_backend;
   DeviceServices* m_pDevices = nullptr;
+  DriverLibrary m_driverLibrary;  // PelnixLib.dll, loaded when the main window opens
   HANDLE m_hInstanceMutex = nullptr;  // held for the life of the process
 };

@@ -74,8 +74,8 @@ std::int64_t PerformanceCounter() {
 
 }  // namespace
 
-CCalibrateDlg::CCalibrateDlg(DeviceServices& devices, CWnd* parent)
-    : CDialog(IDD_CALIBRATE, parent), m_devices(devices) {
+CCalibrateDlg::CCalibrateDlg(DeviceServices& devices, DriverLibrary& driver, CWnd* parent)
+    : CDialog(IDD_CALIBRATE, parent), m_devices(devices), m_driver(driver) {
   SetBackground(kFullScreenBackgroundColor, kFullScreenTextColor);
 }
 
@@ -109,7 +109,7 @@ BOOL CCalibrateDlg::OnInitDialog() {
   m_ctrlDisagreement.ShowWindow(SW_HIDE);
   ShowButtons(false);
 
-  DriverLibrary& library = GetDriverLibrary();
+  DriverLibrary& library = m_driver;
   DriverParameters driver{};
   library.GetDriverParameters(driver);
   m_nSavedMode = driver.Mode;
@@ -119,7 +119,7 @@ BOOL CCalibrateDlg::OnInitDialog() {
 
   m_nTouchScreenNo = TouchScreenNumber(m_devices.list(), m_nDeviceIndex);
   m_nDeviceKey = TouchScreenDeviceKey(m_devices.list(), m_nDeviceIndex);
-  m_savedParams = ReadTouchScreenRecord(m_nTouchScreenNo);
+  m_savedParams = ReadTouchScreenRecord(m_driver, m_nTouchScreenNo);
 
   SetControlTexts(m_hWnd, kTexts);
   ::PostMessageW(MainWindow(), UM_CALIBRATE_BEGIN, 0, m_nDeviceIndex);
@@ -406,7 +406,7 @@ void CCalibrateDlg::SaveCalibration(bool restoreMode) {
   const std::int32_t mh = list.monitorCount() > 0 ? first.bottom - first.top : 0;
   if (restoreMode) RestoreMode();
 
-  DeviceParameters record = ReadTouchScreenRecord(m_nTouchScreenNo);
+  DeviceParameters record = ReadTouchScreenRecord(m_driver, m_nTouchScreenNo);
   const RECT window = GetWindowRect();
   const std::int32_t monitorId =
       m_nDeviceIndex >= 0 && m_nDeviceIndex < kMaxTouchScreens
@@ -414,19 +414,19 @@ void CCalibrateDlg::SaveCalibration(bool restoreMode) {
           : 0;
   calibration::SetCalibrationFields(record, calibration::Rect{window.left, window.top, window.right, window.bottom},
                                     mw, mh, m_ptRaw, monitorId);
-  GetDriverLibrary().SetDeviceParameters(m_nDeviceKey, record);
+  m_driver.SetDeviceParameters(m_nDeviceKey, record);
 }
 
 void CCalibrateDlg::RestoreParameters() {
   // Under the key of the touch screen calibrated, even when it has gone since.
-  GetDriverLibrary().SetDeviceParameters(m_nDeviceKey, m_savedParams);
+  m_driver.SetDeviceParameters(m_nDeviceKey, m_savedParams);
 }
 
 void CCalibrateDlg::RestoreMode() {
   DriverParameters driver{};
-  GetDriverLibrary().GetDriverParameters(driver);
+  m_driver.GetDriverParameters(driver);
   driver.Mode = m_nSavedMode;
-  GetDriverLibrary().SetDriverParameters(driver);
+  m_driver.SetDriverParameters(driver);
 }
 
 void CCalibrateDlg::PostCalibrateEnd(WPARAM aborted) {

@@ -23,12 +23,13 @@
 #include "framework/dialog.h"
 
 class DeviceServices;
+class DriverLibrary;
 struct DeviceReport;
 
 class CCalibrateDlg : public CDialog {
 public:
   // The calibration of a touch screen of `devices`.
-  CCalibrateDlg(DeviceServices& devices, CWnd* parent);
+  CCalibrateDlg(DeviceServices& devices, DriverLibrary& driver, CWnd* parent);
   ~CCalibrateDlg() override;
 
   // Set by the opener before the window is created; the main window lowers the index when
@@ -123,5 +124,6 @@ private:
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening until the end is posted
   bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
   DeviceServices& m_devices;
+  DriverLibrary& m_driver;
   std::atomic<std::int64_t> m_nTouchPaintedAt{0};
 };

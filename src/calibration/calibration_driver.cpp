@@ -15,9 +15,9 @@ std::int32_t TouchScreenNumber(const TouchScreenList& list, int slot) {
   return device ? NormalizeTouchScreenNo(device->TouchScreenNo.load()) : 0;
 }
 
-DeviceParameters ReadTouchScreenRecord(std::int32_t touchScreenNo) {
+DeviceParameters ReadTouchScreenRecord(const DriverLibrary& driver, std::int32_t touchScreenNo) {
   DeviceParameters record{};
   record.TouchScreenNo = touchScreenNo;
-  GetDriverLibrary().GetDeviceParameters(record);
+  driver.GetDeviceParameters(record);
   return record;
 }

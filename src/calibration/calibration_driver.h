@@ -5,6 +5,7 @@
 
 #include "config/core/driver_parameters.h"
 
+class DriverLibrary;
 class TouchScreenList;
 
 // The number PelnixLib.dll stores the touch screen's record under (from its
@@ -13,4 +14,4 @@ std::uint32_t TouchScreenDeviceKey(const TouchScreenList& list, int slot);
 // The touch screen's number (0 to 254) as the driver knows it; 0 for an empty slot.
 std::int32_t TouchScreenNumber(const TouchScreenList& list, int slot);
 // GetDeviceParameters for that number.
-DeviceParameters ReadTouchScreenRecord(std::int32_t touchScreenNo);
+DeviceParameters ReadTouchScreenRecord(const DriverLibrary& driver, std::int32_t touchScreenNo);

@@ -16,13 +16,14 @@ class CWnd;
 class CCalibrateDlg;    // the four-point calibration window, also used for a region
 class CDeviceMatchDlg;  // the mapping window
 class DeviceServices;
+class DriverLibrary;
 class MessageInfoDlg;   // the hint that follows the cursor while a region is drawn
 
 class CalibrationSide {
 public:
   // The windows of the touch screens of `devices`, opened over `mainWindow`, which receives
   // their messages and the mouse hook's.
-  CalibrationSide(CWnd& mainWindow, DeviceServices& devices);
+  CalibrationSide(CWnd& mainWindow, DeviceServices& devices, DriverLibrary& driver);
   // Every window it opened goes; region drawing ends with the hook.
   ~CalibrationSide();
   CalibrationSide(const CalibrationSide&) = delete;
@@ -65,6 +66,7 @@ private:
 
   CWnd& m_mainWindow;
   DeviceServices& m_devices;
+  DriverLibrary& m_driver;
   std::unique_ptr<CCalibrateDlg> m_pCalibrateDlg;
   std::unique_ptr<CDeviceMatchDlg> m_pMatchDlg;
   std::unique_ptr<MessageInfoDlg> m_pHintDlg;  // region drawing's hint, while it shows

@@ -32,8 +32,8 @@ void Place(CWnd& window, const RECT& area) {
 
 }  // namespace
 
-CalibrationSide::CalibrationSide(CWnd& mainWindow, DeviceServices& devices)
-    : m_mainWindow(mainWindow), m_devices(devices) {}
+CalibrationSide::CalibrationSide(CWnd& mainWindow, DeviceServices& devices, DriverLibrary& driver)
+    : m_mainWindow(mainWindow), m_devices(devices), m_driver(driver) {}
 
 CalibrationSide::~CalibrationSide() {
   // The calibration window's destruction restores the driver's mode and, when four points were
@@ -44,7 +44,7 @@ CalibrationSide::~CalibrationSide() {
 }
 
 std::unique_ptr<CCalibrateDlg> CalibrationSide::CreateCalibration(int slot, bool fullScreen) {
-  auto window = std::make_unique<CCalibrateDlg>(m_devices, &m_mainWindow);
+  auto window = std::make_unique<CCalibrateDlg>(m_devices, m_driver, &m_mainWindow);
   window->m_nDeviceIndex = slot;
   window->m_bFullScreen = fullScreen;
   if (!window->Create()) return nullptr;
@@ -57,7 +57,7 @@ void CalibrationSide::Calibrate(int slot) {
   list.RefreshMonitors();
   m_pCalibrateDlg = CreateCalibration(slot, true);
   if (!m_pCalibrateDlg) return;
-  std::int32_t monitor = ReadTouchScreenRecord(TouchScreenNumber(list, slot)).MonitorID;
+  std::int32_t monitor = ReadTouchScreenRecord(m_driver, TouchScreenNumber(list, slot)).MonitorID;
   if (monitor < 0) monitor = 0;
   RECT area{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   if (monitor < list.monitorCount()) {
@@ -117,7 +117,7 @@ void CalibrationSide::Map() {
   TouchScreenList& list = m_devices.list();
   list.RefreshMonitors();
   if (list.monitorCount() == 0) return;
-  auto window = std::make_unique<CDeviceMatchDlg>(m_devices, &m_mainWindow);
+  auto window = std::make_unique<CDeviceMatchDlg>(m_devices, m_driver, &m_mainWindow);
   if (!window->Create(IDD_DEVICE_MATCH, &m_mainWindow)) {
     RecordSystemFailure(L"CreateDialogIndirectParamW", L"mapping window");
     m_mainWindow.EnableWindow(TRUE);

@@ -37,8 +37,8 @@ void ForEachTouchScreen(const TouchScreenList& list, Action action) {
 
 }  // namespace
 
-CDeviceMatchDlg::CDeviceMatchDlg(DeviceServices& devices, CWnd* mainWindow)
-    : CDialog(IDD_DEVICE_MATCH, mainWindow), m_devices(devices), m_pMainWindow(mainWindow) {
+CDeviceMatchDlg::CDeviceMatchDlg(DeviceServices& devices, DriverLibrary& driver, CWnd* mainWindow)
+    : CDialog(IDD_DEVICE_MATCH, mainWindow), m_devices(devices), m_driver(driver), m_pMainWindow(mainWindow) {
   SetBackground(kFullScreenBackgroundColor, kFullScreenTextColor);
   SetEnterKey(EnterKey::Ignored);  // nothing to press: touches drive the window
 }
@@ -53,7 +53,7 @@ BOOL CDeviceMatchDlg::OnInitDialog() {
   m_pFineTimer = std::make_unique<FineTimerResolution>();
   if (m_pMainWindow) m_pMainWindow->EnableWindow(FALSE);
   DriverParameters parameters{};
-  GetDriverLibrary().GetDriverParameters(parameters);
+  m_driver.GetDriverParameters(parameters);
   m_bTouchEnabled = parameters.EnableTouch != 0;
   HideCursor();
   DeviceClient& client = m_devices.client();
@@ -157,10 +157,10 @@ void CDeviceMatchDlg::MapTouchScreen(int slot, int monitor) {
   device->TouchScreenNo = slot;
   DeviceParameters record{};
   record.TouchScreenNo = slot;
-  GetDriverLibrary().GetDeviceParameters(record);
+  m_driver.GetDeviceParameters(record);
   record.MonitorID = monitor;
   record.IsCalibrate = 1;
-  GetDriverLibrary().SetDeviceParameters(TouchScreenDeviceKey(m_devices.list(), slot), record);
+  m_driver.SetDeviceParameters(TouchScreenDeviceKey(m_devices.list(), slot), record);
 }
 
 void CDeviceMatchDlg::NextMonitor() {

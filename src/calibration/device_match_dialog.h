@@ -18,6 +18,7 @@
 #include "framework/gdi.h"
 
 class DeviceServices;
+class DriverLibrary;
 struct DeviceReport;
 
 class CDeviceMatchDlg : public CDialog {
@@ -26,7 +27,7 @@ public:
   static constexpr UINT kMonitorPeriodMs = 30000;
 
   // The mapping of the touch screens of `devices` to their monitors.
-  CDeviceMatchDlg(DeviceServices& devices, CWnd* mainWindow);
+  CDeviceMatchDlg(DeviceServices& devices, DriverLibrary& driver, CWnd* mainWindow);
   ~CDeviceMatchDlg() override;
 
   // Moves the window onto the rectangle of the monitor table's row.
@@ -62,6 +63,7 @@ private:
   void Paint(HDC dc);
 
   DeviceServices& m_devices;
+  DriverLibrary& m_driver;
   CWnd* m_pMainWindow;
   bool m_bTouchEnabled = false;  // the driver's EnableTouch at opening
   int m_nMonitor = 0;            // the monitor table's row the window covers

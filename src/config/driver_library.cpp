@@ -76,12 +76,6 @@ bool DriverLibrary::SetDeviceParameters(std::uint32_t deviceKey,
   return true;
 }
 
-DriverLibrary& GetDriverLibrary() {
-  static DriverLibrary library;
-  library.Load();
-  return library;
-}
-
 void ShowDriverLibraryMissing(HWND owner) {
   MessageBoxW(owner, english::kDriverLibraryMissing, english::kProgramCaption, MB_OK | MB_ICONERROR);
 }

@@ -9,6 +9,7 @@
 // A missing library, or one without the four ordinals, is a result: every call then returns
 // false and leaves the records alone. Windows show ShowDriverLibraryMissing, console
 // commands print PrintDriverLibraryMissing. All calls come from the user-interface thread.
+// Start-up makes the program's one library and hands it to the windows that use it.
 #include <windows.h>
 
 #include <cstdint>
@@ -53,9 +54,6 @@ private:
   GetDeviceFn m_pGetDevice = nullptr;
   SetDeviceFn m_pSetDevice = nullptr;
 };
-
-// The process's one library, loaded on first use.
-DriverLibrary& GetDriverLibrary();
 
 // What the user is told when the library cannot be used.
 void ShowDriverLibraryMissing(HWND owner);  // a message box

@@ -66,11 +66,12 @@ constexpr ControlText kTexts[] = {
 };
 }  // namespace
 
-CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, CWnd* parent)
+CPelnixCplDlg::CPelnixCplDlg(DeviceServices& devices, DriverLibrary& driver, CWnd* parent)
     : CDialog(IDD_PELNIXCPL_DIALOG, parent),
       m_devices(devices),
-      m_calibration(*this, devices),
-      m_workers(devices, *this, m_nSelected) {
+      m_driver(driver),
+      m_calibration(*this, devices, driver),
+      m_workers(devices, driver, *this, m_nSelected) {
   HINSTANCE instance = AfxGetResourceHandle();
   m_hIcon.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                                 ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
@@ -264,7 +265,7 @@ void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
   device->TouchScreenNo = number;
   DeviceParameters parameters{};
   parameters.TouchScreenNo = number;
-  GetDriverLibrary().GetDeviceParameters(parameters);
+  m_driver.GetDeviceParameters(parameters);
   device->MonitorNo = main_window::ValidMonitorNo(parameters.MonitorID);
   device->IsCalibrated = parameters.IsCalibrate;
 }
@@ -377,7 +378,7 @@ bool CPelnixCplDlg::OnButtonClicked(UINT id) {
       m_calibration.BeginRegion();
       return true;
     case IDC_SETTINGS:
-      RunSettingsDialog(this);
+      RunSettingsDialog(this, m_driver);
       return true;
     case IDC_DIAGNOSTICS:
       if (m_pDiagnosis) RunDiagnosis(*m_pDiagnosis, m_nSelected);

@@ -21,12 +21,13 @@
 #include "ui/main_window_workers.h"
 
 class DeviceServices;
+class DriverLibrary;
 struct TouchScreenDevice;
 
 class CPelnixCplDlg : public CDialog, private MainWindowWorkers::Host {
 public:
   // The main window of the touch screens of `devices`.
-  explicit CPelnixCplDlg(DeviceServices& devices, CWnd* parent = nullptr);
+  CPelnixCplDlg(DeviceServices& devices, DriverLibrary& driver, CWnd* parent = nullptr);
   ~CPelnixCplDlg() override;
 
   // The list has been filled once: the wait cursor is gone and the buttons follow the
@@ -89,6 +90,7 @@ private:
   void PaintMinimized();
 
   DeviceServices& m_devices;
+  DriverLibrary& m_driver;
   CListCtrl m_ctrlTouchScreens;
   CImageStatic m_ctrlPicture;
   MainWindowButton m_btnExit, m_btnHelp, m_btnAbout, m_btnDiagnostics, m_btnSettings,

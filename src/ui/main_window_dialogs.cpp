@@ -5,7 +5,7 @@
 #include "ui/properties_dialog.h"
 #include "ui/settings_dialog.h"
 
-void RunSettingsDialog(CWnd* parent) { CBasicprop(parent).DoModal(); }
+void RunSettingsDialog(CWnd* parent, DriverLibrary& driver) { CBasicprop(driver, parent).DoModal(); }
 void RunAboutDialog(CWnd* parent, DeviceServices& devices) { CVersion(devices, parent).DoModal(); }
 void RunPropertiesDialog(CWnd* parent, const TouchScreenList& list, int touchScreenIndex) {
   PelnixInfo(parent, list, touchScreenIndex).DoModal();

@@ -4,6 +4,8 @@ class CWnd;
 class DeviceServices;
 class TouchScreenList;
 
-void RunSettingsDialog(CWnd* parent);
+class DriverLibrary;
+
+void RunSettingsDialog(CWnd* parent, DriverLibrary& driver);
 void RunAboutDialog(CWnd* parent, DeviceServices& devices);
 void RunPropertiesDialog(CWnd* parent, const TouchScreenList& list, int touchScreenIndex);

@@ -4,8 +4,8 @@
 #include "framework/win_app.h"
 #include "ui/main_window.h"
 
-void RunMainWindow(CWinApp& app, DeviceServices& devices) {
-  CPelnixCplDlg dialog(devices);
+void RunMainWindow(CWinApp& app, DeviceServices& devices, DriverLibrary& driver) {
+  CPelnixCplDlg dialog(devices, driver);
   app.m_pMainWnd = &dialog;
   dialog.DoModal();
   app.m_pMainWnd = nullptr;

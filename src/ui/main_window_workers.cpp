@@ -24,8 +24,9 @@ struct WorkerStart {
 
 }  // namespace
 
-MainWindowWorkers::MainWindowWorkers(DeviceServices& devices, Host& host, const std::atomic<int>& selected)
-    : m_devices(devices), m_host(host), m_nSelected(selected) {
+MainWindowWorkers::MainWindowWorkers(DeviceServices& devices, DriverLibrary& driver, Host& host,
+                                     const std::atomic<int>& selected)
+    : m_devices(devices), m_driver(driver), m_host(host), m_nSelected(selected) {
   m_hReplyEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   m_hClosingEvent.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!m_hReplyEvent || !m_hClosingEvent) RecordSystemFailure(L"CreateEventW", L"main window events");
@@ -303,7 +304,7 @@ void MainWindowWorkers::OnReply(UINT msg, std::unique_ptr<DeviceReport> reply, b
       const std::int32_t number = device->TouchScreenNo;
       DeviceParameters parameters{};
       parameters.TouchScreenNo = number;
-      GetDriverLibrary().GetDeviceParameters(parameters);
+      m_driver.GetDeviceParameters(parameters);
       MappingEntry& row = list.mapping(index);
       row.deviceHandle = reinterpret_cast<std::intptr_t>(list.handle(index));
       row.monitorNo = parameters.MonitorID;

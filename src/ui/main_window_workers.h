@@ -27,6 +27,7 @@
 #include "device/device_client.h"
 
 class DeviceServices;
+class DriverLibrary;
 struct DeviceReport;
 
 class MainWindowWorkers {
@@ -49,7 +50,7 @@ public:
   static constexpr UINT_PTR kSaveTimerId = 1;
 
   // `selected`: the window's selected slot, which the "o" requests follow.
-  MainWindowWorkers(DeviceServices& devices, Host& host, const std::atomic<int>& selected);
+  MainWindowWorkers(DeviceServices& devices, DriverLibrary& driver, Host& host, const std::atomic<int>& selected);
   ~MainWindowWorkers();  // Stop
   MainWindowWorkers(const MainWindowWorkers&) = delete;
   MainWindowWorkers& operator=(const MainWindowWorkers&) = delete;
@@ -98,6 +99,7 @@ private:
   void SaveMapping();
 
   DeviceServices& m_devices;
+  DriverLibrary& m_driver;
   Host& m_host;
   const std::atomic<int>& m_nSelected;
   HWND m_hWindow = nullptr;

@@ -49,7 +49,7 @@ constexpr ControlText kCaptions[] = {
 
 }  // namespace
 
-CBasicprop::CBasicprop(CWnd* parent) : CDialog(IDD_SETTINGS, parent) {
+CBasicprop::CBasicprop(DriverLibrary& driver, CWnd* parent) : CDialog(IDD_SETTINGS, parent), m_driver(driver) {
   SetBackground(kDialogBackgroundColor);
   // Enter presses the focused control, as Space does, and never closes the dialog as the
   // default OK.
@@ -80,7 +80,7 @@ BOOL CBasicprop::OnInitDialog() {
 void CBasicprop::LoadSettings() {
   DriverParameters record = DefaultDriverParameters();
   // Without the library the dialog shows the fallback values, and says why.
-  if (!GetDriverLibrary().GetDriverParameters(record)) ShowDriverLibraryMissing(m_hWnd);
+  if (!m_driver.GetDriverParameters(record)) ShowDriverLibraryMissing(m_hWnd);
   m_nMode = record.Mode;
   LoadSettingsChecks(*this, record);
   for (const SettingsSlider& slider : SettingsSliders())
@@ -176,7 +176,7 @@ void CBasicprop::OnOK() {
 void CBasicprop::Apply() {
   const DriverParameters record = BuildSettingsRecord(*this);
   // The user's change would otherwise be lost without a word.
-  if (!GetDriverLibrary().SetDriverParameters(record)) ShowDriverLibraryMissing(m_hWnd);
+  if (!m_driver.SetDriverParameters(record)) ShowDriverLibraryMissing(m_hWnd);
   ApplySystemSettings(record.EnableDoubleClick, record.DoubleClickTime, record.DoubleClickArea,
                       record.HideCursor);
 }

@@ -10,9 +10,12 @@
 #include "framework/controls/xp_button.h"
 #include "ui/core/settings_rules.h"
 
+class DriverLibrary;
+
 class CBasicprop : public CDialog, private SettingsControls {
 public:
-  explicit CBasicprop(CWnd* parent = nullptr);
+  // The driver's settings in `driver`, which outlives the dialog.
+  explicit CBasicprop(DriverLibrary& driver, CWnd* parent = nullptr);
 
 protected:
   BOOL OnInitDialog() override;
@@ -37,6 +40,7 @@ private:
   void Enable(int id, bool enabled) override;
   int SliderPos(int id) const override;
 
+  DriverLibrary& m_driver;
   int m_nMode = 0;  // the checked mode radio: 0, 1 or 2
   CXPButton m_btnOK;
   CXPButton m_btnCancel;

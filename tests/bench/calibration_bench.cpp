@@ -32,6 +32,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/test_driver_library.h"
 #include "base/core/user_messages.h"
 #include "bench/bench_timing.h"
 #include "calibration/calibrate_dialog.h"
@@ -165,11 +166,11 @@ void PrintSlowest(std::vector<Sample> samples, std::size_t count) {
 int main(int argc, char** argv) {
   const int touches = argc > 1 ? std::max(4, std::atoi(argv[1])) : 1000;
   bench::PrintLoad("before");
-  if (!GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName))) return std::puts("no PelnixLib.dll"), 1;
+  if (!TestDriverLibrary().LoadFrom(DistPath(kDriverLibraryName))) return std::puts("no PelnixLib.dll"), 1;
   DriverParameters driver{};
-  GetDriverLibrary().GetDriverParameters(driver);
+  TestDriverLibrary().GetDriverParameters(driver);
   driver.EnableTouch = 1;
-  GetDriverLibrary().SetDriverParameters(driver);
+  TestDriverLibrary().SetDriverParameters(driver);
   auto screen = SimulatedHid().Add();
   if (TestDevices().list().count() != 1) return std::puts("no simulated touch screen"), 1;
   if (!TestDevices().StartDeviceThread()) return std::puts("no device thread"), 1;
@@ -180,7 +181,7 @@ int main(int argc, char** argv) {
   std::atomic<DWORD> uiThread{0};
   std::thread ui([&] {
     uiThread = ::GetCurrentThreadId();
-    auto* dialog = new CCalibrateDlg(TestDevices(), nullptr);
+    auto* dialog = new CCalibrateDlg(TestDevices(), TestDriverLibrary(), nullptr);
     dialog->m_nDeviceIndex = 0;
     if (!dialog->Create()) return;
     ::SetWindowPos(dialog->m_hWnd, nullptr, 0, 0, 1920, 1080, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -24,6 +24,7 @@
 #include <string>
 #include <thread>
 
+#include "support/test_driver_library.h"
 #include "bench/bench_timing.h"
 #include "config/driver_library.h"
 #include "device/core/report_protocol.h"
@@ -69,7 +70,7 @@ void Observe(ExchangeStep step, std::uint16_t code, bool echo) {
 // WM_INITDIALOG) and when the list became ready: the query is timed from the one to the other.
 class BenchWindow : public CPelnixCplDlg {
 public:
-  BenchWindow() : CPelnixCplDlg(TestDevices()) {}
+  BenchWindow() : CPelnixCplDlg(TestDevices(), TestDriverLibrary()) {}
   std::atomic<double> queryStarted{0};
   std::atomic<double> listReady{0};
 
@@ -96,7 +97,7 @@ int RunOnce(int count) {
     config.number = static_cast<std::uint8_t>(i);
     SimulatedHid().Add(config);
   }
-  GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName));
+  TestDriverLibrary().LoadFrom(DistPath(kDriverLibraryName));
   TestDevices().StartDeviceThread();
 
   BenchWindow window;

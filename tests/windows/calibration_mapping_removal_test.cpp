@@ -2,6 +2,7 @@
 // list shows the numbers the touch screens then hold (their slots); when the first is unplugged
 // while a touch of the second is already on its way, the mapping ends unsaved and no driver
 // record is written, neither the second's nor that of the third, which moves into its slot.
+#include "support/test_driver_library.h"
 #include "windows/ui_main_window_harness.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ namespace {
 DeviceParameters Record(int touchScreenNo) {
   DeviceParameters record{};
   record.TouchScreenNo = touchScreenNo;
-  GetDriverLibrary().GetDeviceParameters(record);
+  TestDriverLibrary().GetDeviceParameters(record);
   return record;
 }
 

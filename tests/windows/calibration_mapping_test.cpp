@@ -1,6 +1,7 @@
 // The mapping window opened from the real main window, against two simulated touch screens, a
 // monitor layout given through the seam and our PelnixLib.dll: touches injected through the
 // simulator, the 30 s timer driven by messages, the save of the numbers into the touch screens.
+#include "support/test_driver_library.h"
 #include "windows/ui_main_window_harness.h"
 
 #include <algorithm>
@@ -24,21 +25,21 @@ std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
 DeviceParameters Record(int touchScreenNo) {
   DeviceParameters record{};
   record.TouchScreenNo = touchScreenNo;
-  GetDriverLibrary().GetDeviceParameters(record);
+  TestDriverLibrary().GetDeviceParameters(record);
   return record;
 }
 
 void SetRecord(int touchScreenNo, int monitor) {
   DeviceParameters record = Record(touchScreenNo);
   record.MonitorID = monitor;
-  GetDriverLibrary().SetDeviceParameters(0x1000u + touchScreenNo, record);
+  TestDriverLibrary().SetDeviceParameters(0x1000u + touchScreenNo, record);
 }
 
 void SetEnableTouch(int enabled) {
   DriverParameters parameters{};
-  GetDriverLibrary().GetDriverParameters(parameters);
+  TestDriverLibrary().GetDriverParameters(parameters);
   parameters.EnableTouch = enabled;
-  GetDriverLibrary().SetDriverParameters(parameters);
+  TestDriverLibrary().SetDriverParameters(parameters);
 }
 
 void SetMonitors(int count, int width = 800, int height = 600) {

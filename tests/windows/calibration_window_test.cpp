@@ -3,6 +3,7 @@
 // touches arrive as lift-off reports of the simulated touch screens, and the driver's records
 // are read back through the library. The tests run in order: the last ones unplug touch
 // screens, and the list is built once per process.
+#include "support/test_driver_library.h"
 #include "windows/ui_main_window_harness.h"
 
 #include <algorithm>
@@ -47,20 +48,20 @@ constexpr int kPixelsPerMm = 4;
 
 void SetDriver(std::int32_t mode, std::int32_t enableTouch) {
   DriverParameters driver{};
-  GetDriverLibrary().GetDriverParameters(driver);
+  TestDriverLibrary().GetDriverParameters(driver);
   driver.Mode = mode;
   driver.EnableTouch = enableTouch;
-  ASSERT_TRUE(GetDriverLibrary().SetDriverParameters(driver));
+  ASSERT_TRUE(TestDriverLibrary().SetDriverParameters(driver));
 }
 std::int32_t DriverMode() {
   DriverParameters driver{};
-  GetDriverLibrary().GetDriverParameters(driver);
+  TestDriverLibrary().GetDriverParameters(driver);
   return driver.Mode;
 }
 DeviceParameters Record(std::int32_t number) {
   DeviceParameters record{};
   record.TouchScreenNo = number;
-  GetDriverLibrary().GetDeviceParameters(record);
+  TestDriverLibrary().GetDeviceParameters(record);
   return record;
 }
 // A record with recognisable raw points, stored as the one "read at opening".
@@ -70,7 +71,7 @@ void StoreOriginal(std::int32_t number) {
   record.M1X = 11;
   record.M4Y = 44;
   record.IsCalibrate = 0;
-  ASSERT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1000u + number, record));
+  ASSERT_TRUE(TestDriverLibrary().SetDeviceParameters(0x1000u + number, record));
 }
 
 bool IsOriginal(const DeviceParameters& record) { return record.M1X == 11 && record.M4Y == 44 && record.IsCalibrate == 0; }
@@ -298,7 +299,7 @@ TEST(CalibrationWindow, OverTheSecondOfTwoMonitors) {
   DeviceParameters onSecond{};
   onSecond.TouchScreenNo = 1;
   onSecond.MonitorID = 1;
-  ASSERT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1001u, onSecond));
+  ASSERT_TRUE(TestDriverLibrary().SetDeviceParameters(0x1001u, onSecond));
   {
     MainWindowRun run;
     ASSERT_TRUE(run.WaitForListReady());
@@ -334,7 +335,7 @@ TEST(CalibrationWindow, AMappingRowWithoutMonitorStoresMinusOne) {
   DeviceParameters unmapped{};
   unmapped.TouchScreenNo = 1;
   unmapped.MonitorID = -1;
-  ASSERT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1001u, unmapped));
+  ASSERT_TRUE(TestDriverLibrary().SetDeviceParameters(0x1001u, unmapped));
   MainWindowRun run;
   ASSERT_TRUE(run.WaitForListReady());
   ASSERT_EQ(TestDevices().list().mapping(0).monitorNo, -1);

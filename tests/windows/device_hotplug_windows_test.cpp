@@ -4,6 +4,7 @@
 // removal ends it, no driver record is written for a touch screen nobody touched, the main
 // window is usable afterwards, and the gone touch screens' handles and reads are all released.
 // PELNIX_TORTURE_SEED picks the moments.
+#include "support/test_driver_library.h"
 #include "windows/ui_main_window_harness.h"
 
 #include <cstdio>
@@ -62,7 +63,7 @@ std::vector<DeviceParameters> Records() {
   for (int number = 0; number <= kScreens; ++number) {
     DeviceParameters record{};
     record.TouchScreenNo = number;
-    GetDriverLibrary().GetDeviceParameters(record);
+    TestDriverLibrary().GetDeviceParameters(record);
     records.push_back(record);
   }
   return records;

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/test_driver_library.h"
 #include "config/driver_library.h"
 #include "support/test_devices.h"
 #include "ui/about_dialog.h"
@@ -18,8 +19,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   InitCommonControlsEx(&controls);
   const std::wstring which = commandLine;
   if (which == L"settings") {
-    GetDriverLibrary();
-    CBasicprop(nullptr).DoModal();
+    TestDriverLibrary();
+    CBasicprop(TestDriverLibrary(), nullptr).DoModal();
   } else if (which == L"about") {
     CVersion(TestDevices()).DoModal();
   } else if (which == L"properties") {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_driver_library.h"
 #include "base/core/user_messages.h"
 #include "config/driver_library.h"
 #include "simulator/simulated_touch_screen.h"
@@ -37,7 +38,7 @@ struct Screen {
 // device services and starts their device thread. Once per process: the list is built once.
 inline std::vector<std::shared_ptr<SimulatedTouchScreen>> Prepare(const std::vector<Screen>& screens) {
   std::vector<std::shared_ptr<SimulatedTouchScreen>> plugged;
-  EXPECT_TRUE(GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName)));
+  EXPECT_TRUE(TestDriverLibrary().LoadFrom(DistPath(kDriverLibraryName)));
   config_test::ClearDriverKeys();
   for (const Screen& screen : screens) {
     sim::TouchScreenConfig config;
@@ -47,7 +48,7 @@ inline std::vector<std::shared_ptr<SimulatedTouchScreen>> Prepare(const std::vec
     record.TouchScreenNo = screen.number;
     record.MonitorID = screen.monitor;
     record.IsCalibrate = screen.calibrated;
-    EXPECT_TRUE(GetDriverLibrary().SetDeviceParameters(0x1000u + screen.number, record));
+    EXPECT_TRUE(TestDriverLibrary().SetDeviceParameters(0x1000u + screen.number, record));
   }
   EXPECT_EQ(TestDevices().list().count(), screens.size());
   EXPECT_TRUE(TestDevices().StartDeviceThread());
@@ -159,7 +160,7 @@ public:
   }
 
 private:
-  CPelnixCplDlg m_window{TestDevices()};
+  CPelnixCplDlg m_window{TestDevices(), TestDriverLibrary()};
   HWND m_hListener = nullptr;
   std::atomic<bool> m_bQuit{false};
   ModalDialogThread m_dialog;  // last: it starts running the window at once

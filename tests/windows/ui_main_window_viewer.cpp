@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "support/test_driver_library.h"
 #include "base/mouse_hook_messages.h"
 #include "config/driver_library.h"
 #include "support/test_devices.h"
@@ -22,9 +23,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     record.TouchScreenNo = number;
     record.MonitorID = 0;
     record.IsCalibrate = number == 0 ? 1 : 0;
-    GetDriverLibrary().SetDeviceParameters(0x1000u + number, record);
+    TestDriverLibrary().SetDeviceParameters(0x1000u + number, record);
   }
   TestDevices().StartDeviceThread();
-  CPelnixCplDlg(TestDevices()).DoModal();
+  CPelnixCplDlg(TestDevices(), TestDriverLibrary()).DoModal();
   return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_driver_library.h"
 #include "config/core/parameter_table.h"
 #include "config/driver_library.h"
 #include "config/system_settings.h"
@@ -60,7 +61,7 @@ class SettingsDialogTest : public testing::Test {
 protected:
   static void SetUpTestSuite() {
     // The program finds the library beside itself; the test takes the one the build made.
-    ASSERT_TRUE(GetDriverLibrary().LoadFrom(DistPath(kDriverLibraryName)));
+    ASSERT_TRUE(TestDriverLibrary().LoadFrom(DistPath(kDriverLibraryName)));
   }
   void SetUp() override {
     ClearDriverKey();
@@ -83,7 +84,7 @@ protected:
   void Open(const std::map<std::wstring, std::int32_t>& stored) {
     for (const auto& [name, value] : stored) SetDword(name.c_str(), value);
     m_pDialog = std::make_unique<ModalDialogThread>([] {
-      CBasicprop dialog(nullptr);
+      CBasicprop dialog(TestDriverLibrary(), nullptr);
       return dialog.DoModal();
     });
     ASSERT_NE(m_pDialog->window(), nullptr) << "the settings dialog did not open";
