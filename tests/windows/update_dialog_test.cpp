@@ -186,8 +186,8 @@ TEST_F(UpdateDialog, MissingImageFailsWithoutSending) {
   EXPECT_EQ(seen.statuses, (std::vector<std::wstring>{L"Read file failed! Update failed!"}));
 }
 
-// Last: empties slot 0 of the list for good.
-TEST_F(UpdateDialog, ZEmptySlotZeroFails) {
+// Empties slot 0 of the list for good: the test command runs it in a process of its own.
+TEST_F(UpdateDialog, EmptySlotZeroFails) {
   WriteImage(MakeBlock(10));
   TestDevices().list().RemoveAt(0);
   const Seen seen = Run();
