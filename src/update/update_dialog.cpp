@@ -8,6 +8,7 @@
 #include "base/main_log.h"
 #include "base/scoped_handle.h"
 #include "base/system_failure.h"
+#include "device/core/attached_touch_screen.h"
 #include "device/core/device_report.h"
 #include "device/device_services.h"
 #include "framework/data_exchange.h"
@@ -132,7 +133,22 @@ bool CUpdate::OnTimer(UINT_PTR id) {
   return true;
 }
 
+void CUpdate::OnTouchScreenRemoved() {
+  // A transfer whose touch screen was unplugged can never finish: saying so beats showing
+  // "Updating..." for good.
+  if (m_nState != State::Sending || !m_pDevice || !m_pDevice->gone()) return;
+  m_devices.client().EndExchanges(m_hWnd);
+  m_nState = State::Failed;
+  ShowOnlyStatus(kDialogUpdateFailed);
+  SetTimer(kTimerId, kEndDelayMs);
+}
+
 bool CUpdate::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == UM_DEVICE_REMOVED) {
+    OnTouchScreenRemoved();
+    result = 0;
+    return true;
+  }
   const auto update = [this](UINT m, std::unique_ptr<DeviceReport> reply) {
     if (m == UM_REPLY_UPDATE && reply) OnReply(*reply);
   };

@@ -33,6 +33,7 @@ private:
   enum class State { Sending, Finishing, Failed };
 
   void OnReply(const DeviceReport& reply);
+  void OnTouchScreenRemoved();      // fails a transfer whose touch screen has gone
   void Fail(const wchar_t* text);   // only the status text shows, then the dialog closes
   void Finish();
   void ShowOnlyStatus(const wchar_t* text);

@@ -1,6 +1,7 @@
 // Touch screens unplugged under the program's windows: for each window (the start-up query, a
-// calibration, a mapping, a mapping's save), first another touch screen and then the window's
-// own goes at a random moment, every touch screen rough. Nothing crashes, the window ends as a
+// calibration, a region calibration, a mapping, a mapping's save, an LED run, a firmware
+// update), first another touch screen and then the window's own goes at a random moment, every
+// touch screen rough. Nothing crashes, the window ends as a
 // removal ends it, no driver record is written for a touch screen nobody touched, the main
 // window is usable afterwards, and the gone touch screens' handles and reads are all released.
 // PELNIX_TORTURE_SEED picks the moments.
@@ -15,20 +16,31 @@
 #include <string>
 #include <vector>
 
+#include "base/mouse_hook_messages.h"
 #include "simulator/core/touch_screen_model.h"
+#include "support/process_runner.h"
+#include "support/update_test_images.h"
+#include "ui/res/about_dialog_ids.h"
+#include "update/core/update_messages.h"
+#include "update/res/update_dialog_ids.h"
 
 using namespace main_window_test;
 
 namespace {
 
-constexpr int kScreens = 11;  // two for each case, and one that stays: the program ends with the last
+constexpr int kScreens = 15;  // two for each case, and one that stays: the program ends with the last
 
 std::vector<std::shared_ptr<SimulatedTouchScreen>>& Screens() {
   static auto screens = [] {
     std::vector<Screen> prepared;
     for (int i = 0; i < kScreens; ++i) prepared.push_back(Screen{static_cast<std::uint8_t>(1 + i), 0, 1});
     auto plugged = Prepare(prepared);
-    for (int i = 0; i < kScreens; ++i) plugged[i]->Configure([i](sim::TouchScreenConfig& c) { sim::MakeRough(c, 7, 50 + i); });
+    for (int i = 0; i < kScreens; ++i) {
+      plugged[i]->Configure([i](sim::TouchScreenConfig& c) {
+        sim::MakeRough(c, 7, 50 + i);
+        c.firmware.acknowledgeBegin = true;  // an update goes on past its begin request
+      });
+    }
     return plugged;
   }();
   return screens;
@@ -80,26 +92,75 @@ HWND OpenByButton(MainWindowRun& run, DWORD thread, int button) {
   return window;
 }
 
-// The diagnostics dialog, owned by the main window, its LED run started.
-HWND OpenLedRun(MainWindowRun& run, DWORD thread) {
-  run.Select(0);
-  const HWND main = run.dialog().window();
-  ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_DIAGNOSTICS, BN_CLICKED), 0);
-  struct Search { HWND main, found; } search{main, nullptr};
+// The visible window of the main window's thread, other than the main window, that has the
+// dialog item `item`; null until one shows.
+HWND WaitForWindowWithItem(MainWindowRun& run, DWORD thread, int item) {
+  struct Search { HWND main; int item; HWND found; } search{run.dialog().window(), item, nullptr};
   EXPECT_TRUE(ModalDialogThread::WaitUntil([&] {
     ::EnumThreadWindows(thread, [](HWND w, LPARAM lp) -> BOOL {
       auto* s = reinterpret_cast<Search*>(lp);
-      if (w == s->main || !::IsWindowVisible(w) || ::GetWindow(w, GW_OWNER) != s->main) return TRUE;
+      if (w == s->main || !::IsWindowVisible(w) || !::GetDlgItem(w, s->item)) return TRUE;
       s->found = w;
       return FALSE;
     }, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;
-  }));
-  constexpr int kRunButton = 1063;
-  if (search.found)
-    ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(kRunButton, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(search.found, kRunButton)));
+  })) << "no window with item " << item;
   return search.found;
+}
+
+void Click(HWND window, int item) {
+  if (window) ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(item, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, item)));
+}
+
+// The diagnostics dialog, owned by the main window, its LED run started.
+HWND OpenLedRun(MainWindowRun& run, DWORD thread) {
+  run.Select(0);
+  Click(run.dialog().window(), IDC_DIAGNOSTICS);
+  constexpr int kRunButton = 1063;
+  const HWND diagnostics = WaitForWindowWithItem(run, thread, kRunButton);
+  Click(diagnostics, kRunButton);
+  return diagnostics;
+}
+
+// A region drawn with the mouse: the hint under the cursor, a press, a drag to the far corner;
+// the calibration window over that region is what opens.
+HWND OpenRegionCalibration(MainWindowRun& run, DWORD thread) {
+  const MouseHookMessages& hook = RegisterMouseHookMessages();
+  run.Select(0);
+  ::SetCursorPos(300, 200);
+  ::PostMessageW(run.dialog().Item(IDC_REGION_CALIBRATE), BM_CLICK, 0, 0);
+  HWND hint = nullptr;
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return (hint = TopmostWindowOf(thread)) != nullptr; }));
+  const HWND main = run.dialog().window();
+  ::SetCursorPos(100, 100);
+  ::PostMessageW(main, hook.down, 0, 0);
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return TopmostWindowOf(thread) != hint; }));
+  ::SetCursorPos(600, 500);
+  ::PostMessageW(main, hook.up, 0, 0);
+  HWND window = nullptr;
+  EXPECT_TRUE(ModalDialogThread::WaitUntil([&] { return (window = TopmostWindowOf(thread)) != nullptr; }));
+  return window;
+}
+
+// A firmware update of the touch screen in slot 0, opened from the About box, sending a long
+// image so the removals meet it mid-transfer.
+HWND OpenUpdate(MainWindowRun& run, DWORD thread) {
+  static TempFolder folder;
+  ::SetCurrentDirectoryW(folder.path().c_str());
+  ::CreateDirectoryW(L"update", nullptr);
+  std::string hex;
+  for (int block = 0; block < 60; ++block) {
+    for (std::uint8_t b : update_test::MakeBlock(1000, static_cast<std::uint8_t>(block))) {
+      char text[4];
+      std::snprintf(text, sizeof text, "%02x ", b);
+      hex += text;
+    }
+  }
+  WriteFileBytes(folder.File(kDialogImagePath), hex);
+  run.Select(0);
+  Click(run.dialog().window(), IDC_ABOUT);
+  Click(WaitForWindowWithItem(run, thread, IDC_ABOUT_UPDATE), IDC_ABOUT_UPDATE);
+  return WaitForWindowWithItem(run, thread, IDC_UPDATE_PROGRESS);
 }
 
 struct Case {
@@ -117,7 +178,9 @@ const Case kCases[] = {
        if (mapping) ::PostMessageW(mapping, WM_KEYDOWN, VK_ESCAPE, 1);  // ends it and asks for the save
        return mapping;
      }},
+    {"a region calibration", false, OpenRegionCalibration},
     {"an LED run", false, OpenLedRun},
+    {"a firmware update", false, OpenUpdate},
 };
 
 TEST(HotplugWindows, TouchScreensGoUnderEachWindow) {
