@@ -606,24 +606,21 @@ HDEVNOTIFY SimulatedHidSystem::RegisterHandleNotification(HWND window, HANDLE de
   std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return nullptr;
-  if (!IsWindow(window)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
-  auto n = std::make_unique<Notification>(Notification{window, device, s});
-  HDEVNOTIFY value = reinterpret_cast<HDEVNOTIFY>(n.get());
-  m_notifications.push_back(std::move(n));
-  return value;
+  return AddNotificationLocked(Notification{window, device, s});
 }
 
 HDEVNOTIFY SimulatedHidSystem::RegisterInterfaceNotification(HWND window) {
   // Simulated touch screens never arrive: the registration only has to be released again.
   std::lock_guard<std::mutex> lock(m_mutex);
-  if (!IsWindow(window)) {
+  return AddNotificationLocked(Notification{window, nullptr, nullptr});
+}
+
+HDEVNOTIFY SimulatedHidSystem::AddNotificationLocked(const Notification& notification) {
+  if (!IsWindow(notification.window)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  auto n = std::make_unique<Notification>(Notification{window, nullptr, nullptr});
+  auto n = std::make_unique<Notification>(notification);
   HDEVNOTIFY value = reinterpret_cast<HDEVNOTIFY>(n.get());
   m_notifications.push_back(std::move(n));
   return value;

@@ -143,6 +143,8 @@ private:
   Handle* FindHandleLocked(HANDLE device) const;
   // The handle's device, present; otherwise sets the last error and returns null.
   SimulatedTouchScreen* UsableLocked(HANDLE device) const;
+  // Keeps a registration for a live window; otherwise sets the last error and returns null.
+  HDEVNOTIFY AddNotificationLocked(const Notification& notification);
   void DeliverLocked(std::uint64_t nowUs);
   void CompleteLocked(PendingRead& read, NTSTATUS status, DWORD transferred);
   void RemoveLocked(SimulatedTouchScreen& screen);
