@@ -43,8 +43,8 @@ struct SimulatedHidSystem::PendingRead {
 
 struct SimulatedHidSystem::Notification {
   HWND window;
-  HANDLE handle;
-  SimulatedTouchScreen* screen;
+  HANDLE handle;                 // null for an interface notification
+  SimulatedTouchScreen* screen;  // null for an interface notification
 };
 
 struct SimulatedHidSystem::Preparsed {
@@ -296,7 +296,8 @@ void SimulatedHidSystem::SetEnumerationFaults(bool beginFails, int failAtIndex, 
 
 int SimulatedHidSystem::registeredNotifications() const {
   std::lock_guard<std::mutex> lock(m_mutex);
-  return static_cast<int>(m_notifications.size());
+  return static_cast<int>(
+      std::count_if(m_notifications.begin(), m_notifications.end(), [](const auto& n) { return n->screen != nullptr; }));
 }
 
 SimulatedHidSystem::Handle* SimulatedHidSystem::FindHandleLocked(HANDLE device) const {
@@ -605,11 +606,21 @@ HDEVNOTIFY SimulatedHidSystem::RegisterHandleNotification(HWND window, HANDLE de
   std::lock_guard<std::mutex> lock(m_mutex);
   SimulatedTouchScreen* s = UsableLocked(device);
   if (!s) return nullptr;
-  if (!IsWindow(window)) {
+  return AddNotificationLocked(Notification{window, device, s});
+}
+
+HDEVNOTIFY SimulatedHidSystem::RegisterInterfaceNotification(HWND window) {
+  // Simulated touch screens never arrive: the registration only has to be released again.
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return AddNotificationLocked(Notification{window, nullptr, nullptr});
+}
+
+HDEVNOTIFY SimulatedHidSystem::AddNotificationLocked(const Notification& notification) {
+  if (!IsWindow(notification.window)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  auto n = std::make_unique<Notification>(Notification{window, device, s});
+  auto n = std::make_unique<Notification>(notification);
   HDEVNOTIFY value = reinterpret_cast<HDEVNOTIFY>(n.get());
   m_notifications.push_back(std::move(n));
   return value;

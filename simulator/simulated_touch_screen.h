@@ -94,7 +94,8 @@ public:
 
   // Enumeration faults: SetupDiGetClassDevsW fails; the interface at an index fails.
   void SetEnumerationFaults(bool beginFails, int failAtIndex = -1, DWORD error = ERROR_GEN_FAILURE);
-  // Open handle notifications (RegisterHandleNotification minus UnregisterNotification).
+  // Open handle notifications (RegisterHandleNotification minus UnregisterNotification); the
+  // interface notifications are not counted.
   int registeredNotifications() const;
 
   // For the benchmarks that tell the simulator's share of an exchange from the program's:
@@ -126,6 +127,7 @@ public:
                            BOOL wait) override;
   BOOL CancelIoEx(HANDLE device, OVERLAPPED* overlapped) override;
   HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) override;
+  HDEVNOTIFY RegisterInterfaceNotification(HWND window) override;
   BOOL UnregisterNotification(HDEVNOTIFY notification) override;
 
 private:
@@ -141,6 +143,8 @@ private:
   Handle* FindHandleLocked(HANDLE device) const;
   // The handle's device, present; otherwise sets the last error and returns null.
   SimulatedTouchScreen* UsableLocked(HANDLE device) const;
+  // Keeps a registration for a live window; otherwise sets the last error and returns null.
+  HDEVNOTIFY AddNotificationLocked(const Notification& notification);
   void DeliverLocked(std::uint64_t nowUs);
   void CompleteLocked(PendingRead& read, NTSTATUS status, DWORD transferred);
   void RemoveLocked(SimulatedTouchScreen& screen);

@@ -72,13 +72,20 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
   const bool answer = !m_config.silent;
   // The LED test is answered only right after the held reply came back, as the frame expects.
   const bool afterEcho = std::exchange(m_bEchoed, false);
+  if (AnswerQuery(r, length, due, answer)) return;
+  if (AnswerLedTest(r, due, answer && afterEcho)) return;
+  if (TakeSwitch(r, due, answer)) return;
+  if (answer) AnswerEchoOrUnknown(r, length, due);
+}
+
+bool TouchScreenModel::AnswerQuery(const std::uint8_t* r, std::size_t length, std::uint64_t due, bool answer) {
   switch (Code(r)) {
     case 0x6F00:  // "o"
       if (answer) {
         Queue(OpenReply(), due);
         Queue(EndOfReply('A', r[1]), due);
       }
-      return;
+      return true;
     case 0x7676: {  // "vv"
       const auto& v = m_config.version;
       Bytes reply = m_config.unversioned ? Report({kInputReportId, 'V', 'v', 0x20})
@@ -87,7 +94,7 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
         Queue(std::move(reply), due);
         Queue(EndOfReply('A', r[2]), due);
       }
-      return;
+      return true;
     }
     case 0x7673: {  // "vs"
       const auto& s = m_config.serial;
@@ -95,53 +102,69 @@ void TouchScreenModel::Answer(const std::uint8_t* r, std::size_t length, std::ui
         Queue(Report({kInputReportId, 'V', 's', s[0], s[1], s[2], s[3], s[4], s[5]}), due);
         Queue(EndOfReply('A', r[2]), due);
       }
-      return;
+      return true;
     }
     case 0x7631:  // "v1"
       if (answer) {
         Queue(Report({kInputReportId, 'V', '1', m_config.number}), due);
         Queue(EndOfReply('A', r[2]), due);
       }
-      return;
+      return true;
     case 0x5631:  // "V1" n
       m_config.number = length > 3 ? r[3] : 0;
       if (answer && m_config.numberWriteData) Queue(Report({kInputReportId, 'V', '1', m_config.number}), due);
       if (answer) Queue(EndOfReply('A', r[2]), due);
-      return;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TouchScreenModel::AnswerLedTest(const std::uint8_t* r, std::uint64_t due, bool answer) {
+  switch (Code(r)) {
     case 0x5A76:  // "Zv"
-      if (answer && afterEcho) QueueStream(LedLevelStream(), r[2], due);
-      return;
+      if (answer) QueueStream(LedLevelStream(), r[2], due);
+      return true;
     case 0x5A67:  // "Zg"
-      if (answer && afterEcho) QueueStream(LedStatusStream(), r[2], due);
-      return;
+      if (answer) QueueStream(LedStatusStream(), r[2], due);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TouchScreenModel::TakeSwitch(const std::uint8_t* r, std::uint64_t due, bool answer) {
+  switch (Code(r)) {
     case 0x5262:  // "Rb"
       m_bFirmwareBegun = true;
       m_bFirmwareFinished = false;
       if (m_config.firmware.acknowledgeBegin && !m_config.firmware.silent && answer) {
         Queue(Report({kInputReportId, m_config.firmware.ackByte}), due + Microseconds(m_config.firmware.ackDelayMs));
       }
-      return;
+      return true;
     case 0x5263:  // "Rc"
       m_bFirmwareFinished = true;
-      return;
+      return true;
     case 0xAA50:
       m_bStreamOn = true;
-      return;
+      return true;
     case 0xAA55:
       m_bStreamOn = false;
-      return;
+      return true;
     default:
-      if (!answer) return;
-      if (IsEcho(r, length)) {
-        m_bEchoed = true;
-        const std::uint64_t echoDue =
-            due + Microseconds(m_config.echoDelayMs) + Microseconds(Draw(m_config.echoJitterMs));
-        if (m_config.answerEcho) Queue(EndOfReply('A', r[2]), echoDue);
-        if (m_config.answerEcho && m_config.answerEchoTwice) Queue(EndOfReply('A', r[2]), echoDue);
-      } else if (m_config.answerUnknown) {
-        Queue(EndOfReply('N', r[2]), due);
-      }
-      return;
+      return false;
+  }
+}
+
+void TouchScreenModel::AnswerEchoOrUnknown(const std::uint8_t* r, std::size_t length, std::uint64_t due) {
+  if (IsEcho(r, length)) {
+    m_bEchoed = true;
+    const std::uint64_t echoDue =
+        due + Microseconds(m_config.echoDelayMs) + Microseconds(Draw(m_config.echoJitterMs));
+    if (m_config.answerEcho) Queue(EndOfReply('A', r[2]), echoDue);
+    if (m_config.answerEcho && m_config.answerEchoTwice) Queue(EndOfReply('A', r[2]), echoDue);
+  } else if (m_config.answerUnknown) {
+    Queue(EndOfReply('N', r[2]), due);
   }
 }
 

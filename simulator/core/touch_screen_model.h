@@ -163,6 +163,13 @@ public:
 
 private:
   void Answer(const std::uint8_t* report, std::size_t length, std::uint64_t nowUs);
+  // The parts of Answer, each true when the command was its own: the queries of number,
+  // version and serial; the LED test; the switches (firmware begin and end, touch stream);
+  // and for any other command the echo's end-of-reply or the unknown command's refusal.
+  bool AnswerQuery(const std::uint8_t* report, std::size_t length, std::uint64_t due, bool answer);
+  bool AnswerLedTest(const std::uint8_t* report, std::uint64_t due, bool answer);
+  bool TakeSwitch(const std::uint8_t* report, std::uint64_t due, bool answer);
+  void AnswerEchoOrUnknown(const std::uint8_t* report, std::size_t length, std::uint64_t due);
   void AnswerPacket(std::uint64_t nowUs);
   void Queue(Bytes bytes, std::uint64_t dueUs);
   void QueueStream(const Bytes& stream, std::uint8_t endByte2, std::uint64_t dueUs);

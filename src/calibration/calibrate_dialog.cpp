@@ -11,6 +11,7 @@
 #include "calibration/core/calibration_check.h"
 #include "calibration/mouse_hook.h"
 #include "calibration/res/calibrate_dialog_ids.h"
+#include "calibration/target_window.h"
 #include "config/driver_library.h"
 #include "device/device_services.h"
 #include "framework/data_exchange.h"
@@ -56,14 +57,12 @@ void Place(HWND control, const calibration::Rect& rect) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The cursor's display count is per thread: hide until it is below 0, show until it is 0 or more.
-void HideCursor() {
-  while (::ShowCursor(FALSE) >= 0) {
-  }
-}
-void ShowCursorAgain() {
-  while (::ShowCursor(TRUE) < 0) {
-  }
+// The extent of the first monitor, against which the driver's records hold a calibration's
+// area; 0 x 0 without monitors.
+calibration::Size FirstMonitorExtent(const TouchScreenList& list) {
+  if (list.monitorCount() == 0) return calibration::Size{};
+  const MonitorEntry& first = list.monitor(0);
+  return calibration::Size{first.right - first.left, first.bottom - first.top};
 }
 
 std::int64_t PerformanceCounter() {
@@ -164,7 +163,7 @@ BOOL CCalibrateDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && m_hWnd && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
     // The key goes on to the dialog's own handling, which ends the dialog (OnCancel).
     if (msg->wParam == VK_ESCAPE) EndCalibration(EndReason::Escaped);
-    if (msg->wParam == VK_SPACE && !OkVisible()) return TRUE;  // nothing to press while the targets show
+    if (msg->wParam == VK_SPACE && !FourPointsTaken()) return TRUE;  // nothing to press while the targets show
   }
   return CDialog::PreTranslateMessage(msg);
 }
@@ -194,19 +193,9 @@ void CCalibrateDlg::LayoutControls(int width, int height) {
 
 void CCalibrateDlg::DrawTarget(HDC dc, int width, int height) const {
   if (m_nStep < 0 || m_nStep >= calibration::kTargetCount) return;
-  const calibration::Point target = calibration::TargetPosition(m_nStep, width, height);
   const std::int32_t r = calibration::TargetRadius(width, height);
-  // Masking with the background colour keeps the lines drawn before each filled circle.
-  const int oldMode = ::SetROP2(dc, R2_MASKPEN);
-  const SelectionScope pen(dc, ::GetStockObject(BLACK_PEN));
-  const SelectionScope brush(dc, BackgroundBrush());
-  ::MoveToEx(dc, target.x - r, target.y, nullptr);
-  ::LineTo(dc, target.x + r, target.y);
-  ::MoveToEx(dc, target.x, target.y - r, nullptr);
-  ::LineTo(dc, target.x, target.y + r);
-  for (std::int32_t radius : calibration::TargetCircleRadii(r))
-    ::Ellipse(dc, target.x - radius, target.y - radius, target.x + radius, target.y + radius);
-  ::SetROP2(dc, oldMode);
+  ::DrawTarget(dc, calibration::TargetPosition(m_nStep, width, height), r, calibration::TargetCircleRadii(r),
+               BackgroundBrush());
 }
 
 void CCalibrateDlg::OnTouchPoint(std::unique_ptr<DeviceReport> report) {
@@ -294,11 +283,9 @@ calibration::CalibrationCheck CCalibrateDlg::CheckThisCalibration(int width, int
   }
   // The record read at opening holds the touch screen's earlier calibration, if any, stored
   // against the first monitor's extent.
-  const MonitorEntry& first = list.monitor(0);
-  const std::int32_t mw = list.monitorCount() > 0 ? first.right - first.left : 0;
-  const std::int32_t mh = list.monitorCount() > 0 ? first.bottom - first.top : 0;
+  const calibration::Size first = FirstMonitorExtent(list);
   const auto earlier = calibration::EarlierFromRecord(
-      m_savedParams, calibration::Rect{window.left, window.top, window.right, window.bottom}, mw, mh);
+      m_savedParams, calibration::Rect{window.left, window.top, window.right, window.bottom}, first.cx, first.cy);
   return calibration::CheckCalibration(m_ptRaw, calibration::WindowTargets(width, height), pitch, earlier);
 }
 
@@ -341,10 +328,15 @@ void CCalibrateDlg::OnCancelButton() {
 bool CCalibrateDlg::OnClose() {
   // The removal message runs a message loop: a second WM_CLOSE arriving meanwhile waits for
   // this one, which ends the window.
-  if (m_bClosing) return true;
-  m_bClosing = true;
-  if (!m_bDevicePresent) ShowRemovalMessage();
-  EndCalibration(EndReason::Closed);
+  if (m_nState == State::Closing) return true;
+  // After the Cancel button's end the window only goes: the main window, told of the end, is
+  // destroying it.
+  if (m_nState != State::Ended) {
+    const bool told = m_nState == State::Told;
+    m_nState = State::Closing;
+    if (!m_bDevicePresent && !told) ShowRemovalMessage();
+    EndCalibration(EndReason::Closed);
+  }
   EndDialog(IDCANCEL);
   return true;
 }
@@ -363,32 +355,31 @@ void CCalibrateDlg::OnCancel() {
 
 void CCalibrateDlg::EndCalibration(EndReason reason) {
   // After OK or an earlier way out everything is back already.
-  if (m_bEndPosted) return;
+  if (m_nState == State::Ended) return;
   KillTimer(kCountdownTimer);
   if (reason == EndReason::Escaped) StopMouseHook(MainWindow());
   RestoreMode();
-  if (OkVisible()) RestoreParameters();
+  if (FourPointsTaken()) RestoreParameters();
   ShowCursorAgain();
-  if (m_bDevicePresent) PostStreamOff();
+  if (Streaming()) PostStreamOff();
   if (reason != EndReason::Destroyed) {
     PostCalibrateEnd(reason == EndReason::Closed ? 0 : 1);
     return;
   }
-  m_bEndPosted = true;
+  m_nState = State::Ended;
   m_pFineTimer.reset();
 }
 
 void CCalibrateDlg::OnDeviceRemoved(LPARAM index) {
   // The main window lowers the index of a touch screen that moved down before it tells the
   // windows of a removal: only a window whose own touch screen is gone takes it as its own.
-  if (index != m_nDeviceIndex || m_bDevicePresent || m_bRemovalShown) return;
+  if (index != m_nDeviceIndex || m_bDevicePresent || m_nState != State::Calibrating) return;
+  m_nState = State::Told;
   ShowRemovalMessage();
   PostMessage(WM_CLOSE);
 }
 
 void CCalibrateDlg::ShowRemovalMessage() {
-  if (m_bRemovalShown) return;
-  m_bRemovalShown = true;
   // The user must see the pointer to press OK. When the last touch screen went, the program's
   // quit is already queued: it would end the message box at once, so it waits for the box.
   ShowCursorAgain();
@@ -401,9 +392,7 @@ void CCalibrateDlg::ShowRemovalMessage() {
 void CCalibrateDlg::SaveCalibration(bool restoreMode) {
   TouchScreenList& list = m_devices.list();
   list.RefreshMonitors();
-  const MonitorEntry& first = list.monitor(0);
-  const std::int32_t mw = list.monitorCount() > 0 ? first.right - first.left : 0;
-  const std::int32_t mh = list.monitorCount() > 0 ? first.bottom - first.top : 0;
+  const calibration::Size first = FirstMonitorExtent(list);
   if (restoreMode) RestoreMode();
 
   DeviceParameters record = ReadTouchScreenRecord(m_driver, m_nTouchScreenNo);
@@ -413,7 +402,7 @@ void CCalibrateDlg::SaveCalibration(bool restoreMode) {
           ? calibration::CalibratedMonitorId(list.mapping(m_nDeviceIndex).monitorNo, list.monitorCount())
           : 0;
   calibration::SetCalibrationFields(record, calibration::Rect{window.left, window.top, window.right, window.bottom},
-                                    mw, mh, m_ptRaw, monitorId);
+                                    first.cx, first.cy, m_ptRaw, monitorId);
   m_driver.SetDeviceParameters(m_nDeviceKey, record);
 }
 
@@ -430,21 +419,15 @@ void CCalibrateDlg::RestoreMode() {
 }
 
 void CCalibrateDlg::PostCalibrateEnd(WPARAM aborted) {
-  if (m_bEndPosted) return;
-  m_bEndPosted = true;
+  if (m_nState == State::Ended) return;
+  m_nState = State::Ended;
   m_pFineTimer.reset();
   ::PostMessageW(MainWindow(), UM_CALIBRATE_END, aborted, m_nDeviceIndex);
 }
 
-void CCalibrateDlg::PostStreamOn() {
-  m_bStreaming = m_devices.client().StartTouchStream(m_hWnd, m_nDeviceIndex);
-}
+void CCalibrateDlg::PostStreamOn() { m_devices.client().StartTouchStream(m_hWnd, m_nDeviceIndex); }
 
 void CCalibrateDlg::PostStreamOff() {
-  // Once per stream: a second request could reach the touch screen after the stream of the
-  // next calibration window has begun (each request has a worker of its own).
-  if (!m_bStreaming) return;
-  m_bStreaming = false;
   // Its touch screen is gone: the slot may hold another one by now.
   if (!m_bDevicePresent) return;
   m_devices.client().StopTouchStream(m_nDeviceIndex);

@@ -44,7 +44,7 @@ public:
   int step() const { return m_nStep; }
   const std::array<calibration::Point, calibration::kTargetCount>& rawPoints() const { return m_ptRaw; }
   bool disagreementShown() const;
-  bool endPosted() const { return m_bEndPosted; }
+  bool endPosted() const { return m_nState == State::Ended; }
   // The performance counter once the window and its controls were painted after the last
   // touch taken (0 before the first), for the latency benchmark.
   std::int64_t lastTouchPaintedAt() const { return m_nTouchPaintedAt.load(); }
@@ -68,6 +68,15 @@ private:
   void OnReCalibrate();
   void OnCancelButton();
   void OnDeviceRemoved(LPARAM index);
+
+  // Where the window is on its way. Which target shows, or the try-out, is m_nStep: four
+  // points taken (kTargetCount) is the try-out.
+  enum class State {
+    Calibrating,  // the targets, or the try-out after the fourth point
+    Told,         // its touch screen went and the user was told: WM_CLOSE comes next
+    Closing,      // WM_CLOSE is being handled: its removal message may be up
+    Ended,        // every way out ran (or OK did): UM_CALIBRATE_END went out, nothing left to restore
+  };
 
   // How the window is left, other than by OK.
   enum class EndReason {
@@ -96,9 +105,12 @@ private:
   void ShowButtons(bool show);
   void ShowDisagreement();
   calibration::CalibrationCheck CheckThisCalibration(int width, int height);
-  // The OK button is shown (four points were taken): by its own style, which stays true while
-  // the window itself is hidden on its way out.
-  bool OkVisible() const { return (::GetWindowLongPtrW(m_btnOK, GWL_STYLE) & WS_VISIBLE) != 0; }
+  // Four points were taken and stored: the try-out shows, with its buttons.
+  bool FourPointsTaken() const { return m_nStep == calibration::kTargetCount; }
+  // The touch stream asked for with the first target runs until the fourth point or the end,
+  // and is stopped once: a second stream off could reach the touch screen after the stream of
+  // the next calibration window has begun (each request has a worker of its own).
+  bool Streaming() const { return m_nState != State::Ended && !FourPointsTaken(); }
   HWND MainWindow() const;
 
   void LayoutControls(int width, int height);
@@ -118,11 +130,8 @@ private:
   // even after it was unplugged and another touch screen moved into its slot.
   std::uint32_t m_nDeviceKey = 0;
   std::int32_t m_nTouchScreenNo = 0;
-  bool m_bEndPosted = false;      // UM_CALIBRATE_END goes out once
-  bool m_bRemovalShown = false;   // the removal message shows once
-  bool m_bClosing = false;        // WM_CLOSE is being handled
+  State m_nState = State::Calibrating;
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening until the end is posted
-  bool m_bStreaming = false;      // a touch stream on was posted and no stream off since
   DeviceServices& m_devices;
   DriverLibrary& m_driver;
   std::atomic<std::int64_t> m_nTouchPaintedAt{0};

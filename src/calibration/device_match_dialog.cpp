@@ -10,30 +10,14 @@
 #include "base/system_failure.h"
 #include "calibration/calibration_driver.h"
 #include "calibration/res/device_match_dialog_ids.h"
+#include "calibration/target_window.h"
 #include "config/driver_library.h"
 #include "device/device_services.h"
 
 namespace {
 
-constexpr int kCrossHalf = 50;
-constexpr int kCircleRadii[] = {30, 20, 10, 40, 50};
-
-void HideCursor() {
-  while (::ShowCursor(FALSE) >= 0) {
-  }
-}
-
-void ShowCursorAgain() {
-  while (::ShowCursor(TRUE) < 0) {
-  }
-}
-
-// Slots 0 .. count - 1 that hold a touch screen.
-template <typename Action>
-void ForEachTouchScreen(const TouchScreenList& list, Action action) {
-  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i)
-    if (list.device(i)) action(i);
-}
+constexpr std::int32_t kCrossHalf = 50;
+constexpr std::int32_t kCircleRadii[] = {30, 20, 10, 40, 50};
 
 }  // namespace
 
@@ -57,7 +41,7 @@ BOOL CDeviceMatchDlg::OnInitDialog() {
   m_bTouchEnabled = parameters.EnableTouch != 0;
   HideCursor();
   DeviceClient& client = m_devices.client();
-  ForEachTouchScreen(m_devices.list(), [&](int slot) { client.StartTouchStream(m_hWnd, slot); });
+  for (const auto [slot, device] : m_devices.list().occupied()) client.StartTouchStream(m_hWnd, slot);
   m_nMonitor = 0;
   StartMonitorTimer();
   return TRUE;
@@ -77,8 +61,10 @@ void CDeviceMatchDlg::MoveOntoMonitor(int monitor) {
 
 BOOL CDeviceMatchDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && msg->hwnd == m_hWnd && msg->wParam == VK_ESCAPE) {
-    if (!m_bFinished && m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
-    m_bFinished = true;
+    if (TakesTouches()) {
+      if (m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
+      m_nState = State::Finished;
+    }
     Closing(true);
     EndDialog(IDCANCEL);
     return TRUE;
@@ -124,21 +110,20 @@ bool CDeviceMatchDlg::OnClose() {
 void CDeviceMatchDlg::OnDestroy() {
   // Destroyed by the main window before it closed (the program ends): nothing to save, but the
   // cursor and the touch stream are put back.
-  m_bFinished = true;
   Closing(false);
 }
 
 void CDeviceMatchDlg::OnTouch(std::unique_ptr<DeviceReport> report) {
-  if (!report || !m_bTouchEnabled || m_bFinished) return;
+  if (!report || !m_bTouchEnabled || !TakesTouches()) return;
   TouchScreenList& list = m_devices.list();
   const int slot = report->deviceIndex;
   // A touch screen that is gone is never written to.
-  if (slot < 0 || slot >= kMaxTouchScreens || !list.device(slot)) return;
+  if (!list.device(slot)) return;
   KillTimer(kTimerId);
   list.mapping(slot) = MappingEntry{reinterpret_cast<std::intptr_t>(list.handle(slot)), m_nMonitor, slot};
   // With a single monitor every touch screen lies on it.
   if (list.monitorCount() == 1)
-    ForEachTouchScreen(m_devices.list(), [this](int k) { MapTouchScreen(k, m_nMonitor); });
+    for (const auto [k, device] : list.occupied()) MapTouchScreen(k, m_nMonitor);
   else
     MapTouchScreen(slot, m_nMonitor);
   ++m_nMonitor;
@@ -146,7 +131,7 @@ void CDeviceMatchDlg::OnTouch(std::unique_ptr<DeviceReport> report) {
 }
 
 void CDeviceMatchDlg::OnTimeout() {
-  if (m_bFinished) return;
+  if (!TakesTouches()) return;
   ++m_nMonitor;
   NextMonitor();
 }
@@ -174,28 +159,28 @@ void CDeviceMatchDlg::NextMonitor() {
 }
 
 void CDeviceMatchDlg::Finish() {
-  m_bFinished = true;
+  m_nState = State::Finished;
   ShowCursorAgain();
   if (m_pMainWindow) m_pMainWindow->PostMessage(UM_MAPPING_END, 0, 0);
   PostMessage(WM_CLOSE);
 }
 
 void CDeviceMatchDlg::Closing(bool save) {
-  if (m_bClosed) return;
-  m_bClosed = true;
+  if (Closed()) return;
+  m_nState = save && !Removed() ? State::SaveAsked : State::Unsaved;
   ShowCursorAgain();
   KillTimer(kTimerId);
-  ForEachTouchScreen(m_devices.list(), [this](int slot) { m_devices.client().StopTouchStream(slot); });
+  for (const auto [slot, device] : m_devices.list().occupied()) m_devices.client().StopTouchStream(slot);
   // No touch screen left to switch off: the stream of the gone ones counts as off.
   if (m_devices.client().IsTouchStreamOn()) m_devices.client().ForgetTouchStream();
   m_pFineTimer.reset();
-  m_bSaveAsked = save && !m_bRemoved;
-  if (m_bSaveAsked && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
+  if (m_nState == State::SaveAsked && m_pMainWindow) m_pMainWindow->PostMessage(UM_SAVE_MAPPING, 0, 1);
 }
 
 void CDeviceMatchDlg::StopTouches() {
-  m_bFinished = true;
-  m_bRemoved = true;
+  // Closed already, the save it asked for will not come either.
+  if (m_nState == State::SaveAsked) m_nState = State::Unsaved;
+  if (!Closed() && m_nState != State::RemovalShown) m_nState = State::Removed;
   KillTimer(kTimerId);
   // Touches already posted carry slots that are about to move: none of them is taken.
   if (m_hWnd) m_devices.client().EndExchanges(m_hWnd);
@@ -203,10 +188,8 @@ void CDeviceMatchDlg::StopTouches() {
 
 void CDeviceMatchDlg::OnDeviceRemoved() {
   // A second removal while the message is up changes nothing: the window is already ending.
-  if (m_bClosed || m_bRemovalShown) return;
-  m_bRemovalShown = true;
-  m_bRemoved = true;
-  m_bFinished = true;
+  if (Closed() || m_nState == State::RemovalShown) return;
+  m_nState = State::RemovalShown;
   KillTimer(kTimerId);
   ShowCursorAgain();
   ::MessageBoxW(m_hWnd, english::kDeviceRemoved, LoadLangString(LangKey::AppTitle).c_str(), MB_OK | MB_ICONWARNING);
@@ -217,19 +200,10 @@ void CDeviceMatchDlg::OnDeviceRemoved() {
 
 void CDeviceMatchDlg::Paint(HDC dc) {
   const RECT client = GetClientRect();
-  const int cx = (client.right - client.left) / 2;
-  const int cy = (client.bottom - client.top) / 2;
+  const calibration::Point centre{(client.right - client.left) / 2, (client.bottom - client.top) / 2};
 
   const int savedDc = ::SaveDC(dc);
-  // Masked with the background, the fills leave the smaller circles and the cross visible.
-  ::SetROP2(dc, R2_MASKPEN);
-  ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
-  ::SelectObject(dc, BackgroundBrush());
-  ::MoveToEx(dc, cx - kCrossHalf, cy, nullptr);
-  ::LineTo(dc, cx + kCrossHalf, cy);
-  ::MoveToEx(dc, cx, cy - kCrossHalf, nullptr);
-  ::LineTo(dc, cx, cy + kCrossHalf);
-  for (int radius : kCircleRadii) ::Ellipse(dc, cx - radius, cy - radius, cx + radius, cy + radius);
+  DrawTarget(dc, centre, kCrossHalf, kCircleRadii, BackgroundBrush());
 
   if (!m_hNumberFont)
     m_hNumberFont.reset(::CreateFontW(320, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_RASTER_PRECIS,

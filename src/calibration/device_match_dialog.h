@@ -34,7 +34,9 @@ public:
   void MoveOntoMonitor(int monitor);
   int monitor() const { return m_nMonitor; }
   // The closing steps will ask (or asked) for the save of the numbers.
-  bool WillSave() const { return !m_bRemoved && (!m_bClosed || m_bSaveAsked); }
+  bool WillSave() const {
+    return m_nState == State::Mapping || m_nState == State::Finished || m_nState == State::SaveAsked;
+  }
   // A touch screen is about to be removed and the slots after it to move: the mapping takes no
   // more touches, and those already queued for it are dropped. Its removal message follows.
   void StopTouches();
@@ -50,6 +52,20 @@ protected:
   void OnDestroy() override;
 
 private:
+  // Where the mapping is. Touches and time-outs count only while Mapping; every other state
+  // is on the way out, and the closing steps run once (SaveAsked or Unsaved).
+  enum class State {
+    Mapping,       // a monitor waits for its touch
+    Finished,      // the last monitor is done, or Escape: the closing steps ask for the save
+    Removed,       // a touch screen was unplugged: the mapping ends unsaved
+    RemovalShown,  // and its message has been shown
+    SaveAsked,     // the closing steps ran and asked the main window for the save
+    Unsaved,       // the closing steps ran without it
+  };
+  bool TakesTouches() const { return m_nState == State::Mapping; }
+  bool Removed() const { return m_nState == State::Removed || m_nState == State::RemovalShown; }
+  bool Closed() const { return m_nState == State::SaveAsked || m_nState == State::Unsaved; }
+
   void StartMonitorTimer();
   void OnTouch(std::unique_ptr<DeviceReport> report);
   void OnTimeout();
@@ -67,11 +83,7 @@ private:
   CWnd* m_pMainWindow;
   bool m_bTouchEnabled = false;  // the driver's EnableTouch at opening
   int m_nMonitor = 0;            // the monitor table's row the window covers
-  bool m_bFinished = false;      // no touch or time-out is taken any more
-  bool m_bClosed = false;        // the closing steps ran
-  bool m_bRemoved = false;       // a touch screen was unplugged: the mapping ends unsaved
-  bool m_bRemovalShown = false;  // its message has been shown
-  bool m_bSaveAsked = false;     // the closing steps asked the main window for the save
+  State m_nState = State::Mapping;
   ScopedFont m_hNumberFont;
   std::unique_ptr<FineTimerResolution> m_pFineTimer;  // from opening to the closing steps
 };

@@ -98,8 +98,7 @@ std::unique_ptr<DeviceReport> DeviceClient::TakeReply(LPARAM lParam) {
 
 int DeviceClient::OpenRequestSlot(int selected) const {
   if (m_list.device(selected)) return selected;
-  for (int i = 0; i < static_cast<int>(m_list.count()) && i < kMaxTouchScreens; ++i)
-    if (m_list.device(i)) return i;
+  for (const auto [slot, device] : m_list.occupied()) return slot;
   return -1;
 }
 
@@ -174,9 +173,7 @@ bool AbandonExchange(const QueryWaits& waits) {
 
 std::vector<HeldTouchScreen> HoldListed(const TouchScreenList& list) {
   std::vector<HeldTouchScreen> held;
-  for (int slot = 0; slot < kMaxTouchScreens; ++slot) {
-    if (auto touchScreen = list.shared(slot)) held.push_back(HeldTouchScreen{slot, std::move(touchScreen)});
-  }
+  for (const auto [slot, device] : list.occupied()) held.push_back(HeldTouchScreen{slot, list.shared(slot)});
   return held;
 }
 

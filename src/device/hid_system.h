@@ -51,7 +51,10 @@ public:
                                    BOOL wait) = 0;
   virtual BOOL CancelIoEx(HANDLE device, OVERLAPPED* overlapped) = 0;
 
-  // Removal notifications for an open device handle (DBT_DEVTYP_HANDLE) and their release.
+  // Removal notifications for an open device handle (DBT_DEVTYP_HANDLE); arrival and removal
+  // notifications of every HID device interface (DBT_DEVTYP_DEVICEINTERFACE of the HID class);
+  // and the release of either.
   virtual HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) = 0;
+  virtual HDEVNOTIFY RegisterInterfaceNotification(HWND window) = 0;
   virtual BOOL UnregisterNotification(HDEVNOTIFY notification) = 0;
 };

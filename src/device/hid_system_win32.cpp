@@ -10,6 +10,10 @@
 
 namespace {
 
+// The HID device interface class, the value HidD_GetHidGuid reports: a constant, so that the
+// window is registered even when HID.DLL could not be loaded.
+constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+
 class Win32HidSystem final : public HidSystem {
 public:
   bool BeginEnumeration() override {
@@ -116,10 +120,13 @@ public:
   }
 
   HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) override {
-    DEV_BROADCAST_HANDLE filter{};
-    filter.dbch_size = sizeof(filter);
-    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    DEV_BROADCAST_HANDLE filter{sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_HANDLE};
     filter.dbch_handle = device;
+    return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+  }
+  HDEVNOTIFY RegisterInterfaceNotification(HWND window) override {
+    DEV_BROADCAST_DEVICEINTERFACE_W filter{sizeof(DEV_BROADCAST_DEVICEINTERFACE_W), DBT_DEVTYP_DEVICEINTERFACE};
+    filter.dbcc_classguid = kHidInterfaceClass;
     return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
   }
   BOOL UnregisterNotification(HDEVNOTIFY notification) override {

@@ -1,5 +1,6 @@
 #include "device/touch_screen_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <new>
@@ -20,6 +21,10 @@ TouchScreenList::~TouchScreenList() {
   }
 }
 
+OccupiedSlots<TouchScreenDevice> TouchScreenList::occupied() const {
+  return OccupiedSlots<TouchScreenDevice>(m_devices.data(), std::min<int>(static_cast<int>(count()), kMaxTouchScreens));
+}
+
 TouchScreenDevice* TouchScreenList::device(int index) const {
   if (index < 0 || index >= kMaxTouchScreens) return nullptr;
   return m_devices[index].get();
@@ -37,9 +42,8 @@ TouchScreenId TouchScreenList::id(int index) const {
 
 int TouchScreenList::IndexOf(TouchScreenId id) const {
   if (id == 0) return -1;
-  for (int i = 0; i < kMaxTouchScreens; ++i) {
-    if (m_devices[i] && m_devices[i]->id() == id) return i;
-  }
+  for (const auto [slot, device] : occupied())
+    if (device.id() == id) return slot;
   return -1;
 }
 
@@ -164,12 +168,11 @@ void TouchScreenList::RefreshMonitors() {
 }
 
 void TouchScreenList::RegisterDeviceNotifications(HWND window) {
-  for (std::uint32_t i = 0; i < m_nCount && i < kMaxTouchScreens;) {
-    TouchScreenDevice* d = m_devices[i].get();
-    if (!d) {
-      ++i;
-      continue;
-    }
+  // By index rather than over occupied(): a failed registration moves the next touch screen
+  // down into the slot, which is registered next. Slots stay dense, so the first empty one is
+  // the list's end.
+  int i = 0;
+  while (TouchScreenDevice* d = device(i)) {
     HDEVNOTIFY notify = m_hid.RegisterHandleNotification(window, d->HidInfo.handle);
     if (notify) {
       d->DeviceNotify = notify;
@@ -181,14 +184,20 @@ void TouchScreenList::RegisterDeviceNotifications(HWND window) {
     // as a removed one does, and the touch screens after it move down into its slot, which is
     // registered next.
     RecordSystemFailure(L"RegisterDeviceNotificationW", L"touch screen in slot " + std::to_wstring(i));
-    RemoveAt(static_cast<int>(i));
+    RemoveAt(i);
   }
+  m_hInterfaceNotify = m_hid.RegisterInterfaceNotification(window);
+  if (!m_hInterfaceNotify) RecordSystemFailure(L"RegisterDeviceNotificationW", L"HID interface class");
+}
+
+void TouchScreenList::UnregisterInterfaceNotifications() {
+  if (m_hInterfaceNotify) m_hid.UnregisterNotification(m_hInterfaceNotify);
+  m_hInterfaceNotify = nullptr;
 }
 
 int TouchScreenList::FindByHandle(HANDLE handle) const {
-  for (std::uint32_t i = 0; i < m_nCount && i < kMaxTouchScreens; ++i) {
-    if (m_devices[i] && m_devices[i]->HidInfo.handle == handle) return static_cast<int>(i);
-  }
+  for (const auto [slot, device] : occupied())
+    if (device.HidInfo.handle == handle) return slot;
   return -1;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "device/core/attached_touch_screen.h"
+#include "device/core/occupied_slots.h"
 #include "device/hid_system.h"
 #include "device/monitor_system.h"
 
@@ -71,6 +72,9 @@ public:
 
   // Slots 0 .. count()-1.
   std::uint32_t count() const { return m_nCount.load(); }
+  // The slots below count() that hold a touch screen, with their index: every loop over the
+  // listed touch screens.
+  OccupiedSlots<TouchScreenDevice> occupied() const;
   TouchScreenDevice* device(int index) const;
   // The touch screen in a slot, held: for what crosses threads. Null for an empty slot.
   std::shared_ptr<TouchScreenDevice> shared(int index) const;
@@ -84,10 +88,13 @@ public:
 
   MappingEntry& mapping(int index) { return m_mapping[index]; }
 
-  // Registers the window for removal notifications of every listed handle. A touch screen
-  // whose registration fails is removed as an unplugged one is (RemoveAt): it is closed and
-  // the touch screens after it move down one slot, so every other one stays reachable.
+  // Registers the window for removal notifications of every listed handle, then for those of
+  // the HID device interfaces. A touch screen whose registration fails is removed as an
+  // unplugged one is (RemoveAt): it is closed and the touch screens after it move down one
+  // slot, so every other one stays reachable.
   void RegisterDeviceNotifications(HWND window);
+  // Releases the HID device interfaces' notifications, before the window goes.
+  void UnregisterInterfaceNotifications();
 
   int FindByHandle(HANDLE handle) const;  // first occupied slot below count with that handle, or -1
   void Close(int index);                  // on a removal query: handle closed, record kept
@@ -108,4 +115,5 @@ private:
   std::array<MonitorEntry, kMaxMonitors> m_monitors{};
   int m_nMonitorCount = 0;
   std::array<MappingEntry, kMaxTouchScreens> m_mapping{};
+  HDEVNOTIFY m_hInterfaceNotify = nullptr;
 };

@@ -15,7 +15,6 @@
 #include "base/core/user_messages.h"
 #include "base/language.h"
 #include "base/mouse_hook_messages.h"
-#include "base/system_failure.h"
 #include "config/driver_library.h"
 #include "device/device_services.h"
 #include "diagnostics/diagnostics_entry.h"
@@ -40,9 +39,6 @@ constexpr int kLabelSidePadding = 16;  // what the list view leaves beside an it
 // The list images drawn for 100, 150 and 200 %; the sizes and rows above are the 100 % ones.
 constexpr dpi::ImageResources kUncalibratedImage{IDB_UNCALIBRATED, IDB_UNCALIBRATED_150, IDB_UNCALIBRATED_200};
 constexpr dpi::ImageResources kCalibratedImage{IDB_CALIBRATED, IDB_CALIBRATED_150, IDB_CALIBRATED_200};
-
-// The HID device interface class, the value HidD_GetHidGuid reports.
-constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
 // Controls whose text is a language string.
 constexpr ControlText kTexts[] = {
@@ -106,23 +102,13 @@ BOOL CPelnixCplDlg::OnInitDialog() {
   SetIcon(m_hSmallIcon ? m_hSmallIcon.get() : m_hIcon.get(), FALSE);
   // Enter presses the focused control, as Space does, but the list's own Enter stays its own.
   SetEnterKey(EnterKey::PressesFocused, m_ctrlTouchScreens.m_hWnd);
-  RegisterNotifications();
+  m_devices.list().RegisterDeviceNotifications(m_hWnd);
   m_nSelected = 0;
   SetUpListView();
   ApplyLanguage();
   m_workers.Attach(m_hWnd);
   m_workers.StartStartupQuery();
   return TRUE;
-}
-
-void CPelnixCplDlg::RegisterNotifications() {
-  m_devices.list().RegisterDeviceNotifications(m_hWnd);
-  DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-  filter.dbcc_size = sizeof(filter);
-  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  filter.dbcc_classguid = kHidInterfaceClass;
-  m_hInterfaceNotify = ::RegisterDeviceNotificationW(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-  if (!m_hInterfaceNotify) RecordSystemFailure(L"RegisterDeviceNotificationW", L"HID interface class");
 }
 
 void CPelnixCplDlg::SetUpListView() {
@@ -197,13 +183,11 @@ void CPelnixCplDlg::UpdateItems() {
   TouchScreenList& list = m_devices.list();
   m_ctrlTouchScreens.Send(WM_SETREDRAW, FALSE);
   int item = 0;
-  for (int i = 0; i < static_cast<int>(list.count()) && i < kMaxTouchScreens; ++i) {
-    TouchScreenDevice* device = list.device(i);
-    if (!device) continue;
+  for (const auto [i, device] : list.occupied()) {
     ReadNumberAndMonitor(i);
     if (item == static_cast<int>(m_shownItems.size())) {
       // The item's data is the slot: items and slots differ once a slot is empty.
-      const ShownItem shown = Shown(i, *device);
+      const ShownItem shown = Shown(i, device);
       m_ctrlTouchScreens.InsertItem(item, main_window::ListItemText(shown.touchScreenNo, shown.monitorNo),
                                     shown.image, i);
       m_shownItems.push_back(shown);
@@ -212,7 +196,7 @@ void CPelnixCplDlg::UpdateItems() {
         m_ctrlTouchScreens.SetItemData(item, i);
         m_shownItems[item].slot = i;
       }
-      ShowItem(item, *device);
+      ShowItem(item, device);
     }
     ++item;
   }
@@ -273,7 +257,7 @@ void CPelnixCplDlg::ReadNumberAndMonitor(int index) {
 void CPelnixCplDlg::UpdateButtons() {
   TouchScreenList& list = m_devices.list();
   const int selected = m_nSelected;
-  TouchScreenDevice* device = selected >= 0 && selected < kMaxTouchScreens ? list.device(selected) : nullptr;
+  const TouchScreenDevice* device = list.device(selected);
   const BOOL enable = device && main_window::ActionButtonsEnabled(list.count(), selected, device->IsCalibrated);
   m_btnCalibrate.EnableWindow(enable);
   m_btnRegionCalibrate.EnableWindow(enable);
@@ -360,8 +344,7 @@ bool CPelnixCplDlg::OnClose() {
 
 void CPelnixCplDlg::OnDestroy() {
   m_workers.EndWaits();
-  if (m_hInterfaceNotify) ::UnregisterDeviceNotification(m_hInterfaceNotify);
-  m_hInterfaceNotify = nullptr;
+  m_devices.list().UnregisterInterfaceNotifications();
 }
 
 bool CPelnixCplDlg::OnButtonClicked(UINT id) {

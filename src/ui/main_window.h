@@ -47,7 +47,6 @@ protected:
 
 private:
   // Opening.
-  void RegisterNotifications();
   void SetUpListView();
   int ListItemWidth();
   void ApplyLanguage();
@@ -103,7 +102,6 @@ private:
   std::vector<ShownItem> m_shownItems;  // one per list item, in the list's order
   std::atomic<int> m_nSelected{-1};
   std::atomic<bool> m_bListReady{false};
-  HDEVNOTIFY m_hInterfaceNotify = nullptr;
   DiagnosisPtr m_pDiagnosis;
   CalibrationSide m_calibration;
   MainWindowWorkers m_workers;  // last: its workers end before anything they use goes

@@ -74,9 +74,8 @@ void RunConsoleUpdate(const std::function<DeviceServices&()>& makeDevices,
     return;
   }
 
-  for (std::uint32_t i = 0; i < list.count(); ++i) {
-    const TouchScreenDevice* device = list.device(static_cast<int>(i));
-    if (!device || device->HidInfo.handle == INVALID_HANDLE_VALUE) continue;
-    UpdateTouchScreen(updater, device->HidInfo);
+  for (const auto [slot, device] : list.occupied()) {
+    if (device.HidInfo.handle == INVALID_HANDLE_VALUE) continue;
+    UpdateTouchScreen(updater, device.HidInfo);
   }
 }

@@ -123,6 +123,7 @@ public:
   HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) override {
     return m_inner.RegisterHandleNotification(window, device);
   }
+  HDEVNOTIFY RegisterInterfaceNotification(HWND window) override { return m_inner.RegisterInterfaceNotification(window); }
   BOOL UnregisterNotification(HDEVNOTIFY notification) override { return m_inner.UnregisterNotification(notification); }
 
 private:

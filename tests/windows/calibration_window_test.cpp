@@ -252,10 +252,13 @@ TEST(CalibrationWindow, FourTouchesStoreAtOnceAndOkKeepsThem) {
   for (int id : {IDC_HINT_STILL, IDC_HINT_ESCAPE}) EXPECT_TRUE(calibration.Visible(id));
   for (int id : {IDOK, IDC_RECALIBRATE, IDC_CALIBRATE_CANCEL, IDC_HINT_DRAW, IDC_TOUCHES_DISAGREE})
     EXPECT_FALSE(calibration.Visible(id));
-  // Enter while the targets show presses nothing.
-  calibration.PressKey(VK_RETURN);
-  calibration.Sync();
-  EXPECT_TRUE(::IsWindow(calibration.window()));
+  // Enter and Space while the targets show press nothing.
+  for (UINT key : {VK_RETURN, VK_SPACE}) {
+    calibration.PressKey(key);
+    calibration.Sync();
+    EXPECT_TRUE(::IsWindow(calibration.window())) << key;
+    EXPECT_EQ(calibration.dialog().step(), 0) << key;
+  }
 
   // Each touch is painted while it is taken, not once the queue runs empty: nothing is left
   // to paint when the window turns to its next message.

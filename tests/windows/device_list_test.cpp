@@ -93,6 +93,7 @@ public:
     if (registrationFails || failRegistrationFor.count(handle)) return nullptr;
     return reinterpret_cast<HDEVNOTIFY>(handle);
   }
+  HDEVNOTIFY RegisterInterfaceNotification(HWND) override { return reinterpret_cast<HDEVNOTIFY>(this); }
   BOOL UnregisterNotification(HDEVNOTIFY) override { return TRUE; }
 
 private:

@@ -36,7 +36,7 @@ enum class StreamEffect { None, TurnOn, TurnOff };
 struct CommandRule {
   std::uint16_t code;
   std::uint32_t replyMessage;  // 0: replies are read but go to no window
-  bool echo;                   // the held reply goes out first; the command waits 80 ms
+  bool echo;                   // the held reply goes out first; the command waits kEchoDelayMs
   bool reads;                  // the worker reads replies after sending
 };
 

@@ -113,25 +113,36 @@ std::string TouchServer::Handle(const std::string& line, bool* stop) {
 }
 
 std::string TouchServer::Plug(const std::string& arguments) {
+  PlugOptions options;
+  const std::string error = ParsePlugOptions(arguments, options);
+  if (!error.empty()) return error;
+  std::string plugged;
+  for (unsigned k = 0; k < options.count; ++k) {
+    unsigned slot = VTS_MAX_SLOTS;
+    if (!ReserveSlot(options, k, slot)) return "error all " + std::to_string(VTS_MAX_SLOTS) + " touch screens are plugged";
+    const std::string added = AddTouchScreen(options.identity, slot);
+    if (!added.empty()) return added;
+    plugged += " " + std::to_string(slot);
+  }
+  return "ok" + plugged;
+}
+
+std::string TouchServer::ParsePlugOptions(const std::string& arguments, PlugOptions& options) {
   std::stringstream in(arguments);
   std::string word;
-  unsigned count = 1;
-  sim::TouchScreenConfig config;
-  NodeIdentity identity;
-  std::optional<unsigned> number;
-  bool serialGiven = false;
+  sim::TouchScreenConfig& config = options.config;
   while (in >> word) {
     std::string value;
     if (word.rfind("--", 0) == 0 && !(in >> value)) return "error " + word + " needs a value";
     if (word == "--serial") {
       if (!SixBytes(value, config.serial)) return "error --serial takes six bytes, e.g. 18,52,0,1,226,64";
-      serialGiven = true;
+      options.serialGiven = true;
     } else if (word == "--version") {
       if (!SixBytes(value, config.version)) return "error --version takes six bytes, e.g. 2,0,0,15,1,0";
     } else if (word == "--number") {
       unsigned n;
       if (!ParseNumber(value, n) || n > 255) return "error --number takes 0 to 255";
-      number = n;
+      options.number = n;
     } else if (word == "--bad-leds") {
       std::vector<unsigned> leds;
       if (!ParseList(value, leds)) return "error --bad-leds takes LED indexes, e.g. 3,17";
@@ -140,52 +151,55 @@ std::string TouchServer::Plug(const std::string& arguments) {
       if (value != "on" && value != "off") return "error --ack-begin takes on or off";
       config.firmware.acknowledgeBegin = value == "on";
     } else if (word == "--vendor") {
-      if (!ParseNumber(value, identity.vendorId) || identity.vendorId > 0xFFFF) return "error --vendor takes a 16-bit id";
+      if (!ParseNumber(value, options.identity.vendorId) || options.identity.vendorId > 0xFFFF)
+        return "error --vendor takes a 16-bit id";
     } else if (word == "--product") {
-      if (!ParseNumber(value, identity.productId) || identity.productId > 0xFFFF) return "error --product takes a 16-bit id";
+      if (!ParseNumber(value, options.identity.productId) || options.identity.productId > 0xFFFF)
+        return "error --product takes a 16-bit id";
     } else if (word.rfind("--", 0) == 0) {
       return "error unknown option " + word;
-    } else if (!ParseNumber(word, count) || count < 1 || count > VTS_MAX_SLOTS) {
+    } else if (!ParseNumber(word, options.count) || options.count < 1 || options.count > VTS_MAX_SLOTS) {
       return "error COUNT must be 1 to " + std::to_string(VTS_MAX_SLOTS);
     }
   }
-  std::string plugged;
-  for (unsigned k = 0; k < count; ++k) {
-    unsigned slot = VTS_MAX_SLOTS;
-    {
-      std::lock_guard<std::mutex> hold(m_mutex);
-      for (unsigned s = 0; s < VTS_MAX_SLOTS && slot == VTS_MAX_SLOTS; ++s)
-        if (!m_slots[s].model) slot = s;
-      if (slot == VTS_MAX_SLOTS) return "error all " + std::to_string(VTS_MAX_SLOTS) + " touch screens are plugged";
-      sim::TouchScreenConfig c = config;
-      c.vendorId = static_cast<std::uint16_t>(identity.vendorId);
-      c.productId = static_cast<std::uint16_t>(identity.productId);
-      // Default identities differ by slot: number slot + 1, the serial's last byte.
-      c.number = static_cast<std::uint8_t>(number ? *number + k : slot + 1);
-      if (!serialGiven) c.serial[5] = static_cast<std::uint8_t>(c.serial[5] + slot);
-      m_slots[slot].model.emplace(c);
-      m_slots[slot].started = false;
-    }
-    identity.slot = slot;
-    std::wstring error;
-    // An instance left by a server that did not stop goes first.
-    RemoveNode(slot, error);
-    WaitForInterface(slot, false, 5000);
-    if (!AddNode(identity, m_strInf, error)) {
-      std::lock_guard<std::mutex> hold(m_mutex);
-      m_slots[slot].model.reset();
-      return "error plugging touch screen " + std::to_string(slot) + ": " + Narrow(error);
-    }
-    if (!WaitForInterface(slot, true, 15000)) {
-      RemoveNode(slot, error);
-      std::lock_guard<std::mutex> hold(m_mutex);
-      m_slots[slot].model.reset();
-      return "error touch screen " + std::to_string(slot) + " did not appear among the HID interfaces";
-    }
-    if (!OpenControl()) return "error the driver's control device \\\\.\\PelnixVirtualTouch cannot be opened";
-    plugged += " " + std::to_string(slot);
+  return {};
+}
+
+bool TouchServer::ReserveSlot(const PlugOptions& options, unsigned k, unsigned& slot) {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  for (unsigned s = 0; s < VTS_MAX_SLOTS && slot == VTS_MAX_SLOTS; ++s)
+    if (!m_slots[s].model) slot = s;
+  if (slot == VTS_MAX_SLOTS) return false;
+  sim::TouchScreenConfig c = options.config;
+  c.vendorId = static_cast<std::uint16_t>(options.identity.vendorId);
+  c.productId = static_cast<std::uint16_t>(options.identity.productId);
+  // Default identities differ by slot: number slot + 1, the serial's last byte.
+  c.number = static_cast<std::uint8_t>(options.number ? *options.number + k : slot + 1);
+  if (!options.serialGiven) c.serial[5] = static_cast<std::uint8_t>(c.serial[5] + slot);
+  m_slots[slot].model.emplace(c);
+  m_slots[slot].started = false;
+  return true;
+}
+
+std::string TouchServer::AddTouchScreen(NodeIdentity identity, unsigned slot) {
+  identity.slot = slot;
+  std::wstring error;
+  // An instance left by a server that did not stop goes first.
+  RemoveNode(slot, error);
+  WaitForInterface(slot, false, 5000);
+  if (!AddNode(identity, m_strInf, error)) {
+    std::lock_guard<std::mutex> hold(m_mutex);
+    m_slots[slot].model.reset();
+    return "error plugging touch screen " + std::to_string(slot) + ": " + Narrow(error);
   }
-  return "ok" + plugged;
+  if (!WaitForInterface(slot, true, 15000)) {
+    RemoveNode(slot, error);
+    std::lock_guard<std::mutex> hold(m_mutex);
+    m_slots[slot].model.reset();
+    return "error touch screen " + std::to_string(slot) + " did not appear among the HID interfaces";
+  }
+  if (!OpenControl()) return "error the driver's control device \\\\.\\PelnixVirtualTouch cannot be opened";
+  return {};
 }
 
 std::string TouchServer::Unplug(unsigned slot) {

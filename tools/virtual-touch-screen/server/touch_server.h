@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "device_nodes.h"
 #include "simulator/core/touch_screen_model.h"
 #include "vts_control.h"
 
@@ -35,7 +36,22 @@ private:
     bool started = false;  // the HID class driver started it
   };
 
+  // What "plug" asks for: how many, and the configuration and identity each starts from.
+  struct PlugOptions {
+    unsigned count = 1;
+    sim::TouchScreenConfig config;
+    NodeIdentity identity;
+    std::optional<unsigned> number;
+    bool serialGiven = false;
+  };
+
   std::string Plug(const std::string& arguments);
+  // The steps of Plug: its options read ("" or the error line); the first free slot given the
+  // k-th touch screen's model (false when every slot is taken); its device node added and its
+  // HID interface awaited ("" or the error line, the slot freed again).
+  static std::string ParsePlugOptions(const std::string& arguments, PlugOptions& options);
+  bool ReserveSlot(const PlugOptions& options, unsigned k, unsigned& slot);
+  std::string AddTouchScreen(NodeIdentity identity, unsigned slot);
   std::string Unplug(unsigned slot);
   std::string Touch(unsigned slot, unsigned x, unsigned y);
   std::string Status(unsigned slot);
