@@ -120,12 +120,16 @@ public:
   }
 
   HDEVNOTIFY RegisterHandleNotification(HWND window, HANDLE device) override {
-    DEV_BROADCAST_HANDLE filter{sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_HANDLE};
+    DEV_BROADCAST_HANDLE filter{};
+    filter.dbch_size = sizeof filter;
+    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
     filter.dbch_handle = device;
     return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
   }
   HDEVNOTIFY RegisterInterfaceNotification(HWND window) override {
-    DEV_BROADCAST_DEVICEINTERFACE_W filter{sizeof(DEV_BROADCAST_DEVICEINTERFACE_W), DBT_DEVTYP_DEVICEINTERFACE};
+    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     filter.dbcc_classguid = kHidInterfaceClass;
     return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
   }
