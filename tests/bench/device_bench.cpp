@@ -5,13 +5,16 @@
 //  - CPU time of the process over 30 s with the touch stream on and no touches (Wine counts
 //    process time in 10 ms ticks: over 30 s that is 0.03 % of a core).
 //  - 10,000 exchanges on four rough touch screens at once: replies handed to the wrong
-//    exchange, exchanges left reading after the run.
+//    exchange, exchanges left reading after the run;
+//  - four rough touch screens asked without a pause while eight others stop, once by being
+//    unplugged and once by only ceasing to ask: what removals add to the exchanges that go on.
 // Run under Wine: wine64 device_bench.exe [exchanges] [rough exchanges]; with --real-stack, an
 // exchange through Wine's HID class driver to a virtual touch screen instead (real_stack_mode.h).
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -287,8 +290,8 @@ struct HotplugFigures {
 
 // "o" exchanges to `touchScreen` until `stop`, each to its end, timed. Replies are taken from
 // the reply windows directly: this thread owns no list.
-void DriveOpen(DeviceServices& devices, std::shared_ptr<AttachedTouchScreen> touchScreen, const bool& stop,
-               HotplugFigures* out) {
+void DriveOpen(DeviceServices& devices, std::shared_ptr<AttachedTouchScreen> touchScreen,
+               const std::atomic<bool>& stop, HotplugFigures* out) {
   const HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const std::uint8_t request[] = {0x31, 'o', 0};
   while (!stop && !touchScreen->gone()) {
@@ -317,54 +320,61 @@ void DriveOpen(DeviceServices& devices, std::shared_ptr<AttachedTouchScreen> tou
   DestroyWindow(window);
 }
 
-// Four rough touch screens asked "o" without a pause for `seconds`, with `removals` others
-// asked the same and unplugged one by one meanwhile (none when 0).
-HotplugFigures HotplugRun(double seconds, int removals) {
+// Four rough touch screens asked "o" without a pause for `seconds`, beside eight others asked
+// the same that stop one by one at uneven moments: unplugged when `unplug`, otherwise they only
+// stop asking. Both runs carry the same load at each moment; what differs is the removals.
+HotplugFigures HotplugRun(double seconds, bool unplug) {
+  constexpr int kStaying = 4, kOthers = 8;
   SimulatedHid().Reset();
   std::vector<std::shared_ptr<SimulatedTouchScreen>> screens;
-  for (int i = 0; i < 4 + removals; ++i) {
+  for (int i = 0; i < kStaying + kOthers; ++i) {
     sim::TouchScreenConfig config;
     sim::MakeRough(config, 7, 30 + i);
     screens.push_back(SimulatedHid().Add(config));
   }
   DeviceServices devices(SimulatedHid(), SystemMonitors());
   devices.StartDeviceThread();
-  bool stop = false;
-  std::vector<HotplugFigures> staying(4), going(removals);
+  std::vector<std::unique_ptr<std::atomic<bool>>> stops;  // one per driver
+  std::vector<HotplugFigures> figures(kStaying + kOthers);
   std::vector<std::thread> drivers;
-  std::vector<std::shared_ptr<TouchScreenDevice>> goingDevices;
-  for (int i = 4; i < 4 + removals; ++i) goingDevices.push_back(devices.list().shared(i));
-  for (int i = 0; i < 4 + removals; ++i) {
-    HotplugFigures* out = i < 4 ? &staying[i] : &going[i - 4];
-    drivers.emplace_back(DriveOpen, std::ref(devices), devices.list().shared(i), std::cref(stop), out);
+  std::vector<std::shared_ptr<TouchScreenDevice>> others;
+  for (int i = kStaying; i < kStaying + kOthers; ++i) others.push_back(devices.list().shared(i));
+  for (int i = 0; i < kStaying + kOthers; ++i) {
+    stops.push_back(std::make_unique<std::atomic<bool>>(false));
+    drivers.emplace_back(DriveOpen, std::ref(devices), devices.list().shared(i), std::cref(*stops.back()), &figures[i]);
   }
   const double start = bench::NowMs();
-  // The removals, spread over the run at uneven moments, handled as the main window does.
-  for (int r = 0; r < removals; ++r) {
-    Sleep(static_cast<DWORD>(seconds * 1000 / (removals + 1)) + static_cast<DWORD>(r * 37 % 50));
+  // The others stop, spread over the run; a removal is handled as the main window does.
+  for (int r = 0; r < kOthers; ++r) {
+    Sleep(static_cast<DWORD>(seconds * 1000 / (kOthers + 1)) + static_cast<DWORD>(r * 37 % 50));
+    if (!unplug) {
+      stops[kStaying + r]->store(true);
+      continue;
+    }
     TouchScreenList& list = devices.list();
-    const int slot = list.IndexOf(goingDevices[r]->id());
-    screens[4 + r]->Remove();
+    const int slot = list.IndexOf(others[r]->id());
+    screens[kStaying + r]->Remove();
     if (slot >= 0) list.RemoveAt(slot);
   }
   while (bench::NowMs() - start < seconds * 1000) Sleep(10);
-  stop = true;
+  for (auto& stop : stops) stop->store(true);
   for (std::thread& driver : drivers) driver.join();
   HotplugFigures all;
   all.seconds = (bench::NowMs() - start) / 1000;
-  for (HotplugFigures& f : staying) {
-    all.exchanges += f.exchanges;
-    all.openMs.insert(all.openMs.end(), f.openMs.begin(), f.openMs.end());
+  for (int i = 0; i < kStaying; ++i) {
+    all.exchanges += figures[i].exchanges;
+    all.openMs.insert(all.openMs.end(), figures[i].openMs.begin(), figures[i].openMs.end());
   }
   return all;
 }
 
 void HotplugReport() {
-  const HotplugFigures calm = HotplugRun(10, 0);
-  const HotplugFigures stormy = HotplugRun(10, 8);
-  std::printf("\nfour rough touch screens asked \"o\" without a pause (replies 2 +- 2 ms late), 10 s each\n");
+  const HotplugFigures calm = HotplugRun(10, false);
+  const HotplugFigures stormy = HotplugRun(10, true);
+  std::printf("\nfour rough touch screens asked \"o\" without a pause (replies 2 +- 2 ms late), 10 s each,\n"
+              "beside eight others asked the same that stop one by one\n");
   std::printf("  %-36s %12s %10s %10s\n", "", "exchanges/s", "median", "p99");
-  for (const auto& [name, f] : {std::pair{"no removals", &calm}, std::pair{"8 others unplugged meanwhile", &stormy}}) {
+  for (const auto& [name, f] : {std::pair{"the others stop asking", &calm}, std::pair{"the others are unplugged", &stormy}}) {
     std::printf("  %-36s %12.0f %10.3f %10.3f\n", name, f->exchanges / f->seconds, bench::Percentile(f->openMs, 0.5),
                 bench::Percentile(f->openMs, 0.99));
   }
